@@ -1,0 +1,45 @@
+# The installation folder: the folder that the registry value "Path" names.
+# Programs and tools go to bin/, engines to LIBS/, data to the fixed folders.
+# Installing also records the folder in the registry and writes the defaults
+# that a user has not set yet (a second install keeps the user's choices).
+
+set(KALEIDRA_INSTALL_FOLDERS
+  LIBS EFFECTS Textures WARPS Work HELP Projects Samples Envelopes Paths orgs)
+
+foreach(folder IN LISTS KALEIDRA_INSTALL_FOLDERS)
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}\")")
+endforeach()
+
+set(KALEIDRA_REGISTRY_DEFAULTS_STRING
+  "Engine=Rnd_Generic"
+  "Prev_Engine=Rnd_Generic")
+set(KALEIDRA_REGISTRY_DEFAULTS_NUMBER
+  "Prev_Quality=1" "Prev_Frames=30" "Prev_Speed=15" "Prev_Render=1"
+  "Eff_Display=2" "Eff_Autoreverse=1" "Rnd_Logging=0" "Rnd_Multi=0")
+
+# Writing the registry is skipped for staged installs (DESTDIR), which package
+# builders use; the package's own post-install step writes it then.
+install(CODE "
+  if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+    set(reg \"\${CMAKE_INSTALL_PREFIX}/bin/kdr-reg\")
+    set(key \"Software\\\\Talvane\\\\Kaleidra\\\\3.0\")
+    execute_process(COMMAND \"\${reg}\" set \"\${key}\" Path \"\${CMAKE_INSTALL_PREFIX}\"
+                    RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR \"could not record the installation folder in the registry\")
+    endif()
+    foreach(pair ${KALEIDRA_REGISTRY_DEFAULTS_STRING})
+      string(REPLACE \"=\" \";\" parts \"\${pair}\")
+      list(GET parts 0 name)
+      list(GET parts 1 value)
+      execute_process(COMMAND \"\${reg}\" set --missing \"\${key}\" \"\${name}\" \"\${value}\")
+    endforeach()
+    foreach(pair ${KALEIDRA_REGISTRY_DEFAULTS_NUMBER})
+      string(REPLACE \"=\" \";\" parts \"\${pair}\")
+      list(GET parts 0 name)
+      list(GET parts 1 value)
+      execute_process(COMMAND \"\${reg}\" set --missing --number \"\${key}\" \"\${name}\" \"\${value}\")
+    endforeach()
+    message(STATUS \"Registry: Path = \${CMAKE_INSTALL_PREFIX} (store: \$ENV{KALEIDRA_REGISTRY})\")
+  endif()
+")

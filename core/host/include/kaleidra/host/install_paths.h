@@ -1,0 +1,35 @@
+#pragma once
+// Paths below the installation folder that the registry value "Path" names:
+// install folder / folder / name . extension. Folder and file names are found
+// without regard to case ("EFFECTS" finds "Effects"). Results are limited to
+// 256 bytes with the terminator, as every caller's buffer is; a result that
+// would not fit is a failure, never a truncated path.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+
+namespace kdr::host {
+
+inline constexpr std::size_t max_path_size = 256;
+
+// Folders under the installation folder.
+inline constexpr const char* folder_libs = "LIBS";
+inline constexpr const char* folder_work = "Work";
+inline constexpr const char* folder_effects = "EFFECTS";
+inline constexpr const char* folder_textures = "Textures";
+inline constexpr const char* folder_warps = "WARPS";
+inline constexpr const char* folder_help = "HELP";
+inline constexpr const char* folder_projects = "Projects";
+
+// The installation folder, or nothing when "Path" cannot be read or is empty.
+std::optional<std::filesystem::path> install_folder();
+
+// Builds the path into `buffer` of `size` bytes. Fails (buffer contents
+// unspecified) when "Path" cannot be read or the result does not fit.
+[[nodiscard]] bool build_path(char* buffer, std::size_t size, const char* folder, const char* name,
+                              const char* extension);
+std::optional<std::filesystem::path> build_path(const char* folder, const char* name,
+                                                const char* extension);
+
+}  // namespace kdr::host

@@ -1,0 +1,55 @@
+#include "kaleidra/host/install_paths.h"
+
+#include <cstring>
+#include <string>
+
+#include "kaleidra/host/registry_values.h"
+#include "kaleidra/platform/folder_case.h"
+
+namespace kdr::host {
+
+std::optional<std::filesystem::path> install_folder() {
+    char buffer[max_path_size];
+    if (!read_string(buffer, sizeof buffer, "Path") || buffer[0] == '\0') {
+        return std::nullopt;
+    }
+    std::string folder = buffer;
+    // The stored folder has no trailing separator; accept one anyway.
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return std::filesystem::path(folder);
+}
+
+std::optional<std::filesystem::path> build_path(const char* folder, const char* name,
+                                                const char* extension) {
+    if (folder == nullptr || name == nullptr || extension == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::filesystem::path> base = install_folder();
+    if (!base) {
+        return std::nullopt;
+    }
+    std::filesystem::path resolved_folder = platform::resolve_entry(*base, folder);
+    std::string file_name = std::string(name) + "." + extension;
+    std::filesystem::path result = platform::resolve_entry(resolved_folder, file_name);
+    if (result.native().size() + 1 > max_path_size) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+bool build_path(char* buffer, std::size_t size, const char* folder, const char* name,
+                const char* extension) {
+    if (buffer == nullptr) {
+        return false;
+    }
+    std::optional<std::filesystem::path> path = build_path(folder, name, extension);
+    if (!path || path->native().size() + 1 > size) {
+        return false;
+    }
+    std::memcpy(buffer, path->c_str(), path->native().size() + 1);
+    return true;
+}
+
+}  // namespace kdr::host
