@@ -1,0 +1,83 @@
+#pragma once
+// An effect's scene: header values, seven item lists and the texture images
+// of its kind-2 surfaces. A Scene owns everything it holds; copies are deep.
+// Used by one thread at a time (engines give each render context its own).
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kaleidra/chunks/chunk_stream.h"
+#include "kaleidra/records/layout.h"
+#include "kaleidra/scene/items.h"
+
+namespace kdr {
+
+class Scene {
+  public:
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // Frees strings, video names, all items, textures and the preview image.
+    void clear();
+    // Type, strings, best frame, allow word, video names, preview image,
+    // every item by clone in list order, relinked, and the texture images.
+    // False when memory runs out (the scene is then cleared).
+    bool copy_from(const Scene& other);
+    // Type or allow word differ, or any list differs in count or in a pair of
+    // items at the same place.
+    bool differs(const Scene& other) const;
+
+    // Hands one chunk to the parser: item chunks become items appended to
+    // their list (dropped when they cannot be built); header chunks set header
+    // values; every other identifier is ignored.
+    void parse_chunk(const chunks::Chunk& chunk);
+    // Sets every item's link (later lists win) and every object's parent.
+    void link();
+    // One texture per kind-2 surface, in surface order, from "Textures".
+    void load_textures();
+    // Writes every item as a chunk, lists 0 to 6, items in list order.
+    // Does nothing when the stream's status is not ready.
+    void write_items(chunks::ChunkStream& stream) const;
+
+    // Loads "EFFECTS" / name ".KDR" below the installation folder. With a
+    // non-zero `stop`, stops right after the chunk with that identifier.
+    // Succeeds when the stream ended with status 0 or 1.
+    bool load(const char* effect_name, chunks::ChunkId stop = 0);
+    bool load_file(const std::filesystem::path& file, chunks::ChunkId stop = 0);
+
+    // Header values.
+    std::uint32_t type = 0;  // 1 = two-video transition whose videos swap flying on
+    std::string name;
+    std::string description;
+    std::vector<std::string> video_names;  // sized by the video count
+    std::int32_t best_frame = 0;           // completion percentage for previews
+    std::uint32_t allow = 0;               // bit 0: may be listed in the catalogue
+    ImageRecord preview;                   // owned
+
+    std::vector<std::unique_ptr<Camera>> cameras;
+    std::vector<std::unique_ptr<Light>> lights;
+    std::vector<std::unique_ptr<Object>> objects;
+    std::vector<std::unique_ptr<Surface>> surfaces;
+    std::vector<std::unique_ptr<Path>> paths;
+    std::vector<std::unique_ptr<Envelope>> envelopes;
+    std::vector<std::unique_ptr<Warp>> warps;
+
+    std::vector<ImageRecord> textures;  // owned
+
+    // Generic access to the lists by kind.
+    std::size_t item_count(ItemKind kind) const;
+    SceneItem* item(ItemKind kind, std::size_t index) const;
+
+    // Lookups used by the drawing core.
+    Surface* find_surface(std::uint16_t id) const;
+    Object* find_object(std::uint16_t id) const;
+    // The first texture whose name equals `name` (case-sensitive), or -1.
+    int find_texture(const char* name) const;
+};
+
+}  // namespace kdr
