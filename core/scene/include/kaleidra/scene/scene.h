@@ -55,7 +55,7 @@ class Scene {
     std::string name;
     std::string description;
     std::vector<std::string> video_names;  // sized by the video count
-    std::int32_t best_frame = 0;           // completion percentage for previews
+    float best_frame = 0;                  // completion percentage for previews ("BEST", 32-bit)
     std::uint32_t allow = 0;               // bit 0: may be listed in the catalogue
     ImageRecord preview;                   // owned
 
