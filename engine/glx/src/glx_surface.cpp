@@ -209,7 +209,7 @@ void GlxSurface::release_current() {
     glXMakeCurrent(m_x->display, None, nullptr);
 }
 
-const std::uint8_t* GlxSurface::finish_and_read() {
+std::uint8_t* GlxSurface::finish_and_read() {
     m_gl.Finish();
     m_gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
     m_gl.PixelStorei(GL_PACK_ROW_LENGTH, 0);

@@ -54,7 +54,7 @@ void OsMesaSurface::release_current() {
     OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
 }
 
-const std::uint8_t* OsMesaSurface::finish_and_read() {
+std::uint8_t* OsMesaSurface::finish_and_read() {
     // The library copies its colour buffer into our bitmap when drawing is
     // finished, bottom row first by default.
     m_gl.Finish();

@@ -33,7 +33,7 @@ class Surface {
     // height pixels of 4 bytes (blue, green, red, alpha), bottom row first,
     // rows of width x 4 bytes. The pointer lives as long as the surface; the
     // pixels hold until the next drawing. The context must be current.
-    virtual const std::uint8_t* finish_and_read() = 0;
+    virtual std::uint8_t* finish_and_read() = 0;
 
   protected:
     Surface(std::uint32_t width, std::uint32_t height) : m_width(width), m_height(height) {}

@@ -35,7 +35,7 @@ class GlxSurface final : public Surface {
 
     bool make_current() override;
     void release_current() override;
-    const std::uint8_t* finish_and_read() override;
+    std::uint8_t* finish_and_read() override;
 
     // The window's X11 id (for other connections that hide it).
     unsigned long window_id() const;

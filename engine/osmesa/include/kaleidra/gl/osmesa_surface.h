@@ -20,7 +20,7 @@ class OsMesaSurface final : public Surface {
 
     bool make_current() override;
     void release_current() override;
-    const std::uint8_t* finish_and_read() override;
+    std::uint8_t* finish_and_read() override;
 
   private:
     OsMesaSurface(std::uint32_t width, std::uint32_t height) : Surface(width, height) {}
