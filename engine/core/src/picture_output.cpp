@@ -131,6 +131,29 @@ bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t
     return true;
 }
 
+void composite_over_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                           const float (&colour)[4], std::uint32_t output_height, int rows) {
+    auto level = [](float value) {
+        return static_cast<std::uint32_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
+    };
+    const std::uint32_t r = level(colour[0]);
+    const std::uint32_t g = level(colour[1]);
+    const std::uint32_t b = level(colour[2]);
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    picture_rows(height, output_height, rows, first, end);
+    for (std::uint32_t y = first; y < end; ++y) {
+        std::uint8_t* p = bgra + std::size_t{height - 1 - y} * width * 4;
+        for (std::uint32_t x = 0; x < width; ++x, p += 4) {
+            const std::uint32_t uncovered = 255u - p[3];
+            p[0] = static_cast<std::uint8_t>(std::min(255u, p[0] + scale255(uncovered, b)));
+            p[1] = static_cast<std::uint8_t>(std::min(255u, p[1] + scale255(uncovered, g)));
+            p[2] = static_cast<std::uint8_t>(std::min(255u, p[2] + scale255(uncovered, r)));
+            p[3] = 255;
+        }
+    }
+}
+
 bool copy_to_output(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
                     const ImageRecord& output, int rows) {
     const ImageRecord picture = picture_record(bgra, width, height);

@@ -32,6 +32,10 @@ bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t
                           const ImageRecord& video, std::uint32_t output_height, int rows,
                           std::vector<std::uint8_t>& scratch);
 
+// Lays `picture` onto a plain colour (red, green, blue 0..1), as above.
+void composite_over_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                           const float (&colour)[4], std::uint32_t output_height, int rows);
+
 // Converts the picture into `output` (any of the six formats, halving a
 // picture drawn at twice the size by averaging), only `rows`. False when
 // the output has no pixels or an unusable layout.
