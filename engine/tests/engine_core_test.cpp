@@ -302,8 +302,7 @@ TEST(PictureOutput, PictureOverVideoEqualsDrawingOnTopOfIt) {
     video.set(0, 0, 0, 0, 200);
     video.set(1, 0, 10, 20, 30);
     video.set(2, 0, 90, 90, 90);
-    std::vector<std::uint8_t> scratch;
-    ASSERT_TRUE(render::composite_over_video(picture, 3, 1, video.image, 1, 0, scratch));
+    ASSERT_TRUE(render::composite_over_video(picture, 3, 1, video.image, 1, 0));
     // Red 128 + (1 - 128/255) x 0; blue 0 + 127/255 x 200 = 99.6.
     EXPECT_EQ(picture[2], 128);
     EXPECT_EQ(picture[0], 100);
@@ -313,6 +312,61 @@ TEST(PictureOutput, PictureOverVideoEqualsDrawingOnTopOfIt) {
     EXPECT_EQ(picture[9], 255);
     EXPECT_EQ(picture[8], 0);
     EXPECT_EQ(picture[11], 255);
+}
+
+// The output copy takes a four-pixels-at-a-time road for 32-bit pictures in
+// the drawing's own channel order and a pixel-by-pixel one for the others;
+// both give the same colours, for every row mode.
+TEST(PictureOutput, EveryLayoutGetsTheSameColours) {
+    const std::uint32_t width = 37;
+    const std::uint32_t height = 5;
+    std::vector<std::uint8_t> drawn(width * height * 4);
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    for (std::size_t i = 0; i < drawn.size(); i += 4) {
+        const std::uint8_t alpha = next() % 3 == 0 ? 255 : next();
+        drawn[i + 3] = alpha;
+        for (int c = 0; c < 3; ++c) {
+            drawn[i + c] = static_cast<std::uint8_t>(next() % (alpha + 1));  // premultiplied
+        }
+    }
+    TestPicture video(format_bgra, width, height);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            video.set(x, y, next(), next(), next());
+        }
+    }
+    for (int rows : {0, 1, 2}) {
+        TestPicture fast(format_bgra, width, height);
+        std::vector<std::uint8_t> picture = drawn;
+        std::vector<std::uint8_t> scratch;
+        ASSERT_TRUE(render::lay_onto_video(picture.data(), width, height, video.image, fast.image,
+                                           rows, scratch));
+        for (std::uint8_t format : {format_rgb, format_bgr, format_rgba, format_argb}) {
+            TestPicture general(format, width, height, row_order_top_down);
+            general.fill(0);
+            picture = drawn;
+            ASSERT_TRUE(render::lay_onto_video(picture.data(), width, height, video.image,
+                                               general.image, rows, scratch));
+            EXPECT_TRUE(pictures_match(picture_of(fast.image), picture_of(general.image),
+                                       "lay_onto_video_" + std::to_string(format), Tolerance{0, 0}))
+                << "format " << int(format) << " rows " << rows;
+        }
+        const float grey[4] = {0.5f, 0.25f, 1, 1};
+        TestPicture fast_colour(format_bgra, width, height);
+        TestPicture general_colour(format_rgb, width, height);
+        picture = drawn;
+        ASSERT_TRUE(
+            render::lay_onto_colour(picture.data(), width, height, grey, fast_colour.image, rows));
+        picture = drawn;
+        ASSERT_TRUE(render::lay_onto_colour(picture.data(), width, height, grey,
+                                            general_colour.image, rows));
+        EXPECT_TRUE(pictures_match(picture_of(fast_colour.image), picture_of(general_colour.image),
+                                   "lay_onto_colour", Tolerance{0, 0}));
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "engine_harness.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {
@@ -56,6 +56,28 @@ TEST_P(Features, DrawnVideoQuadShowsTheVideoPixelForPixel) {
     ASSERT_EQ(render_once(engine, job), 1);
     EXPECT_TRUE(pictures_match(picture_of(job.video_a.image), job.output_picture(),
                                "drawn_video_quad", Tolerance{2, 0.3}));
+}
+
+TEST_P(Features, AntialiasedFrameKeepsTheVideoAtItsSize) {
+    two_videos("Doubled");
+    RenderJob job("Doubled", 160, 120);
+    job.settings.globals[global_antialias] = 1;
+    ASSERT_EQ(render_once(engine, job), 1);
+    // Between the blue band and the inset, where video A is a smooth ramp,
+    // it comes back as it was: drawn (or laid under) at twice the size and
+    // averaged back. (Drawn, the video is filtered at the doubled size,
+    // which softens its sharp edges a little; laid under, it is exact.)
+    const Picture out = job.output_picture();
+    const Picture a = picture_of(job.video_a.image);
+    int worst = 0;
+    for (std::uint32_t y = 20; y < 110; ++y) {
+        for (std::uint32_t x = 18; x < 26; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                worst = std::max(worst, std::abs(out.at(x, y)[c] - a.at(x, y)[c]));
+            }
+        }
+    }
+    EXPECT_LE(worst, GetParam() == EngineKind::generic ? 0 : 2);
 }
 
 TEST_P(Features, TransparencyMixesTheVideos) {

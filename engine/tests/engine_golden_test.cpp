@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine_harness.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {

@@ -11,7 +11,7 @@
 #include "kaleidra/gl/osmesa_surface.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {

@@ -13,7 +13,7 @@
 #include "kaleidra/gl/osmesa_surface.h"
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::gl {
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "engine_harness.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 // Last: Xlib defines macros (Status, None) that our headers' names collide with.
 #include <X11/Xlib.h>

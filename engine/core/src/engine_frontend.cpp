@@ -194,20 +194,20 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
             DrawingCore& core = *context->core;
             if (core.draw_frame(context->scene, *settings, *frame, options)) {
                 std::uint8_t* picture = core.picture();
-                bool laid = true;
+                bool copied = false;
                 if (core.underlay() == Underlay::video) {
                     frame->flags |= flag_keep_colour;
-                    laid = composite_over_video(picture, context->width, context->height,
-                                                frame->images[options.underlay_slot],
-                                                frame->output.height, rows, context->scratch);
+                    copied = lay_onto_video(picture, context->width, context->height,
+                                            frame->images[options.underlay_slot], frame->output,
+                                            rows, context->scratch);
                 } else if (core.underlay() == Underlay::background) {
-                    composite_over_colour(picture, context->width, context->height,
-                                          frame->background, frame->output.height, rows);
+                    copied = lay_onto_colour(picture, context->width, context->height,
+                                             frame->background, frame->output, rows);
+                } else {
+                    copied = copy_to_output(picture, context->width, context->height, frame->output,
+                                            rows);
                 }
-                if (laid) {
-                    copy_to_output(picture, context->width, context->height, frame->output, rows);
-                    result = 1;
-                }
+                result = copied ? 1 : 0;
             }
         }
     } catch (const std::bad_alloc&) {

@@ -83,9 +83,11 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
         gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
         gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        // The picture's own source format lets the library keep the texture
+        // in the same channel order, so that refills are plain copies.
         gl.TexImage2D(GL_TEXTURE_2D, 0, components, static_cast<GLsizei>(texture_width),
-                      static_cast<GLsizei>(texture_height), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      black.data());
+                      static_cast<GLsizei>(texture_height), 0, known_format ? gl_format : GL_RGBA,
+                      known_format ? gl_type : GL_UNSIGNED_BYTE, black.data());
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         const GLint filter = linear_filter ? GL_LINEAR : GL_NEAREST;
