@@ -258,6 +258,46 @@ std::string upload_name(const ::testing::TestParamInfo<UploadCase>& info) {
 INSTANTIATE_TEST_SUITE_P(Formats, TextureUploadTest, ::testing::ValuesIn(upload_cases()),
                          upload_name);
 
+// The memory surface may keep red and blue swapped: callers then exchange
+// them in what they give it, and read back the same picture.
+TEST(TextureUpload, SwappedSurfaceGivesTheSamePicture) {
+    for (std::uint8_t format : {format_bgra, format_bgr, format_rgb, format_argb}) {
+        WindowedPicture picture(format, 6, 5);
+        picture.paint();
+        auto made = OsMesaSurface::create(6, 5, true);
+        ASSERT_TRUE(made.ok());
+        Surface& surface = *made.value();
+        EXPECT_TRUE(surface.swaps_red_blue());
+        ASSERT_TRUE(surface.make_current());
+        const GlApi& gl = surface.gl();
+        ASSERT_TRUE(upload_texture(gl, 3, picture.image, 8, 8, false, true));
+        pixel_view(gl, 6, 5);
+        gl.Enable(GL_TEXTURE_2D);
+        gl.Color4f(1, 1, 1, 1);
+        gl.Begin(GL_QUADS);
+        gl.TexCoord2f(0, 0);
+        gl.Vertex3f(0, 0, 0);
+        gl.TexCoord2f(0.75f, 0);
+        gl.Vertex3f(6, 0, 0);
+        gl.TexCoord2f(0.75f, 0.625f);
+        gl.Vertex3f(6, 5, 0);
+        gl.TexCoord2f(0, 0.625f);
+        gl.Vertex3f(0, 5, 0);
+        gl.End();
+        const std::uint8_t* drawn = surface.finish_and_read();
+        for (std::uint32_t row = 0; row < 5; ++row) {
+            for (std::uint32_t x = 0; x < 6; ++x) {
+                std::uint8_t r, g, b;
+                WindowedPicture::colour_of(x, row, r, g, b);
+                const Bgra p = pixel(drawn, 6, x, row);
+                EXPECT_EQ(p.r, r) << int(format);
+                EXPECT_EQ(p.b, b) << int(format);
+            }
+        }
+        surface.release_current();
+    }
+}
+
 TEST(TextureUpload, RefusesWindowsOutsideTheBuffer) {
     WindowedPicture picture(format_bgr, 6, 5);
     // Rows of 9 pixels aligned to 28 bytes; the window's last byte is that

@@ -143,9 +143,10 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
                 ImageRecord& texture = fresh->scene.textures[i];
                 image_prepare_texture(texture);
-                static_cast<void>(
-                    gl::upload_texture(fresh->surface->gl(), static_cast<GLuint>(100 + i), texture,
-                                       texture.texture_width, texture.texture_height, linear));
+                static_cast<void>(gl::upload_texture(fresh->surface->gl(),
+                                                     static_cast<GLuint>(100 + i), texture,
+                                                     texture.texture_width, texture.texture_height,
+                                                     linear, fresh->surface->swaps_red_blue()));
             }
         }
     } catch (const std::bad_alloc&) {

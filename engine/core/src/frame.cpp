@@ -67,8 +67,7 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
     } else if (m_underlay) {
         gl.ClearColor(0, 0, 0, 0);
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        gl.ClearColor(frame.background[0], frame.background[1], frame.background[2],
-                      frame.background[3]);
+        clear_colour(frame.background);
     } else if ((frame.flags & flag_keep_colour) != 0) {
         gl.Clear(GL_DEPTH_BUFFER_BIT);
     } else {
@@ -183,7 +182,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
         }
         // The camera glyph: a dashed frustum from behind the camera.
         gl.LineStipple(1, 0xCCCC);
-        gl.Color4f(0.7f, 0.7f, 0.7f, 1);
+        colour(0.7f, 0.7f, 0.7f, 1);
         gl.Begin(GL_LINES);
         for (float x : {-10.0f, 10.0f}) {
             for (float y : {-7.5f, 7.5f}) {

@@ -15,7 +15,32 @@ bool valid_alignment(std::uint8_t alignment) {
 
 }  // namespace
 
-bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type) {
+bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type, bool swap_red_blue) {
+    if (swap_red_blue) {
+        // Each format read as its mirror image: red where blue is.
+        switch (format) {
+            case format_rgb:
+                format = format_bgr;
+                break;
+            case format_bgr:
+                format = format_rgb;
+                break;
+            case format_rgba:
+                format = format_bgra;
+                break;
+            case format_bgra:
+                format = format_rgba;
+                break;
+            case format_abgr:
+                format = format_argb;
+                break;
+            case format_argb:
+                format = format_abgr;
+                break;
+            default:
+                return false;
+        }
+    }
     gl_type = GL_UNSIGNED_BYTE;
     switch (format) {
         case format_rgb:
@@ -68,10 +93,11 @@ bool upload_extent_valid(const ImageRecord& image) {
 }
 
 bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
-                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter) {
+                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter,
+                    bool swap_red_blue) {
     GLenum gl_format = GL_RGB;
     GLenum gl_type = GL_UNSIGNED_BYTE;
-    const bool known_format = upload_format(image.format, gl_format, gl_type);
+    const bool known_format = upload_format(image.format, gl_format, gl_type, swap_red_blue);
     if (!gl.IsTexture(name)) {
         gl.BindTexture(GL_TEXTURE_2D, name);
         const GLint components = image.bytes_per_pixel == 4 ? 4 : 3;

@@ -90,6 +90,11 @@ class DrawingCore {
     void report_progress(const FrameRecord& frame);
     void blend_over();
     void blend_add();
+    // Colours as the surface takes them (red and blue exchanged on surfaces
+    // that keep them swapped).
+    void colour(float r, float g, float b, float a);
+    void material(GLenum name, const float* rgba);
+    void clear_colour(const float* rgba);
 
     gl::Surface& m_surface;
     const gl::GlApi& m_gl;
@@ -105,6 +110,7 @@ class DrawingCore {
     std::uint32_t m_video_texture_width = 1;
     std::uint32_t m_video_texture_height = 1;
     bool m_linear_filter = false;
+    bool m_swap_red_blue = false;
     struct VideoTexture {
         int slot = -1;
         const std::uint8_t* pixels = nullptr;
