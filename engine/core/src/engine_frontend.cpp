@@ -179,8 +179,7 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
             FrameOptions options;
             if (backend.lays_first_video_under()) {
                 frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
-                if (!layout && static_cast<int>(settings->globals[global_blur_count]) == 0 &&
-                    !context->scene.objects.empty()) {
+                if (!layout && !context->scene.objects.empty()) {
                     const bool swap =
                         context->scene.type == 1 && settings->globals[global_fly_direction] != 0;
                     const int slot = video_slot(context->scene.objects.front()->video_number, swap);

@@ -1,5 +1,8 @@
 #include "idle_windows.h"
 
+#include "kaleidra/gl/glx_surface.h"
+
+// Last: Xlib's macros collide with ordinary names.
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -111,6 +114,7 @@ void IdleWindows::run() {
             if (entry.armed && entry.deadline <= now) {
                 entry.armed = false;
                 if (display == nullptr) {
+                    gl::prepare_xlib_threads();
                     display = XOpenDisplay(nullptr);
                 }
                 if (display != nullptr) {
