@@ -4,8 +4,13 @@
 
 namespace kdr::dump {
 
-std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId /*form*/) {
-    return nullptr;
+std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId form) {
+    switch (form) {
+        case chunks::make_id("KDRI"):
+            return make_kdri_decoder();
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace kdr::dump
