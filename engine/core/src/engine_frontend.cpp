@@ -135,7 +135,7 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
         load_effect(fresh->scene, *settings);
         const bool layout = (frame->flags & flag_layout_preview) != 0;
         if (!layout) {
-            load_mapped_videos(*settings, *frame);
+            load_mapped_videos(*settings, *frame, fresh->mapped_files);
         }
         fresh->core->prepare(fresh->scene, *settings, *frame);
         if (!layout) {
@@ -172,7 +172,7 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
         if (current.current()) {
             const bool layout = (frame->flags & flag_layout_preview) != 0;
             if (!layout) {
-                load_mapped_videos(*settings, *frame);
+                load_mapped_videos(*settings, *frame, context->mapped_files);
             }
             const int rows = output_rows(frame->flags);
 
