@@ -15,7 +15,8 @@
 namespace kdr::test {
 namespace {
 
-[[maybe_unused]] auto* const x_server = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const x_server =
+    ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
 // Both engines rasterise through the same software rasteriser; what differs
 // is Rnd_Generic laying the first video under the picture instead of drawing

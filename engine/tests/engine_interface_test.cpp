@@ -16,7 +16,8 @@
 namespace kdr::test {
 namespace {
 
-[[maybe_unused]] auto* const x_server = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const x_server =
+    ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
 std::string kind_name(const ::testing::TestParamInfo<EngineKind>& info) {
     return engine_name(info.param);

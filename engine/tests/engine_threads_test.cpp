@@ -16,7 +16,8 @@
 namespace kdr::test {
 namespace {
 
-[[maybe_unused]] auto* const x_server = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const x_server =
+    ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
 // A scene that uses most of the drawing: a laid-under video, a transparent
 // shiny inset, a shadow-casting box crossing the middle of the frame, and

@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "engine_harness.h"
 #include "kaleidra/gl/accumulation.h"
 #include "kaleidra/gl/glx_surface.h"
 #include "kaleidra/gl/osmesa_surface.h"
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::gl {
 namespace {
 
 [[maybe_unused]] auto* const x_server =
-    ::testing::AddGlobalTestEnvironment(new test::XvfbEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::EngineTestEnvironment);
 
 enum class SurfaceKind { memory, window };
 

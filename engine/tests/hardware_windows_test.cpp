@@ -19,7 +19,8 @@
 namespace kdr::test {
 namespace {
 
-[[maybe_unused]] auto* const x_server = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+[[maybe_unused]] auto* const x_server =
+    ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
 struct WindowState {
     int y = 0;

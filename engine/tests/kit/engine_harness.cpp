@@ -6,6 +6,7 @@
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "x_display_keeper.h"
 
 namespace kdr::test {
 
@@ -95,6 +96,11 @@ Picture picture_of(const ImageRecord& image) {
         }
     }
     return picture;
+}
+
+void EngineTestEnvironment::SetUp() {
+    XvfbEnvironment::SetUp();
+    keep_glx_driver_loaded();
 }
 
 std::filesystem::path golden_folder() {

@@ -9,6 +9,7 @@
 #include "kaleidra/engine/engine_api.h"
 #include "kaleidra/platform/dynamic_library.h"
 #include "kaleidra/testing/picture_compare.h"
+#include "kaleidra/testing/xvfb_environment.h"
 #include "scene_kit.h"
 
 namespace kdr::test {
@@ -68,6 +69,13 @@ int render_once(const Engine& engine, RenderJob& job);
 
 // A picture record (any format) as a test picture.
 Picture picture_of(const ImageRecord& image);
+
+// The X server of a test program that draws through GLX, with the
+// rendering driver kept loaded (x_display_keeper.h).
+class EngineTestEnvironment : public XvfbEnvironment {
+  public:
+    void SetUp() override;
+};
 
 // The golden references of the engine tests.
 std::filesystem::path golden_folder();
