@@ -134,6 +134,29 @@ TEST_F(EngineCore, PrepareGivesEverySlotTheLargestTextureSize) {
     EXPECT_FLOAT_EQ(job.frame.aspect, 64.0f / 48.0f);
 }
 
+// The viewport is the drawing's: doubled with antialiasing.
+TEST_F(EngineCore, PrepareSetsTheViewportForAnySize) {
+    struct Case {
+        std::uint32_t width, height;
+        bool antialias;
+    };
+    for (const Case& c : {Case{640, 480, false}, Case{512, 256, false}, Case{256, 128, true}}) {
+        RenderJob job("Ballsplt", c.width, c.height);
+        job.settings.globals[global_antialias] = c.antialias ? 1 : 0;
+        const std::uint32_t width = c.antialias ? c.width * 2 : c.width;
+        const std::uint32_t height = c.antialias ? c.height * 2 : c.height;
+        ASSERT_NE(prepare(job), nullptr);
+        ASSERT_TRUE(context->surface->make_current());
+        GLint viewport[4] = {};
+        context->surface->gl().GetIntegerv(GL_VIEWPORT, viewport);
+        context->surface->release_current();
+        EXPECT_EQ(viewport[0], 0);
+        EXPECT_EQ(viewport[1], 0);
+        EXPECT_EQ(viewport[2], static_cast<GLint>(width));
+        EXPECT_EQ(viewport[3], static_cast<GLint>(height));
+    }
+}
+
 TEST_F(EngineCore, LightDirectionNinetyPutsTheLightAtTwentyZeroTwenty) {
     RenderJob job("Ballsplt", 32, 24);
     job.settings.globals[global_light_direction] = 90;
