@@ -330,6 +330,21 @@ TEST(TextureUpload, RefusesWindowsOutsideTheBuffer) {
     EXPECT_FALSE(upload_extent_valid(no_size));
 }
 
+TEST(TextureUpload, SizesBeyondTheLibraryDefineNothing) {
+    auto surface = make_surface(SurfaceKind::memory, 4, 4);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_TRUE(surface->make_current());
+    WindowedPicture picture(format_bgr, 6, 5);
+    GLint largest = 0;
+    surface->gl().GetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    EXPECT_FALSE(upload_texture(surface->gl(), 3, picture.image,
+                                static_cast<std::uint32_t>(largest) * 2, 8, false));
+    EXPECT_FALSE(surface->gl().IsTexture(3));
+    EXPECT_FALSE(upload_texture(surface->gl(), 4, picture.image, 0, 8, false));
+    EXPECT_FALSE(surface->gl().IsTexture(4));
+    surface->release_current();
+}
+
 TEST(TextureUpload, NameWithoutPixelsIsDefinedButNotFilled) {
     auto surface = make_surface(SurfaceKind::memory, 4, 4);
     ASSERT_NE(surface, nullptr);

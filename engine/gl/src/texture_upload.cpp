@@ -99,6 +99,13 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
     GLenum gl_type = GL_UNSIGNED_BYTE;
     const bool known_format = upload_format(image.format, gl_format, gl_type, swap_red_blue);
     if (!gl.IsTexture(name)) {
+        GLint largest = 0;
+        gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        if (texture_width == 0 || texture_height == 0 ||
+            texture_width > static_cast<std::uint32_t>(largest) ||
+            texture_height > static_cast<std::uint32_t>(largest)) {
+            return false;  // the library could not hold it; the surface stays untextured
+        }
         gl.BindTexture(GL_TEXTURE_2D, name);
         const GLint components = image.bytes_per_pixel == 4 ? 4 : 3;
         // Defined as black rather than left undefined: filtering at a

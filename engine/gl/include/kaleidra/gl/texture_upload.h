@@ -33,7 +33,8 @@ bool upload_extent_valid(const ImageRecord& image);
 // 3. when the record has pixels, replaces the sub-image at (0, 0) with the
 //    picture (cut to the texture's size).
 // False, after step 2, when the record has no usable pixels (no buffer, an
-// unknown format, or a window outside its buffer).
+// unknown format, or a window outside its buffer); false at once, defining
+// nothing, when the texture size is 0 or beyond what the library can hold.
 bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
                     std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter,
                     bool swap_red_blue = false);
