@@ -18,10 +18,11 @@ namespace {
 [[maybe_unused]] auto* const x_server =
     ::testing::AddGlobalTestEnvironment(new EngineTestEnvironment);
 
-// Both engines rasterise through the same software rasteriser; what differs
-// is Rnd_Generic laying the first video under the picture instead of drawing
-// it, and the rounding of that blend.
-constexpr Tolerance engines_alike{8, 1.0};
+// Both engines rasterise through the same software rasteriser and, on this
+// platform's Mesa, give the references bit for bit (Rnd_Generic laying the
+// first video under the picture rounds as blending does). The tolerance
+// leaves room for the rasteriser's code paths on other processors.
+constexpr Tolerance engines_alike{3, 0.3};
 
 constexpr std::uint32_t width = 160;
 constexpr std::uint32_t height = 120;
