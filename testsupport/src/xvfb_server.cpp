@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +74,11 @@ bool XvfbServer::start(std::string& error, int screen_width, int screen_height) 
         return false;
     }
     if (pid == 0) {
+        // The server ends with the test program, even one that crashes.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() == 1) {
+            ::_exit(127);
+        }
         // The child keeps the writing end open across exec.
         ::fcntl(channel[1], F_SETFD, 0);
         const int null = ::open("/dev/null", O_WRONLY);
