@@ -66,6 +66,7 @@ bool XvfbServer::start(std::string& error, int screen_width, int screen_height) 
     const std::string fd = std::to_string(channel[1]);
     const std::string screen =
         std::to_string(screen_width) + "x" + std::to_string(screen_height) + "x24";
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         error = std::string("cannot start Xvfb: ") + std::strerror(errno);
@@ -76,8 +77,8 @@ bool XvfbServer::start(std::string& error, int screen_width, int screen_height) 
     if (pid == 0) {
         // The server ends with the test program, even one that crashes.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() == 1) {
-            ::_exit(127);
+        if (::getppid() != parent) {
+            ::_exit(127);  // the test program is already gone
         }
         // The child keeps the writing end open across exec.
         ::fcntl(channel[1], F_SETFD, 0);
