@@ -82,6 +82,12 @@ bool RenderDriver::use_engine(std::string_view name) {
     return m_engine.load_named(name);
 }
 
+bool RenderDriver::use_engine_file(const std::filesystem::path& file) {
+    unload_engine();
+    m_engine_name = file.stem().string();
+    return m_engine.load_file(file);
+}
+
 void RenderDriver::unload_engine() {
     free_contexts();
     m_engine.release();
@@ -233,18 +239,20 @@ void RenderDriver::run_slot(int slot) {
         (void)m_engine.prepare(target.context, settings, &target.frame);
         target.needs_prepare = 0;
     }
+    target.last_result = 0;
     if (target.context != nullptr) {
-        (void)m_engine.render(target.context, settings, &target.frame);
+        target.last_result = m_engine.render(target.context, settings, &target.frame);
     }
 }
 
 void RenderDriver::render_calling_context() {
     FrameRecord& frame = m_slots[0].frame;
+    m_slots[0].last_result = 0;
     if (m_calling_context == nullptr) {
         (void)m_engine.prepare(m_calling_context, &m_current, &frame);
     }
     if (m_calling_context != nullptr) {
-        (void)m_engine.render(m_calling_context, &m_current, &frame);
+        m_slots[0].last_result = m_engine.render(m_calling_context, &m_current, &frame);
     }
 }
 

@@ -26,6 +26,7 @@
 // them: unload_engine() and the destructor free them first.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,9 @@ struct RenderSlot {
     RenderContext* context = nullptr;
     FrameRecord frame;
     std::uint32_t needs_prepare = 0;
+    // What the slot's last Rnd_Render returned (0 also when it was not
+    // called); the driver itself does not use it, tools report it.
+    int last_result = 0;
 };
 
 class RenderDriver {
@@ -77,8 +81,10 @@ class RenderDriver {
     // changed, then reads "Rnd_Multi" again. True when the engine was
     // reloaded.
     bool refresh_engine();
-    // Loads the named engine instead of the registry's (tools).
+    // Loads the named engine, or a library file, instead of the registry's
+    // (tools).
     bool use_engine(std::string_view name);
+    bool use_engine_file(const std::filesystem::path& file);
     // Frees every context through the engine, then releases the library.
     void unload_engine();
 
@@ -136,6 +142,7 @@ class RenderDriver {
     void mark_for_preparation(int slot);
     // The worker routine for one slot: prepare when marked, then render
     // when there is a context. Runs on whatever thread calls it.
+    // Rendering stores Rnd_Render's result in the slot's last_result.
     void run_slot(int slot);
 
     RenderLog& log() { return m_log; }
