@@ -6,7 +6,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kaleidra/gl/accumulation.h"
@@ -14,7 +13,7 @@
 #include "kaleidra/gl/osmesa_surface.h"
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::gl {
 namespace {
@@ -355,51 +354,6 @@ TEST(Accumulator, AveragesWithRoundingAndIgnoresAlpha) {
     accumulator.resolve(untouched);
     EXPECT_EQ(untouched[0], 9);
 }
-
-// Each thread draws its own colour into its own surface many times; drawing
-// state is per context, so neither ever sees the other's colour.
-void draw_many(SurfaceKind kind, float red, float blue, int rounds, bool& correct) {
-    correct = false;
-    auto surface = make_surface(kind, 32, 32, kind == SurfaceKind::window && blue > 0 ? 32 : 0);
-    if (!surface) {
-        return;
-    }
-    bool all = true;
-    for (int i = 0; i < rounds && all; ++i) {
-        if (!surface->make_current()) {
-            return;
-        }
-        const GlApi& gl = surface->gl();
-        pixel_view(gl, 32, 32);
-        gl.ClearColor(red, 0, blue, 1);
-        gl.Clear(GL_COLOR_BUFFER_BIT);
-        gl.Color4f(0, 1, 0, 1);
-        fill_rectangle(gl, 0, 0, 16, 32);
-        const std::uint8_t* picture = surface->finish_and_read();
-        const Bgra left = pixel(picture, 32, 3, 10);
-        const Bgra right = pixel(picture, 32, 20, 10);
-        all = left.g == 255 && left.r == 0 && right.r == std::uint8_t(red * 255) &&
-              right.b == std::uint8_t(blue * 255);
-        surface->release_current();
-    }
-    correct = all;
-}
-
-class TwoThreadsTest : public ::testing::TestWithParam<SurfaceKind> {};
-
-TEST_P(TwoThreadsTest, TwoContextsDrawAtOnce) {
-    bool first = false;
-    bool second = false;
-    std::thread a(draw_many, GetParam(), 1.0f, 0.0f, 40, std::ref(first));
-    std::thread b(draw_many, GetParam(), 0.0f, 1.0f, 40, std::ref(second));
-    a.join();
-    b.join();
-    EXPECT_TRUE(first);
-    EXPECT_TRUE(second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Surfaces, TwoThreadsTest,
-                         ::testing::Values(SurfaceKind::memory, SurfaceKind::window), kind_name);
 
 }  // namespace
 }  // namespace kdr::gl

@@ -51,6 +51,21 @@ bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
 
 }  // namespace
 
+bool DrawingCore::lies_under(const Pass& pass, const Object& object) const {
+    // The blit stands for the first object only when that object would be
+    // drawn as its whole video: it shows the laid-under slot, is not faded
+    // by any transparency, and the filter does not leave it out.
+    const int slot = video_slot(object.video_number, pass.swap);
+    if (slot != m_underlay_slot || !slot_has_picture(pass.frame, slot) || object.vertices.empty()) {
+        return false;
+    }
+    if (object_transparency(object, pass.values, slot) != 0) {
+        return false;
+    }
+    return pass.values.globals[global_filter_frames] == 0 ||
+           slot == static_cast<int>(pass.values.globals[global_filter_source]);
+}
+
 bool DrawingCore::bind_video(const Pass& pass, int slot) {
     const ImageRecord& image = pass.frame.images[slot];
     if (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) {

@@ -23,7 +23,7 @@ bool upload_extent_valid(const ImageRecord& image);
 // Uploads `image` into texture `name` of the current context:
 // 1. when `name` is not yet a texture, defines a level-0 image of
 //    texture_width x texture_height with as many components as the picture
-//    has bytes per pixel and no data, clamped wrapping, and linear or
+//    has bytes per pixel, all black, clamped wrapping, and linear or
 //    nearest filtering;
 // 2. binds it and sets the unpack row length, skips and alignment from the
 //    record;
