@@ -16,6 +16,20 @@ namespace kdr {
 using Colour = std::array<float, 4>;  // red, green, blue, alpha
 using Vec3 = std::array<float, 3>;
 
+// Stored sizes of the fixed item chunks (header included).
+inline constexpr std::uint32_t camera_chunk_size = 100;
+inline constexpr std::uint32_t light_chunk_size = 110;
+inline constexpr std::uint32_t surface_chunk_size = 382;
+inline constexpr std::uint32_t warp_chunk_size = 65;  // before the parameters
+
+// Counts a chunk may declare. Beyond these an item is dropped, whatever the
+// chunk's length: vertex indices are 16-bit, and nothing real comes near
+// the others.
+inline constexpr std::uint32_t max_vertices = 65536;
+inline constexpr std::uint32_t max_polygons = 1u << 20;
+inline constexpr std::uint32_t max_keys = 1u << 16;
+inline constexpr std::uint32_t max_warp_parameters = 1u << 16;
+
 class Camera final : public SceneItem {
   public:
     Camera() : SceneItem(ItemKind::camera) {}
@@ -76,6 +90,9 @@ class Object final : public SceneItem {
     bool differs(const SceneItem& other) const override;
 
     bool casts_shadow() const { return flags[1] == 1; }
+    // 120 + 12 V + 44 P: polygons are packed by their corner counts and the
+    // 10 bytes each triangle leaves unused are zeros at the end.
+    std::uint32_t stored_size() const;
 
     std::uint16_t next_morph_target_id = 0;
     std::uint16_t morph_target_flag = 0;  // non-zero: only supplies a morph shape, never drawn
@@ -108,6 +125,10 @@ class Surface final : public SceneItem {
     std::vector<std::uint8_t> write_chunk() const override;
     bool differs(const SceneItem& other) const override;
 
+    // Replaces the name (cut to 255 characters).
+    void set_name(const char* text);
+    bool smooths() const { return frame_offset_or_smoothing != 0; }
+
     std::uint16_t source_kind = source_colour;
     // 1-based video in an effect's surfaces; the 0-based image slot in the
     // user's mappings of a settings record.
@@ -126,7 +147,8 @@ class Surface final : public SceneItem {
     std::uint16_t two_sided = 0;
 
     // Index into the scene's textures for kind-2 surfaces, or -1; set when
-    // the scene loads its textures.
+    // the scene loads its textures. The texture has no pixels when its file
+    // was missing (the surface is then drawn untextured).
     int texture_index = -1;
 };
 
@@ -146,12 +168,16 @@ class Envelope final : public SceneItem {
   public:
     Envelope() : SceneItem(ItemKind::envelope) {}
     std::unique_ptr<SceneItem> clone() const override;
-    // Reading completes the keys: a key at time 0 and at time 1 are added
-    // when missing (value of the nearest key, linear).
+    // Reading completes the keys (complete_keys()).
     bool read_chunk(const std::uint8_t* data, std::uint32_t length) override;
     chunks::ChunkId chunk_id() const override;
     std::vector<std::uint8_t> write_chunk() const override;
     bool differs(const SceneItem& other) const override;
+
+    // When the first key is not at time 0, inserts a key at 0 with its value
+    // (tension, continuity and bias 0, linear); likewise a key at 1 with the
+    // last key's value. No keys stay no keys.
+    void complete_keys();
 
     std::uint16_t parameter = 0;
     std::vector<EnvelopeKey> keys;  // in time order

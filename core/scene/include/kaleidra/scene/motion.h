@@ -28,6 +28,10 @@ using PathKey = MotionState;
 // Entry `index` (0..12) of the motion state as a float.
 float& motion_value(MotionState& state, int index);
 float motion_value(const MotionState& state, int index);
+inline constexpr int motion_value_count = 13;
+
+// By value, entries 0..12 and the linear flag (padding ignored).
+bool motion_differs(const MotionState& a, const MotionState& b);
 
 struct EnvelopeKey {
     float time = 0;  // 0..1
@@ -39,5 +43,7 @@ struct EnvelopeKey {
     std::uint16_t linear_padding = 0;
 };
 static_assert(sizeof(EnvelopeKey) == 24);
+
+bool key_differs(const EnvelopeKey& a, const EnvelopeKey& b);
 
 }  // namespace kdr
