@@ -1,0 +1,80 @@
+#include "ffmpeg_support.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace kdr::video::detail {
+namespace {
+
+thread_local std::string last_logged_error;
+
+int level_from_environment() {
+    const char* name = std::getenv("KALEIDRA_FFMPEG_LOG");
+    if (name == nullptr) {
+        return AV_LOG_QUIET;
+    }
+    struct Level {
+        const char* name;
+        int value;
+    };
+    static const Level levels[] = {{"quiet", AV_LOG_QUIET},     {"error", AV_LOG_ERROR},
+                                   {"warning", AV_LOG_WARNING}, {"info", AV_LOG_INFO},
+                                   {"verbose", AV_LOG_VERBOSE}, {"debug", AV_LOG_DEBUG}};
+    for (const Level& level : levels) {
+        if (std::strcmp(name, level.name) == 0) {
+            return level.value;
+        }
+    }
+    return AV_LOG_ERROR;
+}
+
+void log_handler(void* object, int level, const char* format, va_list arguments) {
+    if (level <= AV_LOG_ERROR) {
+        va_list copy;
+        va_copy(copy, arguments);
+        char line[512];
+        int print_prefix = 1;
+        av_log_format_line2(object, level, format, copy, line, sizeof line, &print_prefix);
+        va_end(copy);
+        std::size_t length = std::strlen(line);
+        while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) {
+            --length;
+        }
+        last_logged_error.assign(line, length);
+    }
+    // The default handler prints only what the level set above lets through.
+    av_log_default_callback(object, level, format, arguments);
+}
+
+}  // namespace
+
+void prepare_ffmpeg() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        av_log_set_level(level_from_environment());
+        av_log_set_callback(&log_handler);
+    });
+}
+
+std::string error_text(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    std::string message = text;
+    if (!last_logged_error.empty()) {
+        message += " (" + last_logged_error + ")";
+        last_logged_error.clear();
+    }
+    return message;
+}
+
+void clear_logged_error() {
+    last_logged_error.clear();
+}
+
+}  // namespace kdr::video::detail
