@@ -1,8 +1,7 @@
+#include "kaleidra/images/png_file.h"
 #include "kaleidra/raster/canvas.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
+#include "kaleidra/raster/image_convert.h"
+#include "kaleidra/records/image_record.h"
 
 namespace kdr::raster {
 
@@ -10,8 +9,11 @@ bool write_png(const Canvas& canvas, const std::filesystem::path& file) {
     if (canvas.empty()) {
         return false;
     }
-    return stbi_write_png(file.string().c_str(), canvas.width(), canvas.height(), 3,
-                          canvas.bytes().data(), canvas.width() * 3) != 0;
+    ImageRecord image;
+    image_construct(image);
+    bool ok = canvas_to_image(canvas, image) && write_png_file(image, file).ok();
+    image_release_all(image);
+    return ok;
 }
 
 }  // namespace kdr::raster

@@ -4,13 +4,10 @@
 
 #include <cmath>
 
+#include "kaleidra/images/png_file.h"
 #include "kaleidra/raster/image_convert.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/testing/temp_folder.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
 
 namespace kdr::raster {
 namespace {
@@ -118,13 +115,11 @@ TEST(Png, WritesAFileThatDecodesToTheSamePixels) {
     canvas.fill_rect(2, 1, 3, 2, {250, 128, 3});
     auto file = folder.path() / "picture.png";
     ASSERT_TRUE(write_png(canvas, file));
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(file.string().c_str(), &width, &height, &channels, 3);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(width, 7);
-    EXPECT_EQ(height, 5);
-    EXPECT_TRUE(std::equal(canvas.bytes().begin(), canvas.bytes().end(), pixels));
-    stbi_image_free(pixels);
+    ImageRecord image;
+    image_construct(image);
+    ASSERT_TRUE(read_png_file(image, file).ok());
+    EXPECT_EQ(canvas_from_image(image).bytes(), canvas.bytes());
+    image_release_all(image);
     EXPECT_FALSE(write_png(canvas, folder.path() / "no" / "such" / "folder.png"));
 }
 
