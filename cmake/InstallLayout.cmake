@@ -43,3 +43,6 @@ install(CODE "
     message(STATUS \"Registry: Path = \${CMAKE_INSTALL_PREFIX} (store: \$ENV{KALEIDRA_REGISTRY})\")
   endif()
 ")
+
+# The render engines, loaded by name from LIBS.
+install(TARGETS Rnd_Generic Rnd_Hardware LIBRARY DESTINATION LIBS)

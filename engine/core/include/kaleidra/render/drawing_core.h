@@ -1,0 +1,121 @@
+#pragma once
+// The drawing core shared, identical, by both engines: OpenGL setup once per
+// prepare, and for each frame the evaluation of the scene at the frame's
+// completion, every object drawn with its video or texture, material,
+// transparency, luminosity, shine highlight and projected shadow, motion blur
+// from several sub-frames, progress reports and aborts; and the schematic
+// layout previews of the editors.
+//
+// One DrawingCore belongs to one render context and draws on that context's
+// surface; all drawing state lives here, so two contexts may draw at once
+// on two threads. The settings record is only read (envelopes change a
+// per-frame copy of its values), so two contexts may share one. The caller
+// makes the surface current before every call.
+
+#include <cstdint>
+#include <vector>
+
+#include "kaleidra/gl/accumulation.h"
+#include "kaleidra/gl/surface.h"
+#include "kaleidra/records/layout.h"
+#include "kaleidra/render/matrix.h"
+#include "kaleidra/scene/evaluation.h"
+#include "kaleidra/scene/scene.h"
+
+namespace kdr::render {
+
+// The state of one drawing.
+struct DrawState {
+    Vector3 light{0, 20, 20};  // the shadow-casting light, recomputed every pass
+    float shadow_plane = 0;    // z of the plane shadows fall onto
+    int progress = 0;          // percent reported last
+    int progress_step = 0;     // percent per drawn object
+};
+
+struct FrameOptions {
+    // Rnd_Generic's blit: the first object's video lies under the picture.
+    // The colour buffer is cleared to transparent and blended so that its
+    // alpha tells how much of the video shows through (see underlay.h);
+    // the first object is not drawn.
+    bool underlay = false;
+};
+
+class DrawingCore {
+  public:
+    explicit DrawingCore(gl::Surface& surface);
+
+    // Prepare-time setup, after the effect is loaded into `scene`: drawing
+    // state, render style, quality hints, texture coordinates scaled to the
+    // videos' power-of-two textures (the frame's slots get their texture
+    // sizes), aspect, the user's envelopes and paths merged into `scene`,
+    // light and shadow plane, projection and viewport.
+    void prepare(Scene& scene, const EffectSettings& settings, FrameRecord& frame);
+
+    // Draws one frame of `scene` (as prepared). True when the picture was
+    // drawn; false when aborted or the frame scene could not be built. On
+    // success picture() holds it.
+    bool draw_frame(Scene& scene, const EffectSettings& settings, FrameRecord& frame,
+                    const FrameOptions& options);
+
+    // The last drawn picture: width x height pixels of blue, green, red,
+    // alpha bytes, bottom row first. Valid until the next draw.
+    std::uint8_t* picture() const { return m_picture; }
+
+    const DrawState& state() const { return m_state; }
+    // The completion of each pass of the last frame, in drawing order.
+    const std::vector<float>& pass_completions() const { return m_pass_completions; }
+
+  private:
+    struct Pass;
+    bool draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
+                   FrameRecord& frame, float completion);
+    void draw_object(const Pass& pass, const Object& object, bool shine);
+    void apply_material(const Pass& pass, const Object& object, const Surface& surface, bool shine,
+                        bool& textured);
+    bool bind_video(const Pass& pass, int slot);
+    void draw_shadow(const Pass& pass, const Object& object);
+    void draw_path(const Pass& pass, const Object& object);
+    void light_and_shadow_plane(const Scene& scene, const FrameValues& values);
+    void projection(const Scene& scene, std::uint32_t flags);
+    void report_progress(const FrameRecord& frame);
+    void blend_over();
+    void blend_add();
+
+    gl::Surface& m_surface;
+    const gl::GlApi& m_gl;
+    DrawState m_state;
+    gl::Accumulator m_accumulator;
+    std::vector<std::uint8_t> m_blurred;
+    std::uint8_t* m_picture = nullptr;
+    std::vector<float> m_pass_completions;
+
+    // Video textures: one per depth (names 3 and 4), defined at the largest
+    // power-of-two size of the slots at prepare and refilled when a surface
+    // shows another slot's picture than the texture holds.
+    std::uint32_t m_video_texture_width = 1;
+    std::uint32_t m_video_texture_height = 1;
+    bool m_linear_filter = false;
+    struct VideoTexture {
+        int slot = -1;
+        const std::uint8_t* pixels = nullptr;
+        std::uint64_t frame = 0;
+    };
+    VideoTexture m_video_textures[2];  // names 3 and 4
+    std::uint64_t m_frame_serial = 0;
+    bool m_underlay = false;
+};
+
+// Positions within the effect (before division by the total) of the blur
+// sub-frames n = count down to 1 of the frame at `position`:
+// (1 - d) + d n / count + position - 1 with d = percent / 100.
+std::vector<double> blur_positions(int count, float percent, std::uint32_t position);
+
+// The image slot of a video number (1-based; 0 = none gives -1), with videos
+// 1 and 2 swapped when `swap` (a two-video transition flying on).
+int video_slot(std::uint32_t video_number, bool swap);
+
+// True when `slot` is an image slot in use (below the frame's slot count)
+// that holds a picture.
+bool slot_has_picture(const FrameRecord& frame, int slot);
+
+}  // namespace kdr::render

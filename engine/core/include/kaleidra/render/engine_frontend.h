@@ -1,0 +1,76 @@
+#pragma once
+// What both engine libraries do behind their five exports, apart from their
+// drawing surfaces: contexts, prepare (the effect with its fallback, the
+// drawing setup, scene textures) and render (mapped videos, drawing, the copy
+// into the caller's output). Each library supplies an EngineBackend and
+// forwards its exports here.
+//
+// Threads: one context is used by one thread at a time; several contexts of
+// one backend may be used on several threads at once. Every call makes the
+// context's surface current on the calling thread and releases it before
+// returning, so the next call may come from another thread.
+//
+// A caller's device context in the frame record is not drawn into on this
+// platform: the engines always draw on their own surface and convert the
+// picture into the frame's output image.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/gl/surface.h"
+#include "kaleidra/platform/result.h"
+#include "kaleidra/render/drawing_core.h"
+#include "kaleidra/scene/scene.h"
+
+namespace kdr {
+
+struct RenderContext {
+    std::unique_ptr<gl::Surface> surface;
+    std::unique_ptr<render::DrawingCore> core;
+    Scene scene;              // the effect as loaded and prepared
+    std::uint32_t width = 0;  // drawing size (doubled for antialiasing)
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> scratch;  // a video scaled to the drawing size
+};
+
+namespace render {
+
+class EngineBackend {
+  public:
+    virtual ~EngineBackend() = default;
+    // A new drawing surface of the size; the window engine shows it.
+    virtual Result<std::unique_ptr<gl::Surface>> create_surface(std::uint32_t width,
+                                                                std::uint32_t height) = 0;
+    // Called before the surface is destroyed.
+    virtual void surface_released(gl::Surface& /*surface*/) {}
+    // Around every render (the window engine shows its window and hides it
+    // again after it stays idle).
+    virtual void frame_starting(gl::Surface& /*surface*/) {}
+    virtual void frame_finished(gl::Surface& /*surface*/) {}
+    // True when the first object's video is laid under the picture instead
+    // of being drawn (the memory engine, whose bitmap takes it directly).
+    virtual bool lays_first_video_under() const { return false; }
+};
+
+// The drawing size of a frame: its size, doubled in both directions when
+// antialiasing (settings global 4 > 0) is on and the frame is not a layout
+// preview. False when the frame's size is not positive.
+bool drawing_size(const EffectSettings& settings, const FrameRecord& frame, std::uint32_t& width,
+                  std::uint32_t& height);
+
+// The effect a prepare falls back to when the settings name none or the one
+// named does not load.
+inline constexpr const char* fallback_effect = "Ballsplt";
+
+RenderContext* create_context(EngineBackend& backend, const EffectSettings* settings,
+                              const FrameRecord* frame);
+void free_context(EngineBackend& backend, RenderContext* context);
+RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
+                               EffectSettings* settings, FrameRecord* frame);
+int render_frame(EngineBackend& backend, RenderContext* context, const EffectSettings* settings,
+                 FrameRecord* frame);
+
+}  // namespace render
+}  // namespace kdr

@@ -1,0 +1,38 @@
+#pragma once
+// Pieces of the drawing core shared by its source files.
+
+#include "kaleidra/gl/gl_api.h"
+#include "kaleidra/records/layout.h"
+#include "kaleidra/render/drawing_core.h"
+
+namespace kdr::render {
+
+// Sends the object transform to the current OpenGL matrix.
+struct GlTransformSink {
+    const gl::GlApi& gl;
+    void translate(float x, float y, float z) { gl.Translatef(x, y, z); }
+    void rotate(float degrees, float x, float y, float z) { gl.Rotatef(degrees, x, y, z); }
+    void scale(float x, float y, float z) { gl.Scalef(x, y, z); }
+};
+
+// One sub-frame's inputs, gathered once.
+struct DrawingCore::Pass {
+    const Scene& scene;  // the frame scene
+    const FrameValues& values;
+    FrameRecord& frame;
+    float completion = 0;
+    bool layout = false;  // layout preview
+    bool swap = false;    // videos 1 and 2 swap (two-video transition flying on)
+    std::uint32_t flags = 0;
+    std::uint32_t key_video = 0;  // layout preview: the highlighted object's video
+};
+
+inline bool is_layout_preview(const FrameRecord& frame) {
+    return (frame.flags & flag_layout_preview) != 0;
+}
+
+inline bool flies_on(const EffectSettings& settings) {
+    return settings.globals[global_fly_direction] != 0;
+}
+
+}  // namespace kdr::render

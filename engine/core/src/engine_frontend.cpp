@@ -1,0 +1,214 @@
+#include "kaleidra/render/engine_frontend.h"
+
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "kaleidra/gl/texture_upload.h"
+#include "kaleidra/records/image_record.h"
+#include "kaleidra/render/mapped_videos.h"
+#include "kaleidra/render/picture_output.h"
+
+namespace kdr::render {
+
+namespace {
+
+// Two render workers may prepare and render with one shared settings record
+// at once; the fallback name written into it is read and written only under
+// this lock.
+std::mutex settings_name_mutex;
+
+bool name_is_empty(const EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(settings_name_mutex);
+    return settings.name[0] == '\0';
+}
+
+// Loads the effect named in the settings, else the fallback (whose name is
+// then written into the settings); clears the name when neither loads.
+void load_effect(Scene& scene, EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(settings_name_mutex);
+    char name[effect_name_size];
+    std::memcpy(name, settings.name, effect_name_size);
+    name[effect_name_size - 1] = '\0';
+    if (name[0] != '\0' && scene.load(name)) {
+        return;
+    }
+    std::memset(settings.name, 0, effect_name_size);
+    std::memcpy(settings.name, fallback_effect, std::strlen(fallback_effect));
+    if (!scene.load(fallback_effect)) {
+        scene.clear();
+        std::memset(settings.name, 0, effect_name_size);
+    }
+}
+
+// Keeps a context current for the length of one call.
+class CurrentContext {
+  public:
+    explicit CurrentContext(gl::Surface& surface) : m_surface(surface) {
+        m_current = m_surface.make_current();
+    }
+    ~CurrentContext() {
+        if (m_current) {
+            m_surface.release_current();
+        }
+    }
+    CurrentContext(const CurrentContext&) = delete;
+    CurrentContext& operator=(const CurrentContext&) = delete;
+    bool current() const { return m_current; }
+
+  private:
+    gl::Surface& m_surface;
+    bool m_current = false;
+};
+
+}  // namespace
+
+bool drawing_size(const EffectSettings& settings, const FrameRecord& frame, std::uint32_t& width,
+                  std::uint32_t& height) {
+    if (frame.width == 0 || frame.height <= 0) {
+        return false;
+    }
+    width = frame.width;
+    height = static_cast<std::uint32_t>(frame.height);
+    if (settings.globals[global_antialias] > 0 && (frame.flags & flag_layout_preview) == 0) {
+        width *= 2;
+        height *= 2;
+    }
+    return width <= gl::max_surface_size && height <= gl::max_surface_size;
+}
+
+RenderContext* create_context(EngineBackend& backend, const EffectSettings* settings,
+                              const FrameRecord* frame) {
+    if (settings == nullptr || frame == nullptr) {
+        return nullptr;
+    }
+    try {
+        auto context = std::make_unique<RenderContext>();
+        if (!drawing_size(*settings, *frame, context->width, context->height)) {
+            return nullptr;
+        }
+        auto surface = backend.create_surface(context->width, context->height);
+        if (!surface.ok()) {
+            return nullptr;
+        }
+        context->surface = std::move(surface.value());
+        context->core = std::make_unique<DrawingCore>(*context->surface);
+        return context.release();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void free_context(EngineBackend& backend, RenderContext* context) {
+    if (context == nullptr) {
+        return;
+    }
+    if (context->surface) {
+        {
+            // Textures and the rest of the context's objects go with it.
+            CurrentContext current(*context->surface);
+            context->core.reset();
+        }
+        backend.surface_released(*context->surface);
+        context->surface.reset();
+    }
+    context->scene.clear();
+    delete context;
+}
+
+RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
+                               EffectSettings* settings, FrameRecord* frame) {
+    if (settings == nullptr || frame == nullptr) {
+        return context;
+    }
+    free_context(backend, context);
+    RenderContext* fresh = create_context(backend, settings, frame);
+    if (fresh == nullptr) {
+        return nullptr;
+    }
+    try {
+        CurrentContext current(*fresh->surface);
+        if (!current.current()) {
+            free_context(backend, fresh);
+            return nullptr;
+        }
+        load_effect(fresh->scene, *settings);
+        const bool layout = (frame->flags & flag_layout_preview) != 0;
+        if (!layout) {
+            load_mapped_videos(*settings, *frame);
+        }
+        fresh->core->prepare(fresh->scene, *settings, *frame);
+        if (!layout) {
+            const bool linear = settings->globals[global_image_quality] != 0;
+            for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
+                ImageRecord& texture = fresh->scene.textures[i];
+                image_prepare_texture(texture);
+                static_cast<void>(
+                    gl::upload_texture(fresh->surface->gl(), static_cast<GLuint>(100 + i), texture,
+                                       texture.texture_width, texture.texture_height, linear));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        free_context(backend, fresh);
+        return nullptr;
+    }
+    return fresh;
+}
+
+int render_frame(EngineBackend& backend, RenderContext* context, const EffectSettings* settings,
+                 FrameRecord* frame) {
+    if (context == nullptr || settings == nullptr || frame == nullptr || !context->surface) {
+        return 0;
+    }
+    if (name_is_empty(*settings)) {
+        return 0;
+    }
+    gl::Surface& surface = *context->surface;
+    backend.frame_starting(surface);
+    int result = 0;
+    try {
+        CurrentContext current(surface);
+        if (current.current()) {
+            const bool layout = (frame->flags & flag_layout_preview) != 0;
+            if (!layout) {
+                load_mapped_videos(*settings, *frame);
+            }
+            const int rows = output_rows(frame->flags);
+
+            FrameOptions options;
+            const ImageRecord* underlay = nullptr;
+            if (backend.lays_first_video_under()) {
+                frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
+                if (!layout && static_cast<int>(settings->globals[global_blur_count]) == 0 &&
+                    !context->scene.objects.empty()) {
+                    const bool swap =
+                        context->scene.type == 1 && settings->globals[global_fly_direction] != 0;
+                    const int slot = video_slot(context->scene.objects.front()->video_number, swap);
+                    if (slot_has_picture(*frame, slot) &&
+                        gl::upload_extent_valid(frame->images[slot])) {
+                        underlay = &frame->images[slot];
+                        options.underlay = true;
+                        frame->flags |= flag_keep_colour;
+                    }
+                }
+            }
+
+            frame->engine_scratch = 0;
+            if (context->core->draw_frame(context->scene, *settings, *frame, options)) {
+                std::uint8_t* picture = context->core->picture();
+                if (underlay != nullptr) {
+                    composite_over_video(picture, context->width, context->height, *underlay,
+                                         frame->output.height, rows, context->scratch);
+                }
+                copy_to_output(picture, context->width, context->height, frame->output, rows);
+                result = 1;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        result = 0;
+    }
+    backend.frame_finished(surface);
+    return result;
+}
+
+}  // namespace kdr::render

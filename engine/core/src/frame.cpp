@@ -1,0 +1,271 @@
+// Drawing one frame: clears, progress, blur sub-frames, the drawing pass.
+
+#include <algorithm>
+#include <cstring>
+
+#include "core_internal.h"
+#include "kaleidra/records/frame_record.h"
+#include "kaleidra/render/object_transform.h"
+
+namespace kdr::render {
+
+std::vector<double> blur_positions(int count, float percent, std::uint32_t position) {
+    std::vector<double> positions;
+    const double d = percent * 0.01;
+    for (int n = count; n >= 1; --n) {
+        positions.push_back((1 - d) + d * n / count + (double(position) - 1));
+    }
+    return positions;
+}
+
+void DrawingCore::report_progress(const FrameRecord& frame) {
+    if (frame.progress != nullptr) {
+        frame.progress(m_state.progress);
+    }
+}
+
+void DrawingCore::blend_over() {
+    if (m_underlay) {
+        // Alpha gathers how much of the picture covers the video beneath.
+        m_gl.BlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                               GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        m_gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+}
+
+void DrawingCore::blend_add() {
+    if (m_underlay) {
+        m_gl.BlendFuncSeparate(GL_ONE, GL_ONE, GL_ZERO, GL_ONE);
+    } else {
+        m_gl.BlendFunc(GL_ONE, GL_ONE);
+    }
+}
+
+bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, FrameRecord& frame,
+                             const FrameOptions& options) {
+    const gl::GlApi& gl = m_gl;
+    const bool layout = is_layout_preview(frame);
+    m_underlay = options.underlay && !layout;
+    m_picture = nullptr;
+    m_pass_completions.clear();
+    ++m_frame_serial;
+
+    if (layout) {
+        // The editors change the user's paths between frames.
+        if (const Scene* user = settings_scene(settings)) {
+            merge_user_items(scene, *user);
+        }
+    }
+
+    const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
+    gl.Disable(GL_BLEND);
+    if (blur_setting > 0) {
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else if (m_underlay) {
+        gl.ClearColor(0, 0, 0, 0);
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        gl.ClearColor(frame.background[0], frame.background[1], frame.background[2],
+                      frame.background[3]);
+    } else if ((frame.flags & flag_keep_colour) != 0) {
+        gl.Clear(GL_DEPTH_BUFFER_BIT);
+    } else {
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    if (!layout) {
+        gl.Enable(GL_BLEND);
+    }
+    blend_over();
+
+    m_state.progress = 0;
+    report_progress(frame);
+
+    const float completion = frame_completion(frame, settings);
+    frame.completion = completion;
+    int blur = blur_setting;
+    if (!(completion > 0 && completion < 1) || layout) {
+        blur = 0;
+    }
+    const int passes = std::max(blur, 1);
+    m_state.progress_step = 90 / (passes * (static_cast<int>(scene.objects.size()) + 1));
+
+    auto run_pass = [&](float pass_completion) {
+        FrameSceneRequest request;
+        request.scene = &scene;
+        request.settings = &settings;
+        request.frame = &frame;
+        request.completion = pass_completion;
+        request.layout_preview = layout;
+        FrameScene frame_scene = build_frame_scene(request);
+        if (!frame_scene.scene) {
+            return false;
+        }
+        m_state.progress += m_state.progress_step;
+        report_progress(frame);
+        m_pass_completions.push_back(pass_completion);
+        return draw_pass(frame_scene, settings, frame, pass_completion);
+    };
+
+    if (blur == 0) {
+        if (!run_pass(completion)) {
+            return false;
+        }
+        m_picture = m_surface.finish_and_read();
+    } else {
+        m_accumulator.reset(m_surface.width(), m_surface.height());
+        const bool fly_on = flies_on(settings);
+        for (double position :
+             blur_positions(blur, settings.globals[global_blur_percent], frame.position)) {
+            // The sub-frame's completion follows the same transition period
+            // as the frame's own.
+            const float pass_completion = completion_at(position, frame.total, fly_on,
+                                                        settings.globals[global_transition_period]);
+            if (!run_pass(pass_completion)) {
+                return false;
+            }
+            // Sub-frames draw over each other without clearing: the frame's
+            // own position, drawn first, stays whole and the earlier ones
+            // fade behind it.
+            m_accumulator.add(m_surface.finish_and_read());
+        }
+        m_blurred.resize(std::size_t{m_surface.width()} * m_surface.height() * 4);
+        m_accumulator.resolve(m_blurred.data());
+        m_picture = m_blurred.data();
+    }
+    m_state.progress = 100;
+    report_progress(frame);
+    return true;
+}
+
+bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
+                            FrameRecord& frame, float completion) {
+    const gl::GlApi& gl = m_gl;
+    const Scene& scene = *frame_scene.scene;
+    Pass pass{scene, frame_scene.values, frame};
+    pass.completion = completion;
+    pass.layout = is_layout_preview(frame);
+    pass.swap = scene.type == 1 && flies_on(settings);
+    pass.flags = frame.flags;
+
+    light_and_shadow_plane(scene, frame_scene.values);
+    if (pass.layout) {
+        projection(scene, frame.flags);
+    }
+
+    // View.
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    if (!pass.layout || (pass.flags & flag_preview_camera) != 0) {
+        if (!scene.cameras.empty()) {
+            const MotionState& m = scene.cameras.front()->motion;
+            if (m.pitch != 0) {
+                gl.Rotatef(-m.pitch, 1, 0, 0);
+            }
+            if (m.heading != 0) {
+                gl.Rotatef(-m.heading, 0, 1, 0);
+            }
+            if (m.bank != 0) {
+                gl.Rotatef(-m.bank, 0, 0, 1);
+            }
+            gl.Translatef(-m.position[0], -m.position[1], -m.position[2]);
+        }
+    } else {
+        if ((pass.flags & flag_preview_perspective) != 0) {
+            gl.Rotatef(18, 1, 0, 0);
+            gl.Rotatef(-40, 0, 1, 0);
+            gl.Translatef(-8, -4, -8);
+        } else if ((pass.flags & flag_preview_top) != 0) {
+            gl.Rotatef(90, 1, 0, 0);
+        } else if ((pass.flags & flag_preview_side) != 0) {
+            gl.Rotatef(-90, 0, 1, 0);
+        }
+        // The camera glyph: a dashed frustum from behind the camera.
+        gl.LineStipple(1, 0xCCCC);
+        gl.Color4f(0.7f, 0.7f, 0.7f, 1);
+        gl.Begin(GL_LINES);
+        for (float x : {-10.0f, 10.0f}) {
+            for (float y : {-7.5f, 7.5f}) {
+                gl.Vertex3f(0, 0, 4);
+                gl.Vertex3f(x, y, -16);
+            }
+        }
+        gl.End();
+        gl.LineStipple(1, 0xFFFF);
+    }
+
+    // The halves of a frame drawn by two contexts.
+    gl.Disable(GL_CLIP_PLANE0);
+    if ((pass.flags & flag_upper_half) != 0) {
+        const GLdouble keep_upper[4] = {0, 1, 0, 0.1};
+        gl.ClipPlane(GL_CLIP_PLANE0, keep_upper);
+        gl.Enable(GL_CLIP_PLANE0);
+    } else if ((pass.flags & flag_lower_half) != 0) {
+        const GLdouble keep_lower[4] = {0, -1, 0, 0.1};
+        gl.ClipPlane(GL_CLIP_PLANE0, keep_lower);
+        gl.Enable(GL_CLIP_PLANE0);
+    }
+
+    if (!pass.layout) {
+        const float direction = pass.values.globals[global_light_direction];
+        gl.PushMatrix();
+        if (direction > 0) {
+            gl.Rotatef(-direction, 0, 0, 1);
+        }
+        const GLfloat white[4] = {1, 1, 1, 1};
+        const GLfloat diffuse_position[4] = {0, 20, 20, 1};
+        const GLfloat specular_position[4] = {0, 80, 2, 1};
+        gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, white);
+        gl.Lightfv(GL_LIGHT0, GL_POSITION, diffuse_position);
+        gl.Lightfv(GL_LIGHT1, GL_SPECULAR, white);
+        gl.Lightfv(GL_LIGHT1, GL_POSITION, specular_position);
+        gl.Enable(GL_LIGHT0);
+        gl.Enable(GL_LIGHT1);
+        gl.PopMatrix();
+    } else if (const Object* highlighted =
+                   scene.find_object(static_cast<std::uint16_t>(frame.highlighted_id & 0xffff));
+               highlighted != nullptr && frame.highlighted_id <= 0xffff) {
+        pass.key_video = highlighted->video_number;
+    }
+
+    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1};
+    const GLfloat no_ambient[4] = {0, 0, 0, 0};
+    const bool skip_first = (pass.flags & flag_keep_colour) != 0 || m_underlay;
+    bool first = true;
+    for (const auto& item : scene.objects) {
+        const Object& object = *item;
+        const bool is_first = first;
+        first = false;
+        if (is_first && skip_first) {
+            // Not drawn, but counted: progress runs alike whether or not the
+            // first object lies under the picture.
+        } else if (pass.layout) {
+            const bool highlighted = object.id == frame.highlighted_id;
+            if (highlighted || (pass.flags & flag_preview_only_highlighted) == 0) {
+                draw_object(pass, object, false);
+            }
+            if (highlighted && (pass.flags & flag_preview_only_highlighted) == 0 &&
+                (pass.flags & flag_preview_path) != 0) {
+                draw_path(pass, object);
+            }
+        } else {
+            draw_object(pass, object, false);
+            if (!is_first) {
+                blend_add();
+                gl.Disable(GL_LIGHT0);
+                gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, no_ambient);
+                draw_object(pass, object, true);
+                gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+                gl.Enable(GL_LIGHT0);
+                blend_over();
+            }
+        }
+        if (frame.abort != nullptr && frame.abort(0) != 0) {
+            return false;
+        }
+        m_state.progress += m_state.progress_step;
+        report_progress(frame);
+    }
+    return true;
+}
+
+}  // namespace kdr::render

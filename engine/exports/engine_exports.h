@@ -1,0 +1,10 @@
+#pragma once
+// Each engine library defines this: the backend its five exports use.
+
+#include "kaleidra/render/engine_frontend.h"
+
+namespace kdr::render {
+
+EngineBackend& engine_backend();
+
+}  // namespace kdr::render

@@ -1,0 +1,37 @@
+#pragma once
+// Pictures into OpenGL textures under names the caller chooses (3 and 4 for
+// videos of 3 and 4 bytes per pixel, 100 upward for scene textures). A
+// picture fills the lower-left width x height corner of a power-of-two
+// texture; texture coordinates are scaled by the picture's ratios.
+
+#include <cstdint>
+
+#include "kaleidra/gl/gl_api.h"
+#include "kaleidra/records/layout.h"
+
+namespace kdr::gl {
+
+// The OpenGL source format and type of a pixel format; false for unknown
+// formats. The two alpha-first formats are read as packed 32-bit words.
+bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type);
+
+// True when the picture's window (skips, rows, row length, alignment and
+// offset) lies inside its buffer, so OpenGL reads nothing beyond it: within
+// `size` when the record gives one, else within stored rows x stride.
+bool upload_extent_valid(const ImageRecord& image);
+
+// Uploads `image` into texture `name` of the current context:
+// 1. when `name` is not yet a texture, defines a level-0 image of
+//    texture_width x texture_height with as many components as the picture
+//    has bytes per pixel and no data, clamped wrapping, and linear or
+//    nearest filtering;
+// 2. binds it and sets the unpack row length, skips and alignment from the
+//    record;
+// 3. when the record has pixels, replaces the sub-image at (0, 0) with the
+//    picture (cut to the texture's size).
+// False, after step 2, when the record has no usable pixels (no buffer, an
+// unknown format, or a window outside its buffer).
+bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
+                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter);
+
+}  // namespace kdr::gl

@@ -1,0 +1,113 @@
+#include "kaleidra/gl/texture_upload.h"
+
+#include <algorithm>
+
+#include "kaleidra/records/image_record.h"
+
+namespace kdr::gl {
+
+namespace {
+
+bool valid_alignment(std::uint8_t alignment) {
+    return alignment == 1 || alignment == 2 || alignment == 4 || alignment == 8;
+}
+
+}  // namespace
+
+bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type) {
+    gl_type = GL_UNSIGNED_BYTE;
+    switch (format) {
+        case format_rgb:
+            gl_format = GL_RGB;
+            return true;
+        case format_bgr:
+            gl_format = GL_BGR;
+            return true;
+        case format_rgba:
+            gl_format = GL_RGBA;
+            return true;
+        case format_bgra:
+            gl_format = GL_BGRA;
+            return true;
+        case format_abgr:
+            // Bytes A B G R are the word R G B A from the high byte down.
+            gl_format = GL_RGBA;
+            gl_type = GL_UNSIGNED_INT_8_8_8_8;
+            return true;
+        case format_argb:
+            gl_format = GL_BGRA;
+            gl_type = GL_UNSIGNED_INT_8_8_8_8;
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool upload_extent_valid(const ImageRecord& image) {
+    if (image.buffer == nullptr || image.width == 0 || image.height == 0 || image.offset < 0) {
+        return false;
+    }
+    const std::uint64_t bpp = image.bytes_per_pixel;
+    const bool alpha = image_has_alpha(image.format);
+    if (bpp != (alpha ? 4u : 3u) || !valid_alignment(image.alignment)) {
+        return false;
+    }
+    const std::uint64_t row_length = image.row_length == 0 ? image.width : image.row_length;
+    if (row_length < image.width) {
+        return false;
+    }
+    const std::uint64_t alignment = image.alignment;
+    const std::uint64_t stride = (row_length * bpp + alignment - 1) / alignment * alignment;
+    const std::uint64_t last_row = static_cast<std::uint64_t>(image.skip_rows) + image.height - 1;
+    const std::uint64_t end = static_cast<std::uint64_t>(image.offset) + last_row * stride +
+                              (static_cast<std::uint64_t>(image.skip_pixels) + image.width) * bpp;
+    const std::uint64_t available =
+        image.size != 0 ? image.size : static_cast<std::uint64_t>(image.stored_rows) * stride;
+    return end <= available;
+}
+
+bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
+                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter) {
+    GLenum gl_format = GL_RGB;
+    GLenum gl_type = GL_UNSIGNED_BYTE;
+    const bool known_format = upload_format(image.format, gl_format, gl_type);
+    if (!gl.IsTexture(name)) {
+        gl.BindTexture(GL_TEXTURE_2D, name);
+        const GLint components = image.bytes_per_pixel == 4 ? 4 : 3;
+        gl.TexImage2D(GL_TEXTURE_2D, 0, components, static_cast<GLsizei>(texture_width),
+                      static_cast<GLsizei>(texture_height), 0, known_format ? gl_format : GL_RGB,
+                      known_format ? gl_type : GL_UNSIGNED_BYTE, nullptr);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        const GLint filter = linear_filter ? GL_LINEAR : GL_NEAREST;
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    }
+    gl.BindTexture(GL_TEXTURE_2D, name);
+    const std::uint32_t row_length = image.row_length != 0 ? image.row_length : image.width;
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(row_length));
+    gl.PixelStorei(GL_UNPACK_SKIP_ROWS, static_cast<GLint>(image.skip_rows));
+    gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, static_cast<GLint>(image.skip_pixels));
+    if (valid_alignment(image.alignment)) {
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, image.alignment);
+    }
+    if (!known_format || !upload_extent_valid(image)) {
+        return false;
+    }
+    // The texture that holds this name may be smaller than the picture when
+    // another picture defined it first; the part that fits is replaced.
+    GLint defined_width = 0;
+    GLint defined_height = 0;
+    gl.GetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &defined_width);
+    gl.GetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &defined_height);
+    const GLsizei width = std::min<GLsizei>(static_cast<GLsizei>(image.width), defined_width);
+    const GLsizei height = std::min<GLsizei>(static_cast<GLsizei>(image.height), defined_height);
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, gl_format, gl_type,
+                     image.buffer + image.offset);
+    return true;
+}
+
+}  // namespace kdr::gl
