@@ -2,10 +2,19 @@
 
 #include <memory>
 
+#include "scene_decoders.h"
+
 namespace kdr::dump {
 
-std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId /*form*/) {
-    return nullptr;
+std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId form) {
+    switch (form) {
+        case chunks::make_id("KDRE"):
+            return make_effect_decoder();
+        case chunks::make_id("KDRR"):
+            return make_settings_decoder();
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace kdr::dump

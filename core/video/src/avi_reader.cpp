@@ -307,6 +307,11 @@ Result<AviReader> AviReader::open(const std::filesystem::path& file) {
     }
     state->width = static_cast<std::uint32_t>(parameters->width);
     state->height = static_cast<std::uint32_t>(parameters->height);
+    if (std::uint64_t{padded_stride(state->width)} * state->height > max_frame_bytes) {
+        return Error{name + " has frames of " + std::to_string(state->width) + " x " +
+                     std::to_string(state->height) + " pixels, more than " +
+                     std::to_string(max_frame_bytes >> 20) + " MiB each"};
+    }
 
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
     if (codec == nullptr) {

@@ -25,6 +25,7 @@ namespace kdr::video {
 
 // Larger frames are refused when a file is opened.
 inline constexpr std::uint32_t max_frame_dimension = 16384;
+inline constexpr std::uint64_t max_frame_bytes = 256u << 20;
 
 struct VideoFrame {
     std::uint32_t width = 0;

@@ -1,0 +1,264 @@
+#include "kaleidra/host/render_driver.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "kaleidra/host/install_paths.h"
+#include "kaleidra/host/registry_values.h"
+#include "kaleidra/images/image_file.h"
+#include "kaleidra/platform/threads.h"
+#include "kaleidra/records/frame_record.h"
+#include "kaleidra/records/image_record.h"
+#include "kaleidra/scene/effect_settings.h"
+#include "render_workers.h"
+
+namespace kdr::host {
+namespace {
+
+constexpr std::uint32_t half_flags = flag_upper_half | flag_lower_half;
+constexpr int first_extra_image = 3;
+constexpr int last_extra_image = image_slot_count;
+
+void release_all_images(FrameRecord& frame) {
+    for (ImageRecord& image : frame.images) {
+        image_release_all(image);
+    }
+    image_release_all(frame.output);
+}
+
+}  // namespace
+
+RenderDriver::RenderDriver(EngineRole role, LogClock& clock) : m_role(role), m_log(clock) {
+    for (RenderSlot& slot : m_slots) {
+        frame_construct(slot.frame);
+    }
+    // An all-zero record; the name stays empty until the caller loads one.
+    (void)settings_initialise(m_current);
+    (void)settings_initialise(m_previous);
+    (void)settings_initialise(m_slot1_settings);
+    m_workers = std::make_unique<RenderWorkers>([this](int slot) { run_slot(slot); },
+                                                [] { platform::raise_thread_priority(); });
+}
+
+RenderDriver::~RenderDriver() {
+    m_workers.reset();
+    unload_engine();
+    for (RenderSlot& slot : m_slots) {
+        release_all_images(slot.frame);
+    }
+    settings_destroy(m_slot1_settings);
+    settings_destroy(m_previous);
+    settings_destroy(m_current);
+}
+
+bool RenderDriver::attach() {
+    std::optional<std::string> name = read_engine_name(m_role);
+    m_engine_name = name.value_or(std::string());
+    unload_engine();
+    // Without a name, load() fails and says which registry value was empty.
+    const bool loaded = name ? m_engine.load_named(*name) : m_engine.load(m_role);
+    m_previous_width = 0;
+    m_previous_height = 0;
+    read_multi();
+    return loaded;
+}
+
+bool RenderDriver::refresh_engine() {
+    const std::string name = read_engine_name(m_role).value_or(std::string());
+    bool reloaded = false;
+    if (name != m_engine_name) {
+        unload_engine();
+        (void)m_engine.load_named(name);
+        m_engine_name = name;
+        reloaded = true;
+    }
+    read_multi();
+    return reloaded;
+}
+
+bool RenderDriver::use_engine(std::string_view name) {
+    unload_engine();
+    m_engine_name = std::string(name);
+    return m_engine.load_named(name);
+}
+
+bool RenderDriver::use_engine_file(const std::filesystem::path& file) {
+    unload_engine();
+    m_engine_name = file.stem().string();
+    return m_engine.load_file(file);
+}
+
+void RenderDriver::unload_engine() {
+    free_contexts();
+    m_engine.release();
+}
+
+void RenderDriver::free_contexts() {
+    for (RenderSlot& slot : m_slots) {
+        m_engine.free_context(slot.context);
+        slot.context = nullptr;
+    }
+    m_engine.free_context(m_calling_context);
+    m_calling_context = nullptr;
+}
+
+void RenderDriver::read_multi() {
+    m_multi = read_number("Rnd_Multi") != 0;
+}
+
+int RenderDriver::slot_for(FrameCall call) const {
+    return m_multi && call == FrameCall::second_field ? 1 : 0;
+}
+
+std::uint32_t RenderDriver::load_extra_images(int slot, int parity) {
+    FrameRecord& frame = m_slots[slot].frame;
+    frame.image_count = 2;
+    for (int number = first_extra_image; number <= last_extra_image; ++number) {
+        char name[16];
+        if (parity < 0) {
+            std::snprintf(name, sizeof name, "V%02d", number);
+        } else {
+            std::snprintf(name, sizeof name, "V%02d%d", number, parity);
+        }
+        std::optional<std::filesystem::path> file = build_path(folder_work, name, "IMG");
+        if (!file || !read_image_file(frame.images[number - 1], *file)) {
+            break;
+        }
+        frame.image_count = static_cast<std::uint32_t>(number);
+    }
+    return frame.image_count;
+}
+
+void RenderDriver::render(FrameCall call) {
+    const int slot = slot_for(call);
+    begin_frame(slot);
+    const bool rendered = dispatch(call);
+    end_frame(slot, rendered);
+}
+
+bool RenderDriver::needs_new_preparation(int slot) const {
+    const FrameRecord& frame = m_slots[slot].frame;
+    if (frame.width != m_previous_width || frame.height != m_previous_height) {
+        return true;
+    }
+    if (settings_differ(m_current, m_previous)) {
+        return true;
+    }
+    if (!m_multi && m_calling_thread == CallingThread::own_context) {
+        return m_calling_context == nullptr;
+    }
+    // A slot that renders in this call but holds no context (never prepared,
+    // or its last prepare failed) is tried again; under multi-rendering that
+    // is either slot, so a failed second half is not left blank for good.
+    if (m_multi) {
+        return m_slots[0].context == nullptr || m_slots[1].context == nullptr;
+    }
+    return m_slots[slot].context == nullptr;
+}
+
+void RenderDriver::mark_for_preparation(int slot) {
+    for (RenderSlot& each : m_slots) {
+        each.needs_prepare = 1;
+    }
+    (void)settings_copy(m_previous, m_current);
+    (void)settings_copy(m_slot1_settings, m_current);
+    m_previous_width = m_slots[slot].frame.width;
+    m_previous_height = m_slots[slot].frame.height;
+}
+
+void RenderDriver::begin_frame(int slot) {
+    platform::raise_thread_priority();
+    if (needs_new_preparation(slot)) {
+        mark_for_preparation(slot);
+        if (!m_multi && m_calling_thread == CallingThread::own_context) {
+            prepare_calling_context();
+        }
+        m_log.header(m_current, m_slots[slot].frame);
+    }
+    m_log.frame_start(m_slots[slot].frame);
+}
+
+bool RenderDriver::dispatch(FrameCall call) {
+    if (!m_multi) {
+        dispatch_single();
+        return true;
+    }
+    switch (call) {
+        case FrameCall::whole_frame: {
+            FrameRecord& first = m_slots[0].frame;
+            FrameRecord& second = m_slots[1].frame;
+            first.flags |= flag_upper_half;
+            frame_copy(second, first);
+            second.flags |= flag_lower_half;
+            m_workers->run(true, true);
+            return true;
+        }
+        case FrameCall::first_field:
+            // Slot 0 waits for its partner field.
+            return false;
+        case FrameCall::second_field:
+            m_workers->run(true, true);
+            return true;
+    }
+    return false;
+}
+
+void RenderDriver::dispatch_single() {
+    m_slots[0].frame.flags &= ~half_flags;
+    switch (m_calling_thread) {
+        case CallingThread::none:
+            m_workers->run(true, false);
+            break;
+        case CallingThread::slot_routine:
+            run_slot(0);
+            break;
+        case CallingThread::own_context:
+            render_calling_context();
+            break;
+    }
+}
+
+void RenderDriver::end_frame(int slot, bool rendered) {
+    m_log.frame_end(m_slots[slot].frame);
+    if (rendered) {
+        for (RenderSlot& each : m_slots) {
+            frame_release_images(each.frame);
+        }
+    }
+}
+
+EffectSettings* RenderDriver::settings_for(int slot) {
+    return slot == 1 ? &m_slot1_settings : &m_current;
+}
+
+void RenderDriver::run_slot(int slot) {
+    RenderSlot& target = m_slots[slot];
+    EffectSettings* settings = settings_for(slot);
+    if (target.needs_prepare != 0) {
+        // The engine frees the context it is given and returns a new one.
+        (void)m_engine.prepare(target.context, settings, &target.frame);
+        target.needs_prepare = 0;
+    }
+    target.last_result = 0;
+    if (target.context != nullptr) {
+        target.last_result = m_engine.render(target.context, settings, &target.frame);
+    }
+}
+
+void RenderDriver::render_calling_context() {
+    FrameRecord& frame = m_slots[0].frame;
+    m_slots[0].last_result = 0;
+    if (m_calling_context == nullptr) {
+        (void)m_engine.prepare(m_calling_context, &m_current, &frame);
+    }
+    if (m_calling_context != nullptr) {
+        m_slots[0].last_result = m_engine.render(m_calling_context, &m_current, &frame);
+    }
+}
+
+void RenderDriver::prepare_calling_context() {
+    // The calling thread's context renders slot 0's frame record.
+    (void)m_engine.prepare(m_calling_context, &m_current, &m_slots[0].frame);
+}
+
+}  // namespace kdr::host

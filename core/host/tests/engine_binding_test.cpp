@@ -1,0 +1,130 @@
+#include "kaleidra/host/engine_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host_test_support.h"
+
+namespace kdr::host {
+namespace {
+
+class EngineBindingTest : public test::InstallFolderTest {
+  protected:
+    void install(const char* source, const std::string& name) {
+        std::filesystem::copy_file(source, libs() / (name + ".so"));
+    }
+};
+
+TEST_F(EngineBindingTest, BindsAllFiveExportsOfTheNamedEngine) {
+    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    EngineBinding binding;
+    ASSERT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
+    EXPECT_EQ(binding.tried_path(), libs() / "Rnd_Count.so");
+    EXPECT_TRUE(binding.has_create_context());
+    EXPECT_TRUE(binding.has_free_context());
+    EXPECT_TRUE(binding.has_prepare());
+    EXPECT_TRUE(binding.has_static_video());
+    EXPECT_TRUE(binding.has_render());
+    EXPECT_EQ(binding.static_video(), 0);
+
+    RenderContext* context = binding.create_context(nullptr, nullptr);
+    ASSERT_NE(context, nullptr);
+    binding.free_context(context);
+}
+
+TEST_F(EngineBindingTest, ReadsTheEngineNameOfItsRole) {
+    install(KDR_COUNTING_ENGINE, "Rnd_Final");
+    install(KDR_COUNTING_ENGINE, "Rnd_Preview");
+    set_string("Engine", "Rnd_Final");
+    set_string("Prev_Engine", "Rnd_Preview");
+    EngineBinding final_engine;
+    EngineBinding preview_engine;
+    ASSERT_TRUE(final_engine.load(EngineRole::final_render));
+    ASSERT_TRUE(preview_engine.load(EngineRole::preview));
+    EXPECT_EQ(final_engine.tried_path(), libs() / "Rnd_Final.so");
+    EXPECT_EQ(preview_engine.tried_path(), libs() / "Rnd_Preview.so");
+}
+
+TEST_F(EngineBindingTest, FindsTheLibsFolderWhateverItsCase) {
+    std::filesystem::remove(libs());
+    std::filesystem::create_directories(folder.path() / "libs");
+    std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "libs" / "Rnd_Count.so");
+    EngineBinding binding;
+    EXPECT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
+}
+
+TEST_F(EngineBindingTest, MissingLibrarySaysWhichFileItTried) {
+    EngineBinding binding;
+    EXPECT_FALSE(binding.load_named("Rnd_Gone"));
+    EXPECT_FALSE(binding.loaded());
+    EXPECT_EQ(binding.tried_path(), libs() / "Rnd_Gone.so");
+    EXPECT_NE(binding.error().find("Rnd_Gone.so"), std::string::npos) << binding.error();
+    EXPECT_FALSE(binding.has_prepare());
+    RenderContext* context = nullptr;
+    EXPECT_FALSE(binding.prepare(context, nullptr, nullptr));
+    EXPECT_EQ(binding.render(nullptr, nullptr, nullptr), 0);
+}
+
+TEST_F(EngineBindingTest, MissingNameOrInstallFolderLoadsNothing) {
+    EngineBinding binding;
+    EXPECT_FALSE(binding.load(EngineRole::final_render));
+    EXPECT_NE(binding.error().find("\"Engine\""), std::string::npos) << binding.error();
+    EXPECT_FALSE(binding.load(EngineRole::preview));
+    EXPECT_NE(binding.error().find("\"Prev_Engine\""), std::string::npos) << binding.error();
+
+    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    ASSERT_TRUE(platform::Registry::open_default().remove(package_registry_key, "Path").ok());
+    EXPECT_FALSE(binding.load_named("Rnd_Count"));
+    EXPECT_NE(binding.error().find("\"Path\""), std::string::npos) << binding.error();
+    EXPECT_FALSE(binding.load_named("../LIBS/Rnd_Count"));
+}
+
+TEST_F(EngineBindingTest, MissingExportsAreSkippedWhereverTheyWouldBeCalled) {
+    install(KDR_PARTIAL_ENGINE, "Rnd_Partial");
+    EngineBinding binding;
+    ASSERT_TRUE(binding.load_named("Rnd_Partial")) << binding.error();
+    EXPECT_TRUE(binding.has_create_context());
+    EXPECT_TRUE(binding.has_free_context());
+    EXPECT_FALSE(binding.has_prepare());
+    EXPECT_FALSE(binding.has_render());
+
+    RenderContext* context = binding.create_context(nullptr, nullptr);
+    RenderContext* kept = context;
+    EXPECT_FALSE(binding.prepare(context, nullptr, nullptr));
+    EXPECT_EQ(context, kept);
+    EXPECT_EQ(binding.render(context, nullptr, nullptr), 0);
+    binding.free_context(context);
+}
+
+TEST_F(EngineBindingTest, FailedLoadKeepsTheEngineItHad) {
+    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    EngineBinding binding;
+    ASSERT_TRUE(binding.load_named("Rnd_Count"));
+    EXPECT_FALSE(binding.load_named("Rnd_Gone"));
+    EXPECT_TRUE(binding.loaded());
+    EXPECT_TRUE(binding.has_render());
+    RenderContext* context = binding.create_context(nullptr, nullptr);
+    EXPECT_NE(context, nullptr);
+    binding.free_context(context);
+}
+
+TEST_F(EngineBindingTest, ReleaseForgetsEveryExport) {
+    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    EngineBinding binding;
+    ASSERT_TRUE(binding.load_named("Rnd_Count"));
+    binding.release();
+    EXPECT_FALSE(binding.loaded());
+    EXPECT_FALSE(binding.has_create_context());
+    EXPECT_FALSE(binding.has_free_context());
+    EXPECT_FALSE(binding.has_prepare());
+    EXPECT_FALSE(binding.has_static_video());
+    EXPECT_FALSE(binding.has_render());
+    // Every call is now skipped instead of jumping into unmapped code.
+    EXPECT_EQ(binding.create_context(nullptr, nullptr), nullptr);
+    EXPECT_EQ(binding.static_video(), 0);
+    binding.free_context(reinterpret_cast<RenderContext*>(0x1));
+}
+
+}  // namespace
+}  // namespace kdr::host

@@ -1,0 +1,261 @@
+#include "render_job.h"
+
+#include <memory>
+#include <vector>
+
+#include "frame_sink.h"
+#include "frame_source.h"
+#include "kaleidra/host/install_paths.h"
+#include "kaleidra/host/render_driver.h"
+#include "kaleidra/records/frame_record.h"
+#include "kaleidra/records/image_record.h"
+#include "render_settings.h"
+#include "sized_frame.h"
+
+namespace kdr::render_tool {
+namespace {
+
+struct Input {
+    std::unique_ptr<FrameSource> source;
+    std::unique_ptr<SizedFrame> sized;
+};
+
+Result<Input> open_input(const std::string& name, const char* role) {
+    Result<std::unique_ptr<FrameSource>> source = open_frame_source(name);
+    if (!source) {
+        return Error{std::string(role) + ": " + source.error()};
+    }
+    return Input{std::move(*source), nullptr};
+}
+
+// The output picture: 24-bit blue, green, red, bottom row first, rows padded
+// to four bytes, as movies store their frames.
+class OutputPicture {
+  public:
+    OutputPicture() { image_construct(m_image); }
+    ~OutputPicture() { image_release_all(m_image); }
+    OutputPicture(const OutputPicture&) = delete;
+    OutputPicture& operator=(const OutputPicture&) = delete;
+
+    bool allocate(std::uint32_t width, std::uint32_t height) {
+        m_image.format = format_bgr;
+        m_image.row_order = row_order_bottom_up;
+        m_image.bytes_per_pixel = 3;
+        m_image.alignment = 4;
+        m_image.width = width;
+        m_image.height = height;
+        m_image.row_length = width;
+        m_image.stored_rows = height;
+        return image_allocate(m_image);
+    }
+    const ImageRecord& get() const { return m_image; }
+
+  private:
+    ImageRecord m_image;
+};
+
+// The slot's image records point at the pictures (never owning them); with a
+// field parity they show only that field's rows.
+void describe(ImageRecord& slot_image, const ImageRecord& picture, int parity) {
+    image_shallow_copy(slot_image, picture);
+    if (parity >= 0) {
+        image_select_field(slot_image, parity);
+    }
+}
+
+class FrameRenderer {
+  public:
+    FrameRenderer(host::RenderDriver& driver, std::vector<Input>& inputs,
+                  const OutputPicture& output, std::uint32_t width, std::uint32_t height)
+        : m_driver(driver), m_inputs(inputs), m_output(output), m_width(width), m_height(height) {}
+
+    // Fills the slot for output frame `index` at `position` of `total`; with
+    // a parity, one field of it.
+    Status fill(int slot, std::uint32_t index, std::uint32_t position, std::uint32_t total,
+                int parity) {
+        FrameRecord& frame = m_driver.frame(slot);
+        frame.width = m_width;
+        frame.height = static_cast<std::int32_t>(parity >= 0 ? m_height / 2 : m_height);
+        frame.image_count = static_cast<std::uint32_t>(m_inputs.size());
+        for (std::size_t i = 0; i < m_inputs.size(); ++i) {
+            Result<const ImageRecord*> picture = m_inputs[i].sized->get(*m_inputs[i].source, index);
+            if (!picture) {
+                return Error{picture.error()};
+            }
+            describe(frame.images[i], **picture, parity);
+        }
+        describe(frame.output, m_output.get(), parity);
+        frame.position = position;
+        frame.total = total;
+        frame.quiet = 0;
+        frame.flags = 0;
+        if (parity >= 0) {
+            // Mapped videos contribute the same field as the sources.
+            frame.flags = flag_field | (parity == 1 ? flag_field_parity_1 : flag_field_parity_0);
+        }
+        frame_set_aspect(frame);
+        return Status::success();
+    }
+
+  private:
+    host::RenderDriver& m_driver;
+    std::vector<Input>& m_inputs;
+    const OutputPicture& m_output;
+    std::uint32_t m_width;
+    std::uint32_t m_height;
+};
+
+Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
+    bool loaded = false;
+    if (options.engine.empty()) {
+        loaded = driver.attach();
+    } else if (options.engine.find('/') != std::string::npos) {
+        loaded = driver.use_engine_file(options.engine);
+        driver.read_multi();
+    } else {
+        loaded = driver.use_engine(options.engine);
+        driver.read_multi();
+    }
+    const host::EngineBinding& engine = driver.engine();
+    if (!loaded) {
+        if (engine.tried_path().empty()) {
+            return Error{"no engine: " + engine.error()};
+        }
+        return Error{"no engine: cannot load " + engine.tried_path().string() + ": " +
+                     engine.error()};
+    }
+    if (!engine.has_prepare() || !engine.has_render()) {
+        return Error{"the engine " + engine.tried_path().string() +
+                     " lacks Rnd_Prepare or Rnd_Render"};
+    }
+    if (options.threads != 0) {
+        driver.set_multi(options.threads == 2);
+    }
+    return Status::success();
+}
+
+bool slots_rendered(const host::RenderDriver& driver, bool both) {
+    return driver.slot(0).last_result != 0 && (!both || driver.slot(1).last_result != 0);
+}
+
+}  // namespace
+
+Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress) {
+    if (!host::install_folder()) {
+        return Error{
+            "the installation folder is not set: registry value \"Path\" (kdr-reg set "
+            "'Software\\Talvane\\Kaleidra\\3.0' Path FOLDER)"};
+    }
+
+    std::vector<Input> inputs;
+    std::vector<std::pair<const std::string*, std::string>> names = {
+        {&options.source_a, "source A"}, {&options.source_b, "source B"}};
+    for (std::size_t i = 0; i < options.extras.size(); ++i) {
+        names.push_back({&options.extras[i], "extra source " + std::to_string(i + 1)});
+    }
+    for (const auto& [name, role] : names) {
+        Result<Input> input = open_input(*name, role.c_str());
+        if (!input) {
+            return Error{input.error()};
+        }
+        inputs.push_back(std::move(*input));
+    }
+
+    const std::uint32_t width = options.width != 0 ? options.width : inputs[0].source->width();
+    const std::uint32_t height = options.height != 0 ? options.height : inputs[0].source->height();
+    const bool fields = options.fields != FieldOrder::none;
+    if (fields && (height % 2 != 0 || height < 2)) {
+        return Error{"--fields needs an even output height, not " + std::to_string(height)};
+    }
+    for (Input& input : inputs) {
+        input.sized = std::make_unique<SizedFrame>(width, height);
+    }
+
+    host::RenderDriver driver;
+    if (Status status = build_settings(driver.settings(), options); !status) {
+        return Error{status.error()};
+    }
+    if (Status status = check_effect(driver.settings().name); !status) {
+        return Error{status.error()};
+    }
+    if (Status status = load_engine(driver, options); !status) {
+        return Error{status.error()};
+    }
+
+    OutputPicture output;
+    if (!output.allocate(width, height)) {
+        return Error{"out of memory for a " + std::to_string(width) + "x" + std::to_string(height) +
+                     " output picture"};
+    }
+    SinkSettings sink_settings;
+    sink_settings.width = width;
+    sink_settings.height = height;
+    sink_settings.frames = options.frames;
+    sink_settings.rate = options.rate > 0               ? options.rate
+                         : inputs[0].source->rate() > 0 ? inputs[0].source->rate()
+                                                        : 30.0;
+    sink_settings.codec = options.codec;
+    sink_settings.quality = options.quality;
+    Result<std::unique_ptr<FrameSink>> sink = open_frame_sink(options.output, sink_settings);
+    if (!sink) {
+        return Error{sink.error()};
+    }
+
+    FrameRenderer renderer(driver, inputs, output, width, height);
+    // Frame i of N is position i of N - 1; a single frame is position 0 of 1.
+    const std::uint32_t total = options.frames > 1 ? options.frames - 1 : 1;
+    for (std::uint32_t index = 0; index < options.frames; ++index) {
+        if (!fields) {
+            if (Status status = renderer.fill(0, index, index, total, -1); !status) {
+                return Error{status.error()};
+            }
+            driver.render(host::FrameCall::whole_frame);
+            if (!slots_rendered(driver, driver.multi())) {
+                return Error{"the engine rendered no picture for frame " + std::to_string(index)};
+            }
+        } else {
+            // The second field is half a frame later than the first.
+            const int first_parity = options.fields == FieldOrder::even_first ? 0 : 1;
+            const host::FrameCall calls[2] = {host::FrameCall::first_field,
+                                              host::FrameCall::second_field};
+            for (int field = 0; field < 2; ++field) {
+                const int slot = driver.slot_for(calls[field]);
+                const int parity = field == 0 ? first_parity : 1 - first_parity;
+                const std::uint32_t position = index * 2 + static_cast<std::uint32_t>(field);
+                if (Status status = renderer.fill(slot, index, position, total * 2, parity);
+                    !status) {
+                    return Error{status.error()};
+                }
+                driver.render(calls[field]);
+                const bool rendered_now = !driver.multi() || field == 1;
+                if (rendered_now && !slots_rendered(driver, driver.multi())) {
+                    return Error{"the engine rendered no picture for frame " +
+                                 std::to_string(index)};
+                }
+            }
+        }
+        if (Status status = (*sink)->write(output.get()); !status) {
+            return Error{status.error()};
+        }
+        if (progress) {
+            progress(index + 1, options.frames);
+        }
+    }
+    if (Status status = (*sink)->finish(); !status) {
+        return Error{status.error()};
+    }
+
+    RenderSummary summary;
+    summary.where = (*sink)->where();
+    summary.engine = driver.engine().tried_path().string();
+    summary.frames = options.frames;
+    summary.width = width;
+    summary.height = height;
+    summary.two_threads = driver.multi();
+    for (const Input& input : inputs) {
+        summary.conversions += input.sized->conversions();
+    }
+    return summary;
+}
+
+}  // namespace kdr::render_tool
