@@ -223,9 +223,19 @@ class Reader {
             if (equals != nullptr && !equals->quoted && equals->text == "=") {
                 cursor.word("=");
             }
-            double value = cursor.number("the value");
-            cursor.expect_end("the value");
-            m_scope.values[variable] = value;
+            // The rest of the line is the expression, spaces and all.
+            std::string expression;
+            while (!cursor.at_end()) {
+                expression += cursor.word("the value") + " ";
+            }
+            if (expression.empty()) {
+                throw LineError("the value is missing");
+            }
+            try {
+                m_scope.values[variable] = evaluate_expression(expression, m_scope);
+            } catch (const ExpressionError& error) {
+                throw LineError(std::string("the value ") + error.what());
+            }
         } else if (keyword == "effect") {
             if (!m_effect.name.empty()) {
                 throw LineError("the effect is already named \"" + m_effect.name + "\"");

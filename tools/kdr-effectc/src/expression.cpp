@@ -37,7 +37,7 @@ class Parser {
     Parser(std::string_view text, const ExpressionScope& scope) : m_text(text), m_scope(scope) {}
 
     double parse() {
-        double value = sum();
+        double value = comparison();
         skip_space();
         if (m_pos != m_text.size()) {
             fail("unexpected \"" + std::string(m_text.substr(m_pos)) + "\"");
@@ -63,6 +63,28 @@ class Parser {
             return true;
         }
         return false;
+    }
+
+    // Comparisons give 1 or 0; they bind loosest and do not chain.
+    double comparison() {
+        double left = sum();
+        skip_space();
+        static const char* const operators[] = {"==", "!=", "<=", ">=", "<", ">"};
+        for (const char* op : operators) {
+            std::string_view text(op);
+            if (m_text.substr(m_pos, text.size()) == text) {
+                m_pos += text.size();
+                double right = sum();
+                bool result = text == "=="   ? left == right
+                              : text == "!=" ? left != right
+                              : text == "<=" ? left <= right
+                              : text == ">=" ? left >= right
+                              : text == "<"  ? left < right
+                                             : left > right;
+                return result ? 1.0 : 0.0;
+            }
+        }
+        return left;
     }
 
     double sum() {
@@ -123,7 +145,7 @@ class Parser {
         char c = m_text[m_pos];
         if (c == '(') {
             ++m_pos;
-            double value = sum();
+            double value = comparison();
             if (!accept(')')) {
                 fail("\")\" expected");
             }
@@ -173,7 +195,7 @@ class Parser {
         std::vector<double> args;
         if (!accept(')')) {
             do {
-                args.push_back(sum());
+                args.push_back(comparison());
             } while (accept(','));
             if (!accept(')')) {
                 fail("\")\" expected after the arguments of " + name);

@@ -63,11 +63,6 @@ class Parameters {
         auto surface = request.values.find("surface");
         double id = surface != request.values.end() ? surface->second : default_surface;
         m_surface = to_id(id, "surface");
-        if (m_surface == 0) {
-            throw MeshError("mesh " + m_kind +
-                            " has no surface: name one (\"surface 3\") or give "
-                            "the object a surface");
-        }
     }
 
     double operator[](const char* name) const { return m_values.at(name); }
@@ -91,7 +86,15 @@ class Parameters {
 
     std::uint16_t surface_id(const char* name) const { return to_id(m_values.at(name), name); }
 
-    std::uint16_t surface() const { return m_surface; }
+    // The surface of faces that name none.
+    std::uint16_t surface() const {
+        if (m_surface == 0) {
+            throw MeshError("mesh " + m_kind +
+                            " has no surface: name one (\"surface 3\") or give "
+                            "the object a surface");
+        }
+        return m_surface;
+    }
     const std::string& kind() const { return m_kind; }
 
   private:
@@ -344,6 +347,39 @@ Mesh build_page(const Parameters& p) {
     return lattice(cols, rows, shape, window, p.surface(), back == 1);
 }
 
+// A page peeled back over itself: the part of the sheet beyond a fold line
+// wraps round a cylinder of `radius` lying on the page along that line and
+// lies flat again, face down, on top of the rest. The line runs across the
+// page at right angles to the direction `angle` (degrees, 0 = toward the
+// right edge, -30 = toward the bottom right corner), `distance` from the
+// page's centre. Arc length is kept, so the picture does not stretch.
+Mesh build_peel(const Parameters& p) {
+    double width = p.positive("width");
+    double height = p.positive("height");
+    double angle = p["angle"] * radians_per_degree;
+    double distance = p["distance"];
+    double radius = p.positive("radius");
+    double nx = std::cos(angle), ny = std::sin(angle);
+    auto shape = [=](double u, double v) {
+        double x = -width / 2 + u * width;
+        double y = height / 2 - v * height;
+        double d = x * nx + y * ny - distance;  // how far past the fold line
+        if (d <= 0) {
+            return Point{x, y, 0.0};
+        }
+        double half_turn = std::numbers::pi * radius;
+        if (d < half_turn) {
+            double a = d / radius;
+            double back = d - radius * std::sin(a);
+            return Point{x - back * nx, y - back * ny, radius * (1 - std::cos(a))};
+        }
+        double back = d + (d - half_turn);
+        return Point{x - back * nx, y - back * ny, 2 * radius};
+    };
+    return lattice(p.count("cols", 1, 200), p.count("rows", 1, 200), shape, TextureWindow{},
+                   p.surface(), p.count("back", 0, 1) == 1);
+}
+
 // A flat grid displaced toward the viewer by a sine wave along x, or around
 // (cx, cy) when radial.
 Mesh build_wave(const Parameters& p) {
@@ -365,15 +401,22 @@ Mesh build_wave(const Parameters& p) {
                    p.surface(), false);
 }
 
-// A flat grid whose rows turn about the vertical axis, the top row by
-// -angle / 2 and the bottom row by +angle / 2.
+// A flat grid whose rows turn about the vertical axis: row v (0 at the top,
+// 1 at the bottom) by base + angle * (v - 0.5) degrees, held between low and
+// high. With a clamp of 0..180 and a base running from -angle / 2 to
+// 180 + angle / 2, a series of these is a card flipping over bottom first.
 Mesh build_twist(const Parameters& p) {
     double width = p.positive("width");
     double height = p.positive("height");
     double angle = p["angle"];
+    double base = p["base"];
+    double low = p["low"], high = p["high"];
+    if (low > high) {
+        throw MeshError("mesh twist: low must not exceed high");
+    }
     auto shape = [=](double u, double v) {
         double x = -width / 2 + u * width;
-        double a = angle * (v - 0.5) * radians_per_degree;
+        double a = std::clamp(base + angle * (v - 0.5), low, high) * radians_per_degree;
         return Point{x * std::cos(a), height / 2 - v * height, -x * std::sin(a)};
     };
     return lattice(p.count("cols", 1, 200), p.count("rows", 1, 200), shape, TextureWindow{},
@@ -507,6 +550,16 @@ const std::vector<Builder>& builders() {
           {"lead", 0},
           {"back", 0}},
          build_page},
+        {"peel",
+         {{"width", required},
+          {"height", required},
+          {"cols", 16},
+          {"rows", 12},
+          {"angle", -30},
+          {"distance", 0},
+          {"radius", required},
+          {"back", 0}},
+         build_peel},
         {"wave",
          {{"width", required},
           {"height", required},
@@ -520,7 +573,14 @@ const std::vector<Builder>& builders() {
           {"cy", 0}},
          build_wave},
         {"twist",
-         {{"width", required}, {"height", required}, {"cols", 8}, {"rows", 16}, {"angle", 0}},
+         {{"width", required},
+          {"height", required},
+          {"cols", 8},
+          {"rows", 16},
+          {"angle", 0},
+          {"base", 0},
+          {"low", -1e9},
+          {"high", 1e9}},
          build_twist},
         {"roll",
          {{"width", required},

@@ -29,12 +29,13 @@ EffectSource read_ok(const std::string& body) {
 TEST(DescriptionReader, ReadsHeaderItemsAndDerivesTheObjectVideo) {
     EffectSource effect = read_ok(
         "let D = 4\n"
+        "let half = D / 2 - (1 - 1)\n"
         "object 10 surface 3\n"
         "  mesh quad width frame_width(D) height frame_height(D)\n"
         "  at 0 0 -D\n"
         "object 11 surface 2 shadow\n"
         "  mesh quad width 1 height 1 cols 2 rows 3\n"
-        "  pivot 0.5 0 0\n"
+        "  pivot (half - 1.5) 0 0\n"
         "  transparency 0.25\n");
     EXPECT_EQ(effect.name, "Test");
     EXPECT_EQ(effect.description, "A test effect");
@@ -177,6 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"object 10 surface 2\n  at 0 0\n", 9, "missing"},
         MalformedCase{"object 10 surface 2\n  at 0 0 (1\n", 9, "without"},
         MalformedCase{"object 10 surface 2\n  at 0 0 W\n", 9, "unknown name"},
+        MalformedCase{"let x = 1 +\n", 8, "missing"},
+        MalformedCase{"let 2x = 1\n", 8, "not a name"},
         MalformedCase{"object 10 surface 2\n  key 0.5\n  key 0.5\n", 10, "increase"},
         MalformedCase{"object 10 surface 2\n  key 1.5\n", 9, "between 0 and 1"},
         MalformedCase{"object 10 surface 2\n  key 0 spin 1\n", 9, "no part \"spin\""},

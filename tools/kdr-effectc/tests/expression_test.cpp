@@ -30,7 +30,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"atan2(1,1)", 45}, ValueCase{"max(1, D, 3)", 4},
                       ValueCase{"clamp(5, 0, 1)", 1}, ValueCase{"lerp(2, 4, 0.25)", 2.5},
                       ValueCase{"half_w*2 + .5", 3.5}, ValueCase{"1e-2*100", 1},
-                      ValueCase{"( D - 1 ) * 2", 6}, ValueCase{"floor(-0.5)", -1}));
+                      ValueCase{"( D - 1 ) * 2", 6}, ValueCase{"floor(-0.5)", -1},
+                      ValueCase{"(D == 4) * 3 + (D != 4)", 3}, ValueCase{"D < 4", 0},
+                      ValueCase{"D <= 4", 1}, ValueCase{"2 * D > 7", 1}, ValueCase{"D >= 5", 0},
+                      ValueCase{"max(D > 3, 0)", 1}));
 
 TEST(Expression, RandIsStableInRangeAndVaries) {
     ExpressionScope scope;

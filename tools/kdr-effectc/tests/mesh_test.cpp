@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace kdr::effectc {
 namespace {
@@ -222,6 +223,63 @@ TEST(Mesh, PagesAndRollsKeepThePaperLength) {
             EXPECT_NEAR(step, 0.1, 0.01) << amount << " row " << j;
         }
     }
+}
+
+TEST(Mesh, ClampedTwistsFlipACardRowByRow) {
+    // Before the flip every row lies flat, after it every row is turned over,
+    // and halfway the bottom has turned further than the top.
+    auto stage = [](double base) {
+        return make("twist", {{"width", 4},
+                              {"height", 3},
+                              {"cols", 2},
+                              {"rows", 2},
+                              {"angle", 180},
+                              {"base", base},
+                              {"low", 0},
+                              {"high", 180}});
+    };
+    Mesh before = stage(-90), after = stage(270), middle = stage(90);
+    Mesh flat = make("quad", {{"width", 4}, {"height", 3}, {"cols", 2}, {"rows", 2}});
+    for (std::size_t i = 0; i < flat.vertices.size(); ++i) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(before.vertices[i][k], flat.vertices[i][k], 1e-9);
+        }
+        EXPECT_NEAR(after.vertices[i][0], -flat.vertices[i][0], 1e-9);
+        EXPECT_NEAR(after.vertices[i][2], 0, 1e-9);
+    }
+    // Row 0 (top) at 0 degrees, row 2 (bottom) at 180: the right corners.
+    EXPECT_NEAR(middle.vertices[2][0], 2, 1e-9);
+    EXPECT_NEAR(middle.vertices[8][0], -2, 1e-9);
+}
+
+TEST(Mesh, PeelsKeepThePaperLengthAndFoldFlatOverThePage) {
+    // Along a row with the fold line upright (angle 0), neighbouring vertices
+    // stay one cell apart whether they lie flat, on the curl or folded back.
+    for (double distance : {2.5, 1.0, 0.0, -1.0, -3.0}) {
+        Mesh peel = make("peel", {{"width", 4},
+                                  {"height", 3},
+                                  {"cols", 40},
+                                  {"rows", 1},
+                                  {"angle", 0},
+                                  {"distance", distance},
+                                  {"radius", 0.2}});
+        for (int i = 0; i < 40; ++i) {
+            EXPECT_NEAR(length(sub(peel.vertices[i + 1], peel.vertices[i])), 0.1, 0.01)
+                << distance << " at " << i;
+        }
+    }
+    // Folded all the way, the right edge lies mirrored across the line, on
+    // top (two radii toward the viewer), and faces away.
+    Mesh folded = make("peel", {{"width", 4},
+                                {"height", 3},
+                                {"cols", 4},
+                                {"rows", 1},
+                                {"angle", 0},
+                                {"distance", -2},
+                                {"radius", 0.25}});
+    EXPECT_NEAR(folded.vertices[4][0], -6 + std::numbers::pi * 0.25, 1e-9);
+    EXPECT_NEAR(folded.vertices[4][2], 0.5, 1e-9);
+    EXPECT_LT(face_normal(folded, folded.polygons[3])[2], 0);
 }
 
 TEST(Mesh, TransformsApplyInTheOrderWritten) {

@@ -1,6 +1,7 @@
 #pragma once
 // Arithmetic in effect descriptions: numbers, named values, + - * / % ^,
-// parentheses and a few functions. Angles are in degrees, as everywhere in
+// comparisons (== != < > <= >=, giving 1 or 0), parentheses and a few
+// functions. Angles are in degrees, as everywhere in
 // effect files. Evaluation throws ExpressionError with a message that names
 // the offending part; the description reader adds the file and line.
 
