@@ -102,7 +102,14 @@ class Cursor {
 
 enum class ItemType { none, camera, surface, object };
 
+// Limits that keep a runaway description from running for ever or filling
+// memory: loops nest at most this deep, and a whole description executes at
+// most this many lines (counting every pass of a loop).
 constexpr int max_loop_iterations = 100000;
+constexpr int max_loop_depth = 16;
+constexpr long max_executed_lines = 2000000;
+constexpr std::size_t max_object_vertices = 65535;
+constexpr std::size_t max_morph_targets = 256;
 
 class Reader {
   public:
@@ -130,6 +137,12 @@ class Reader {
             const TokenLine& line = lines[i];
             const std::string& keyword = line.tokens[0].text;
             m_line = line.number;
+            if (++m_executed > max_executed_lines) {
+                throw DescriptionError(location(line.number),
+                                       "the description runs too long (its loops execute more "
+                                       "than " +
+                                           std::to_string(max_executed_lines) + " lines)");
+            }
             if (!line.tokens[0].quoted && keyword == "repeat") {
                 std::size_t close = matching_end(lines, i, end);
                 run_loop(lines, i, close);
@@ -190,11 +203,18 @@ class Reader {
         } catch (const LineError& error) {
             throw DescriptionError(location(line.number), error.what());
         }
+        if (m_loop_depth == max_loop_depth) {
+            throw DescriptionError(
+                location(line.number),
+                "loops nest more than " + std::to_string(max_loop_depth) + " deep");
+        }
+        ++m_loop_depth;
         for (double value = from; step > 0 ? value <= to + 1e-9 : value >= to - 1e-9;
              value += step) {
             m_scope.values[variable] = value;
             run(lines, open + 1, close);
         }
+        --m_loop_depth;
     }
 
     std::string name(Cursor& cursor) {
@@ -402,7 +422,14 @@ class Reader {
             life(cursor, object.start, object.end);
         } else if (keyword == "mesh") {
             object.mesh.append(build_mesh(mesh_request(cursor), object.surface));
+            if (object.mesh.vertices.size() > max_object_vertices) {
+                throw LineError("the object has more than 65535 vertices");
+            }
         } else if (keyword == "target") {
+            if (object.morph_targets.size() >= max_morph_targets) {
+                throw LineError("an object has at most " + std::to_string(max_morph_targets) +
+                                " morph targets");
+            }
             object.morph_targets.push_back(build_mesh(mesh_request(cursor), object.surface));
         } else if (keyword == "key") {
             path_key(cursor, object.motion, object.keys);
@@ -534,6 +561,8 @@ class Reader {
     ExpressionScope m_scope;
     ItemType m_item = ItemType::none;
     int m_line = 0;
+    int m_loop_depth = 0;
+    long m_executed = 0;
 };
 
 }  // namespace

@@ -123,18 +123,25 @@ class Parser {
         }
     }
 
+    // Every way of nesting (signs, powers, parentheses, calls) passes
+    // through here, so the depth is counted once.
     double unary() {
+        if (++m_depth > max_depth) {
+            fail("nested too deeply");
+        }
+        double value;
         if (accept('-')) {
-            return -unary();
+            value = -unary();
+        } else if (accept('+')) {
+            value = unary();
+        } else {
+            value = primary();
+            if (accept('^')) {
+                value = std::pow(value, unary());
+            }
         }
-        if (accept('+')) {
-            return unary();
-        }
-        double base = primary();
-        if (accept('^')) {
-            return std::pow(base, unary());
-        }
-        return base;
+        --m_depth;
+        return value;
     }
 
     double primary() {
@@ -275,8 +282,11 @@ class Parser {
         fail("unknown function \"" + name + "\"");
     }
 
+    static constexpr int max_depth = 100;
+
     std::string_view m_text;
     std::size_t m_pos = 0;
+    int m_depth = 0;
     const ExpressionScope& m_scope;
 };
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "kaleidra/effectc/expression.h"
 #include "kaleidra/testing/temp_folder.h"
@@ -207,7 +210,37 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"surface 4 colour 2 0 0\n", 8, "between 0 and 1"},
         MalformedCase{"effect Again\n", 8, "already named"},
         MalformedCase{"type 1\nvideos \"one\"\n", 1, "two videos"},
-        MalformedCase{"best 120\n", 1, "percentage"}));
+        MalformedCase{"best 120\n", 1, "percentage"},
+        MalformedCase{"repeat a 0 2000\nrepeat b 0 2000\nlet x = 1\nend\nend\n", 10,
+                      "runs too long"},
+        MalformedCase{"object 10 surface 2\n"
+                      "  mesh quad width 1 height 1 cols 200 rows 200\n"
+                      "  mesh quad width 1 height 1 cols 200 rows 200\n",
+                      10, "65535 vertices"}));
+
+TEST(DescriptionReader, ExpressionsNestAtMostAHundredDeep) {
+    std::string deep = std::string(120, '(') + "1" + std::string(120, ')');
+    ReadResult result =
+        read_description_text(std::string(header) + "let x = " + deep + "\n", "deep.kfx");
+    EXPECT_NE(result.error.find("deep.kfx:8: the value in"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("nested too deeply"), std::string::npos) << result.error;
+    std::string fine = std::string(50, '(') + "1" + std::string(50, ')');
+    EXPECT_TRUE(read_description_text(std::string(header) + "let x = " + fine + "\n", "ok.kfx")
+                    .error.find("nested") == std::string::npos);
+}
+
+TEST(DescriptionReader, LoopsNestAtMostSixteenDeep) {
+    std::string text = header;
+    for (int i = 0; i < 17; ++i) {
+        text += "repeat v" + std::to_string(i) + " 0 0\n";
+    }
+    for (int i = 0; i < 17; ++i) {
+        text += "end\n";
+    }
+    ReadResult result = read_description_text(text, "deep.kfx");
+    EXPECT_NE(result.error.find("deep.kfx:24: loops nest more than 16 deep"), std::string::npos)
+        << result.error;
+}
 
 TEST(DescriptionReader, RejectsAnEffectWithoutNameOrCamera) {
     ReadResult nameless = read_description_text("videos \"A\"\ncamera 1\n", "x.kfx");
@@ -217,6 +250,32 @@ TEST(DescriptionReader, RejectsAnEffectWithoutNameOrCamera) {
     EXPECT_EQ(stray.error, "z.kfx:2: unknown keyword \"frobnicate\"");
     ReadResult blind = read_description_text("effect X\ntype 0\nvideos \"A\"\n", "y.kfx");
     EXPECT_NE(blind.error.find("no camera"), std::string::npos) << blind.error;
+}
+
+}  // namespace
+}  // namespace kdr::effectc
+
+namespace kdr::effectc {
+namespace {
+
+// The example in content/README.md is a working description.
+TEST(DescriptionReader, TheDocumentedExampleReads) {
+    const char* source = std::getenv("KALEIDRA_TEST_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ifstream in(std::filesystem::path(source) / "content" / "README.md");
+    ASSERT_TRUE(in);
+    std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t heading = readme.find("### An example");
+    ASSERT_NE(heading, std::string::npos);
+    std::size_t open = readme.find("```\n", heading);
+    std::size_t close = readme.find("```", open + 4);
+    ASSERT_NE(close, std::string::npos);
+    ReadResult result =
+        read_description_text(readme.substr(open + 4, close - open - 4), "README.md");
+    ASSERT_TRUE(result.effect) << result.error;
+    EXPECT_EQ(result.effect->name, "Slide");
+    EXPECT_EQ(result.effect->objects.size(), 2u);
+    EXPECT_EQ(result.effect->objects[1].keys.size(), 2u);
 }
 
 }  // namespace
