@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image_convert_testing.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 
@@ -86,6 +87,17 @@ void BM_ConvertBgraToBgr(benchmark::State& state) {
 void BM_ConvertBgrToArgb(benchmark::State& state) {
     run_against_memcpy(state, 1920, 1080, kdr::format_bgr, kdr::format_argb);
 }
+// The loops used where the processor has no SSSE3.
+void BM_ConvertBgrToBgraPortable(benchmark::State& state) {
+    kdr::force_portable_conversion(true);
+    run_against_memcpy(state, 1920, 1080, kdr::format_bgr, kdr::format_bgra);
+    kdr::force_portable_conversion(false);
+}
+void BM_ConvertBgraToBgrPortable(benchmark::State& state) {
+    kdr::force_portable_conversion(true);
+    run_against_memcpy(state, 1920, 1080, kdr::format_bgra, kdr::format_bgr);
+    kdr::force_portable_conversion(false);
+}
 void BM_HalveBgrToBgra(benchmark::State& state) {
     run_against_memcpy(state, 3840, 2160, kdr::format_bgr, kdr::format_bgra);
 }
@@ -103,6 +115,8 @@ BENCHMARK(BM_ConvertBgrToBgra)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertBgrToBgr)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertBgraToBgr)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertBgrToArgb)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertBgrToBgraPortable)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertBgraToBgrPortable)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HalveBgrToBgra)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HalveBgrToBgr)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShrinkBgrToBgraByThree)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -8,6 +8,8 @@ namespace kdr::dump {
 
 std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId form) {
     switch (form) {
+        case chunks::make_id("KDRI"):
+            return make_kdri_decoder();
         case chunks::make_id("KDRE"):
             return make_effect_decoder();
         case chunks::make_id("KDRR"):

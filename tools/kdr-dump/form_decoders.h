@@ -21,4 +21,7 @@ struct FormDecoder {
 // The decoder for `form`, or null when the form has none.
 std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId form);
 
+// One maker per form, each in a file of its own.
+std::unique_ptr<FormDecoder> make_kdri_decoder();
+
 }  // namespace kdr::dump

@@ -1,26 +1,35 @@
 #include "kaleidra/records/image_convert.h"
 
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include "kaleidra/records/image_record.h"
 #include "image_convert_layouts.h"
+#include "image_convert_ssse3.h"
+#include "image_convert_testing.h"
+#include "kaleidra/records/image_record.h"
 
 namespace kdr {
 namespace {
 
 using namespace pixel;
 
+std::atomic<bool> portable_forced{false};
+
+bool portable_conversion_forced() {
+    return portable_forced.load(std::memory_order_relaxed);
+}
+
 // ---------------------------------------------------------------------------
 // Same size: one loop per pair of layouts, channel offsets known at compile
 // time so the compiler can unroll and vectorise.
 
 template <class S, class D>
-void convert_row(const std::uint8_t* __restrict source, std::uint8_t* __restrict target,
-                 std::uint32_t width) {
+void convert_row_portable(const std::uint8_t* __restrict source, std::uint8_t* __restrict target,
+                          std::uint32_t width) {
     if constexpr (std::is_same_v<S, D>) {
         std::memcpy(target, source, static_cast<std::size_t>(width) * S::bpp);
     } else if constexpr (S::bpp == 4 && D::bpp == 4 && std::endian::native == std::endian::little) {
@@ -43,6 +52,16 @@ void convert_row(const std::uint8_t* __restrict source, std::uint8_t* __restrict
         }
     }
 }
+
+#ifdef KDR_CONVERT_HAS_SSSE3
+template <class S, class D>
+void convert_row_ssse3(const std::uint8_t* __restrict source, std::uint8_t* __restrict target,
+                       std::uint32_t width) {
+    const std::uint32_t done = shuffle_pixels<S, D>(source, target, width);
+    convert_row_portable<S, D>(source + static_cast<std::size_t>(done) * S::bpp,
+                               target + static_cast<std::size_t>(done) * D::bpp, width - done);
+}
+#endif
 
 // ---------------------------------------------------------------------------
 // Exactly half the size: every destination pixel averages a 2 x 2 block.
@@ -128,10 +147,23 @@ using AccumulateFn = void (*)(const std::uint8_t*, std::uint32_t*, const Blocks&
 using StoreFn = void (*)(const std::uint32_t*, std::uint8_t*, const Blocks&, std::uint32_t,
                          std::uint32_t);
 
+template <class S, class D>
+constexpr ConvertRowFn fastest_convert_row(bool shuffle) {
+#ifdef KDR_CONVERT_HAS_SSSE3
+    if constexpr (!std::is_same_v<S, D> && shuffle_pays<S, D>) {
+        if (shuffle) {
+            return &convert_row_ssse3<S, D>;
+        }
+    }
+#endif
+    (void)shuffle;
+    return &convert_row_portable<S, D>;
+}
+
 template <std::size_t... I>
-constexpr auto make_convert_table(std::index_sequence<I...>) {
+constexpr auto make_convert_table(bool shuffle, std::index_sequence<I...>) {
     return std::array<ConvertRowFn, layout_count * layout_count>{
-        &convert_row<LayoutAt<I / layout_count>, LayoutAt<I % layout_count>>...};
+        fastest_convert_row<LayoutAt<I / layout_count>, LayoutAt<I % layout_count>>(shuffle)...};
 }
 
 template <std::size_t... I>
@@ -150,8 +182,21 @@ constexpr auto make_store_table(std::index_sequence<I...>) {
     return std::array<StoreFn, layout_count>{&store_averages<LayoutAt<I>>...};
 }
 
-constexpr auto convert_table =
-    make_convert_table(std::make_index_sequence<layout_count * layout_count>{});
+constexpr auto portable_convert_table =
+    make_convert_table(false, std::make_index_sequence<layout_count * layout_count>{});
+#ifdef KDR_CONVERT_HAS_SSSE3
+constexpr auto shuffle_convert_table =
+    make_convert_table(true, std::make_index_sequence<layout_count * layout_count>{});
+#endif
+
+const std::array<ConvertRowFn, layout_count * layout_count>& convert_table() {
+#ifdef KDR_CONVERT_HAS_SSSE3
+    if (processor_has_ssse3() && !portable_conversion_forced()) {
+        return shuffle_convert_table;
+    }
+#endif
+    return portable_convert_table;
+}
 constexpr auto halve_table =
     make_halve_table(std::make_index_sequence<layout_count * layout_count>{});
 constexpr auto accumulate_table = make_accumulate_table(std::make_index_sequence<layout_count>{});
@@ -196,6 +241,10 @@ void convert_any_size(const ImageRecord& source, const ImageRecord& target, int 
 
 }  // namespace
 
+void force_portable_conversion(bool portable) {
+    portable_forced.store(portable, std::memory_order_relaxed);
+}
+
 bool image_layout_supported(std::uint8_t format, std::uint8_t bytes_per_pixel) {
     return layout_index(format, bytes_per_pixel) >= 0;
 }
@@ -225,7 +274,7 @@ bool image_convert(const ImageRecord& source, const ImageRecord& destination, in
                              static_cast<std::size_t>(target_layout);
 
     if (source.width == destination.width && source.height == destination.height) {
-        const ConvertRowFn convert = convert_table[pair];
+        const ConvertRowFn convert = convert_table()[pair];
         for (std::uint32_t y = first_row; y < end_row; ++y) {
             convert(image_row(source, y), image_row(destination, y), destination.width);
         }

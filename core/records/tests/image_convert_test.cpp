@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "image_convert_testing.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr {
@@ -130,12 +131,18 @@ constexpr std::array<Layout, 8> all_layouts = {{{format_rgb, 3},
                                                 {format_abgr, 4},
                                                 {format_argb, 4}}};
 
-class ConvertEveryPair : public ::testing::TestWithParam<std::tuple<Layout, Layout>> {};
+// Each pair runs through the fastest loops this processor allows and through
+// the portable ones.
+class ConvertEveryPair : public ::testing::TestWithParam<std::tuple<Layout, Layout, bool>> {
+  protected:
+    void SetUp() override { force_portable_conversion(std::get<2>(GetParam())); }
+    void TearDown() override { force_portable_conversion(false); }
+};
 
 // Same size and half size for every pair of layouts, on an odd width wide
 // enough that vectorised loops run their main body and their tail.
 TEST_P(ConvertEveryPair, MovesChannelsByNameAndFillsMissingAlpha) {
-    const auto [from, to] = GetParam();
+    const auto [from, to, portable] = GetParam();
     const bool source_alpha = image_has_alpha(from.format);
     const bool target_alpha = image_has_alpha(to.format);
     auto expected_colour = [&](Rgba c) {
@@ -143,6 +150,7 @@ TEST_P(ConvertEveryPair, MovesChannelsByNameAndFillsMissingAlpha) {
         return c;
     };
 
+    (void)portable;
     Picture source(37, 3, from.format, from.bpp);
     for (std::uint32_t y = 0; y < 3; ++y) {
         for (std::uint32_t x = 0; x < 37; ++x) {
@@ -182,10 +190,11 @@ std::string layout_name(const Layout& layout) {
 
 INSTANTIATE_TEST_SUITE_P(AllLayouts, ConvertEveryPair,
                          ::testing::Combine(::testing::ValuesIn(all_layouts),
-                                            ::testing::ValuesIn(all_layouts)),
+                                            ::testing::ValuesIn(all_layouts), ::testing::Bool()),
                          [](const auto& info) {
                              return layout_name(std::get<0>(info.param)) + "To" +
-                                    layout_name(std::get<1>(info.param));
+                                    layout_name(std::get<1>(info.param)) +
+                                    (std::get<2>(info.param) ? "Portable" : "Fastest");
                          });
 
 TEST(ImageConvert, BgrToBgraSetsEveryAlphaTo255) {

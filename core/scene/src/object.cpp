@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
@@ -10,6 +11,15 @@ using scene_io::ByteReader;
 using scene_io::ByteWriter;
 
 namespace {
+
+// The polygon keeps the in-memory layout the drawing code was written for.
+static_assert(sizeof(Polygon) == 108);
+static_assert(offsetof(Polygon, vertex) == 2);
+static_assert(offsetof(Polygon, s) == 12);
+static_assert(offsetof(Polygon, t) == 28);
+static_assert(offsetof(Polygon, face_normal) == 44);
+static_assert(offsetof(Polygon, corner_normal) == 56);
+static_assert(offsetof(Polygon, surface_id) == 104);
 
 // Bytes of one stored polygon: corner count, surface id, and per corner a
 // vertex index and the texture coordinates.

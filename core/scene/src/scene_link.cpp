@@ -1,6 +1,7 @@
 // Linking items to the items they act on, and loading the textures of an
 // effect's texture surfaces.
 #include <numeric>
+#include <string>
 #include <unordered_map>
 
 #include "kaleidra/images/image_file.h"
@@ -106,24 +107,26 @@ void Scene::load_textures() {
     for (ImageRecord& texture : textures) {
         image_construct(texture);
     }
-    std::size_t next = 0;
+    // The first texture of each name, which is the one lookups find.
+    std::unordered_map<std::string, int> first_of_name;
+    int next = 0;
     for (const auto& surface : surfaces) {
+        surface->texture_index = -1;
         if (surface->source_kind != source_texture) {
             continue;
         }
-        ImageRecord& texture = textures[next++];
+        const int index = next++;
+        ImageRecord& texture = textures[static_cast<std::size_t>(index)];
         const char* texture_name = surface->name.data();
-        if (find_texture(texture_name) < 0) {
+        const auto [first, is_new] = first_of_name.emplace(texture_name, index);
+        if (is_new) {
             // A missing file leaves the record without pixels.
             (void)load_texture_file(texture, texture_name);
         }
         if (!image_set_name(texture, texture_name)) {
             image_release_all(texture);
         }
-    }
-    for (const auto& surface : surfaces) {
-        surface->texture_index =
-            surface->source_kind == source_texture ? find_texture(surface->name.data()) : -1;
+        surface->texture_index = first->second;
     }
 }
 

@@ -393,7 +393,8 @@ TEST(Trails, CopiesBeforeTheFirstKeyTakeItsValues) {
     TrailFixture f;
     f.scene.paths[0]->keys[0].time = 0.48f;  // keys at 0.48 and 1
     f.scene.paths[0]->keys[0].position[0] = 5;
-    const std::vector<const Object*> copies = f.trails(f.build(0.5f));
+    const FrameScene frame = f.build(0.5f);
+    const std::vector<const Object*> copies = f.trails(frame);
     ASSERT_EQ(copies.size(), 3u);
     EXPECT_FLOAT_EQ(copies[0]->motion.position[0], 5);  // t = 0.45
     EXPECT_FLOAT_EQ(copies[2]->motion.position[0], 5);  // t = 0.35
