@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine_harness.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {

@@ -136,9 +136,10 @@ bool write_png(const std::filesystem::path& file, const Picture& picture) {
 
 ::testing::AssertionResult matches_golden(const Picture& actual,
                                           const std::filesystem::path& golden_folder,
-                                          const std::string& name, const Tolerance& tolerance) {
+                                          const std::string& name, const Tolerance& tolerance,
+                                          bool may_update) {
     const std::filesystem::path file = golden_folder / (name + ".png");
-    if (updating_golden()) {
+    if (may_update && updating_golden()) {
         std::error_code ignored;
         std::filesystem::create_directories(file.parent_path(), ignored);
         if (!write_png(file, actual)) {

@@ -108,13 +108,4 @@ void XvfbServer::stop() {
     }
 }
 
-void XvfbEnvironment::SetUp() {
-    std::string error;
-    ASSERT_TRUE(m_server.start(error)) << error;
-}
-
-void XvfbEnvironment::TearDown() {
-    m_server.stop();
-}
-
 }  // namespace kdr::test

@@ -143,9 +143,10 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
                 ImageRecord& texture = fresh->scene.textures[i];
                 image_prepare_texture(texture);
-                static_cast<void>(
-                    gl::upload_texture(fresh->surface->gl(), static_cast<GLuint>(100 + i), texture,
-                                       texture.texture_width, texture.texture_height, linear));
+                static_cast<void>(gl::upload_texture(fresh->surface->gl(),
+                                                     static_cast<GLuint>(100 + i), texture,
+                                                     texture.texture_width, texture.texture_height,
+                                                     linear, fresh->surface->swaps_red_blue()));
             }
         }
     } catch (const std::bad_alloc&) {
@@ -176,7 +177,6 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
             const int rows = output_rows(frame->flags);
 
             FrameOptions options;
-            const ImageRecord* underlay = nullptr;
             if (backend.lays_first_video_under()) {
                 frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
                 if (!layout && static_cast<int>(settings->globals[global_blur_count]) == 0 &&
@@ -186,22 +186,29 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
                     const int slot = video_slot(context->scene.objects.front()->video_number, swap);
                     if (slot_has_picture(*frame, slot) &&
                         gl::upload_extent_valid(frame->images[slot])) {
-                        underlay = &frame->images[slot];
-                        options.underlay = true;
-                        frame->flags |= flag_keep_colour;
+                        options.underlay_slot = slot;
                     }
                 }
             }
 
             frame->engine_scratch = 0;
-            if (context->core->draw_frame(context->scene, *settings, *frame, options)) {
-                std::uint8_t* picture = context->core->picture();
-                if (underlay != nullptr) {
-                    composite_over_video(picture, context->width, context->height, *underlay,
-                                         frame->output.height, rows, context->scratch);
+            DrawingCore& core = *context->core;
+            if (core.draw_frame(context->scene, *settings, *frame, options)) {
+                std::uint8_t* picture = core.picture();
+                bool copied = false;
+                if (core.underlay() == Underlay::video) {
+                    frame->flags |= flag_keep_colour;
+                    copied = lay_onto_video(picture, context->width, context->height,
+                                            frame->images[options.underlay_slot], frame->output,
+                                            rows, context->scratch);
+                } else if (core.underlay() == Underlay::background) {
+                    copied = lay_onto_colour(picture, context->width, context->height,
+                                             frame->background, frame->output, rows);
+                } else {
+                    copied = copy_to_output(picture, context->width, context->height, frame->output,
+                                            rows);
                 }
-                copy_to_output(picture, context->width, context->height, frame->output, rows);
-                result = 1;
+                result = copied ? 1 : 0;
             }
         }
     } catch (const std::bad_alloc&) {

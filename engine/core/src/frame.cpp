@@ -46,7 +46,10 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
                              const FrameOptions& options) {
     const gl::GlApi& gl = m_gl;
     const bool layout = is_layout_preview(frame);
-    m_underlay = options.underlay && !layout;
+    const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
+    m_underlay = options.underlay_slot >= 0 && !layout && blur_setting == 0;
+    m_underlay_slot = m_underlay ? options.underlay_slot : -1;
+    m_underlay_used = m_underlay ? Underlay::background : Underlay::none;
     m_picture = nullptr;
     m_pass_completions.clear();
     ++m_frame_serial;
@@ -58,15 +61,13 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
         }
     }
 
-    const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
     gl.Disable(GL_BLEND);
     if (blur_setting > 0) {
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else if (m_underlay) {
         gl.ClearColor(0, 0, 0, 0);
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        gl.ClearColor(frame.background[0], frame.background[1], frame.background[2],
-                      frame.background[3]);
+        clear_colour(frame.background);
     } else if ((frame.flags & flag_keep_colour) != 0) {
         gl.Clear(GL_DEPTH_BUFFER_BIT);
     } else {
@@ -181,7 +182,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
         }
         // The camera glyph: a dashed frustum from behind the camera.
         gl.LineStipple(1, 0xCCCC);
-        gl.Color4f(0.7f, 0.7f, 0.7f, 1);
+        colour(0.7f, 0.7f, 0.7f, 1);
         gl.Begin(GL_LINES);
         for (float x : {-10.0f, 10.0f}) {
             for (float y : {-7.5f, 7.5f}) {
@@ -229,13 +230,18 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
 
     const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1};
     const GLfloat no_ambient[4] = {0, 0, 0, 0};
-    const bool skip_first = (pass.flags & flag_keep_colour) != 0 || m_underlay;
+    const bool keep_colour = (pass.flags & flag_keep_colour) != 0 && !m_underlay;
     bool first = true;
     for (const auto& item : scene.objects) {
         const Object& object = *item;
         const bool is_first = first;
         first = false;
-        if (is_first && skip_first) {
+        bool skip = is_first && keep_colour;
+        if (is_first && m_underlay && lies_under(pass, object)) {
+            skip = true;
+            m_underlay_used = Underlay::video;
+        }
+        if (skip) {
             // Not drawn, but counted: progress runs alike whether or not the
             // first object lies under the picture.
         } else if (pass.layout) {

@@ -51,6 +51,21 @@ bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
 
 }  // namespace
 
+bool DrawingCore::lies_under(const Pass& pass, const Object& object) const {
+    // The blit stands for the first object only when that object would be
+    // drawn as its whole video: it shows the laid-under slot, is not faded
+    // by any transparency, and the filter does not leave it out.
+    const int slot = video_slot(object.video_number, pass.swap);
+    if (slot != m_underlay_slot || !slot_has_picture(pass.frame, slot) || object.vertices.empty()) {
+        return false;
+    }
+    if (object_transparency(object, pass.values, slot) != 0) {
+        return false;
+    }
+    return pass.values.globals[global_filter_frames] == 0 ||
+           slot == static_cast<int>(pass.values.globals[global_filter_source]);
+}
+
 bool DrawingCore::bind_video(const Pass& pass, int slot) {
     const ImageRecord& image = pass.frame.images[slot];
     if (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) {
@@ -65,7 +80,7 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     }
     held = {};
     if (!gl::upload_texture(m_gl, name, image, m_video_texture_width, m_video_texture_height,
-                            m_linear_filter)) {
+                            m_linear_filter, m_swap_red_blue)) {
         return false;
     }
     held = {slot, image.buffer, m_frame_serial};
@@ -84,16 +99,16 @@ void DrawingCore::apply_material(const Pass& pass, const Object& object, const S
     const bool kind_textured =
         surface.source_kind == source_video || surface.source_kind == source_texture;
     if (shine) {
-        gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, no_colour);
+        material(GL_AMBIENT_AND_DIFFUSE, no_colour);
     } else {
-        gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse.data());
+        material(GL_AMBIENT_AND_DIFFUSE, diffuse.data());
         if (!(pass.values.globals[global_lighting] > 0)) {
             // Without lighting a picture shows as it is, faded by the
             // transparency like any other surface.
             if (kind_textured) {
-                gl.Color4f(1, 1, 1, diffuse[3]);
+                colour(1, 1, 1, diffuse[3]);
             } else {
-                gl.Color4fv(diffuse.data());
+                colour(diffuse[0], diffuse[1], diffuse[2], diffuse[3]);
             }
         }
     }
@@ -109,22 +124,22 @@ void DrawingCore::apply_material(const Pass& pass, const Object& object, const S
     const float luminosity =
         object.video_number != 0 ? pass.values.video(slot, video_luminosity) * 0.01f : 0.0f;
     if (!shine) {
-        gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, default_dark);
+        material(GL_SPECULAR, default_dark);
         if (luminosity != 0) {
             const GLfloat emission[4] = {luminosity, luminosity, luminosity, diffuse[3]};
-            gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+            material(GL_EMISSION, emission);
         } else {
-            gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, default_dark);
+            material(GL_EMISSION, default_dark);
         }
     } else {
-        gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, default_dark);
+        material(GL_EMISSION, default_dark);
         const float s = std::max(0.0f, pass.values.video(slot, video_shine) * 0.01f - p);
         if (s != 0) {
             const GLfloat specular[4] = {s, s, s, 1 - p};
-            gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+            material(GL_SPECULAR, specular);
             gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, 40 * s + 88);
         } else {
-            gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, default_dark);
+            material(GL_SPECULAR, default_dark);
         }
     }
 
@@ -183,9 +198,9 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
         const bool key = object.id == pass.frame.highlighted_id ||
                          (pass.key_video != 0 && object.video_number == pass.key_video);
         if (key) {
-            gl.Color4f(1, 1, 0, 1);
+            colour(1, 1, 0, 1);
         } else {
-            gl.Color4f(0.3f, 0.3f, 0.3f, 1);
+            colour(0.3f, 0.3f, 0.3f, 1);
         }
         if (object.vertices.empty() && object.id != filter_marker_id) {
             gl.Begin(GL_LINES);
@@ -249,9 +264,9 @@ void DrawingCore::draw_shadow(const Pass& pass, const Object& object) {
     const float p = object_transparency(object, pass.values, slot);
     const float k = pass.values.globals[global_shadows] * 0.01f * (1 - p);
     const GLfloat shade[4] = {0, 0, 0, k};
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, no_colour);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, no_colour);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, shade);
+    material(GL_SPECULAR, no_colour);
+    material(GL_EMISSION, no_colour);
+    material(GL_AMBIENT_AND_DIFFUSE, shade);
 
     const DirectionInputs inputs =
         direction_inputs(pass.values, slot, pass.completion, pass.scene.type, pass.layout);

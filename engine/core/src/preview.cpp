@@ -24,7 +24,7 @@ void DrawingCore::draw_path(const Pass& pass, const Object& object) {
     const Direction none;
 
     // A line through the object's positions at completions 0, 0.01, ... 1.
-    gl.Color4f(0, 0, 1, 1);
+    colour(0, 0, 1, 1);
     gl.Begin(GL_LINE_STRIP);
     for (int i = 0; i <= steps; ++i) {
         MotionState motion = object.motion;
@@ -37,7 +37,7 @@ void DrawingCore::draw_path(const Pass& pass, const Object& object) {
     gl.End();
 
     // A small cross wherever the path has a key.
-    gl.Color4f(0, 0.5f, 1, 1);
+    colour(0, 0.5f, 1, 1);
     GlTransformSink sink{gl};
     for (int i = 0; i <= steps; ++i) {
         const float x = float(i) / steps;

@@ -39,7 +39,29 @@ int video_slot(std::uint32_t video_number, bool swap) {
     return slot;
 }
 
-DrawingCore::DrawingCore(gl::Surface& surface) : m_surface(surface), m_gl(surface.gl()) {}
+DrawingCore::DrawingCore(gl::Surface& surface)
+    : m_surface(surface), m_gl(surface.gl()), m_swap_red_blue(surface.swaps_red_blue()) {}
+
+void DrawingCore::colour(float r, float g, float b, float a) {
+    if (m_swap_red_blue) {
+        m_gl.Color4f(b, g, r, a);
+    } else {
+        m_gl.Color4f(r, g, b, a);
+    }
+}
+
+void DrawingCore::material(GLenum name, const float* rgba) {
+    const GLfloat swapped[4] = {rgba[2], rgba[1], rgba[0], rgba[3]};
+    m_gl.Materialfv(GL_FRONT_AND_BACK, name, m_swap_red_blue ? swapped : rgba);
+}
+
+void DrawingCore::clear_colour(const float* rgba) {
+    if (m_swap_red_blue) {
+        m_gl.ClearColor(rgba[2], rgba[1], rgba[0], rgba[3]);
+    } else {
+        m_gl.ClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+    }
+}
 
 void DrawingCore::light_and_shadow_plane(const Scene& scene, const FrameValues& values) {
     m_state.shadow_plane =
@@ -96,8 +118,7 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
     gl.LightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     gl.Enable(GL_TEXTURE_2D);
     gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.ClearColor(frame.background[0], frame.background[1], frame.background[2],
-                  frame.background[3]);
+    clear_colour(frame.background);
     gl.Enable(GL_BLEND);
     gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 

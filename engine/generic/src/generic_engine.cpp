@@ -12,7 +12,9 @@ class GenericBackend final : public EngineBackend {
   public:
     Result<std::unique_ptr<gl::Surface>> create_surface(std::uint32_t width,
                                                         std::uint32_t height) override {
-        auto surface = gl::OsMesaSurface::create(width, height);
+        // Red and blue swapped, so that hosts' blue-first videos upload as
+        // plain copies.
+        auto surface = gl::OsMesaSurface::create(width, height, true);
         if (!surface.ok()) {
             return Error{surface.error()};
         }

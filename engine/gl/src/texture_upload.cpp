@@ -1,6 +1,7 @@
 #include "kaleidra/gl/texture_upload.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "kaleidra/records/image_record.h"
 
@@ -14,7 +15,32 @@ bool valid_alignment(std::uint8_t alignment) {
 
 }  // namespace
 
-bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type) {
+bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type, bool swap_red_blue) {
+    if (swap_red_blue) {
+        // Each format read as its mirror image: red where blue is.
+        switch (format) {
+            case format_rgb:
+                format = format_bgr;
+                break;
+            case format_bgr:
+                format = format_rgb;
+                break;
+            case format_rgba:
+                format = format_bgra;
+                break;
+            case format_bgra:
+                format = format_rgba;
+                break;
+            case format_abgr:
+                format = format_argb;
+                break;
+            case format_argb:
+                format = format_abgr;
+                break;
+            default:
+                return false;
+        }
+    }
     gl_type = GL_UNSIGNED_BYTE;
     switch (format) {
         case format_rgb:
@@ -67,16 +93,27 @@ bool upload_extent_valid(const ImageRecord& image) {
 }
 
 bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
-                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter) {
+                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter,
+                    bool swap_red_blue) {
     GLenum gl_format = GL_RGB;
     GLenum gl_type = GL_UNSIGNED_BYTE;
-    const bool known_format = upload_format(image.format, gl_format, gl_type);
+    const bool known_format = upload_format(image.format, gl_format, gl_type, swap_red_blue);
     if (!gl.IsTexture(name)) {
         gl.BindTexture(GL_TEXTURE_2D, name);
         const GLint components = image.bytes_per_pixel == 4 ? 4 : 3;
+        // Defined as black rather than left undefined: filtering at a
+        // picture's right and top edges reads the texels just beyond it.
+        const std::vector<std::uint8_t> black(
+            static_cast<std::size_t>(texture_width) * texture_height * 4, 0);
+        gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        // The picture's own source format lets the library keep the texture
+        // in the same channel order, so that refills are plain copies.
         gl.TexImage2D(GL_TEXTURE_2D, 0, components, static_cast<GLsizei>(texture_width),
-                      static_cast<GLsizei>(texture_height), 0, known_format ? gl_format : GL_RGB,
-                      known_format ? gl_type : GL_UNSIGNED_BYTE, nullptr);
+                      static_cast<GLsizei>(texture_height), 0, known_format ? gl_format : GL_RGBA,
+                      known_format ? gl_type : GL_UNSIGNED_BYTE, black.data());
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         const GLint filter = linear_filter ? GL_LINEAR : GL_NEAREST;

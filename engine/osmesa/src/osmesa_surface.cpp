@@ -18,7 +18,8 @@ OSMesaContext as_context(void* context) {
 }  // namespace
 
 Result<std::unique_ptr<OsMesaSurface>> OsMesaSurface::create(std::uint32_t width,
-                                                             std::uint32_t height) {
+                                                             std::uint32_t height,
+                                                             bool swap_red_blue) {
     if (width == 0 || height == 0 || width > max_surface_size || height > max_surface_size) {
         return Error{"a memory surface of " + std::to_string(width) + " x " +
                      std::to_string(height) + " pixels cannot be made"};
@@ -28,9 +29,10 @@ Result<std::unique_ptr<OsMesaSurface>> OsMesaSurface::create(std::uint32_t width
     if (!load_gl_api(surface->m_gl, resolve_osmesa, nullptr, &missing)) {
         return Error{std::string("the off-screen OpenGL library lacks ") + missing};
     }
-    // Blue, green, red, alpha in memory: the order the output copy reads
-    // fastest. No stencil; accumulation is done by the drawing core.
-    surface->m_context = OSMesaCreateContextExt(OSMESA_BGRA, 24, 0, 0, nullptr);
+    // No stencil; accumulation is done by the drawing core.
+    surface->m_swap_red_blue = swap_red_blue;
+    surface->m_context =
+        OSMesaCreateContextExt(swap_red_blue ? OSMESA_RGBA : OSMESA_BGRA, 24, 0, 0, nullptr);
     if (surface->m_context == nullptr) {
         return Error{"cannot create an off-screen OpenGL context"};
     }

@@ -92,6 +92,31 @@ Object& SceneBuilder::quad(std::uint16_t id, std::uint16_t surface_id, float wid
     return object;
 }
 
+Object& SceneBuilder::grid(std::uint16_t id, std::uint16_t surface_id, float width, float height,
+                           int columns, int rows, std::uint32_t video_number) {
+    Object& object = append(m_scene.objects, id);
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= columns; ++i) {
+            object.vertices.push_back(
+                {width * (float(i) / columns - 0.5f), height * (0.5f - float(j) / rows), 0});
+        }
+    }
+    auto at = [columns](int i, int j) { return static_cast<std::uint16_t>(j * (columns + 1) + i); };
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            const float s0 = float(i) / columns;
+            const float s1 = float(i + 1) / columns;
+            const float t0 = float(j) / rows;
+            const float t1 = float(j + 1) / rows;
+            object.polygons.push_back(
+                polygon(surface_id, {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)},
+                        {s0, s1, s1, s0}, {t0, t0, t1, t1}));
+        }
+    }
+    object.video_number = video_number;
+    return object;
+}
+
 Object& SceneBuilder::video_quad(std::uint16_t id, std::uint16_t surface_id,
                                  std::uint32_t video_number) {
     return quad(id, surface_id, 4, 3, video_number);
@@ -114,6 +139,39 @@ Object& SceneBuilder::box(std::uint16_t id, std::uint16_t surface_id, float size
         polygon(surface_id, {1, 5, 6, 2}, s, t),  // right, seen from +X
         polygon(surface_id, {4, 0, 3, 7}, s, t),  // left, seen from -X
     };
+    return object;
+}
+
+Object& SceneBuilder::cylinder(std::uint16_t id, std::uint16_t surface_id, float radius,
+                               float height, int sides) {
+    Object& object = append(m_scene.objects, id);
+    const float h = height / 2;
+    const auto n = static_cast<std::uint16_t>(sides);
+    for (int i = 0; i < sides; ++i) {
+        const float a = 2 * 3.14159265f * float(i) / float(sides);
+        object.vertices.push_back({radius * std::sin(a), h, radius * std::cos(a)});
+    }
+    for (int i = 0; i < sides; ++i) {
+        const float a = 2 * 3.14159265f * float(i) / float(sides);
+        object.vertices.push_back({radius * std::sin(a), -h, radius * std::cos(a)});
+    }
+    const auto top = static_cast<std::uint16_t>(2 * n);
+    const auto bottom = static_cast<std::uint16_t>(2 * n + 1);
+    object.vertices.push_back({0, h, 0});
+    object.vertices.push_back({0, -h, 0});
+    for (std::uint16_t i = 0; i < n; ++i) {
+        const auto next = static_cast<std::uint16_t>((i + 1) % n);
+        // Side faces clockwise as seen from outside, ends likewise.
+        object.polygons.push_back(polygon(
+            surface_id,
+            {i, next, static_cast<std::uint16_t>(n + next), static_cast<std::uint16_t>(n + i)},
+            {0, 1, 1, 0}, {0, 0, 1, 1}));
+        object.polygons.push_back(polygon(surface_id, {top, next, i}, {0, 0, 0}, {0, 0, 0}));
+        object.polygons.push_back(polygon(
+            surface_id,
+            {bottom, static_cast<std::uint16_t>(n + i), static_cast<std::uint16_t>(n + next)},
+            {0, 0, 0}, {0, 0, 0}));
+    }
     return object;
 }
 

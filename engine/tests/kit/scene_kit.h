@@ -37,10 +37,18 @@ class SceneBuilder {
     // top-left corner.
     Object& quad(std::uint16_t id, std::uint16_t surface_id, float width, float height,
                  std::uint32_t video_number = 0);
+    // The same quad cut into columns x rows smaller quads (lighting is
+    // computed at the corners, so highlights need them).
+    Object& grid(std::uint16_t id, std::uint16_t surface_id, float width, float height, int columns,
+                 int rows, std::uint32_t video_number = 0);
     // The full-frame quad of a video: 4 x 3 at z = 0.
     Object& video_quad(std::uint16_t id, std::uint16_t surface_id, std::uint32_t video_number);
     // A box of edge `size` whose six faces face outwards.
     Object& box(std::uint16_t id, std::uint16_t surface_id, float size);
+    // An open-ended cylinder round the Y axis with both ends closed by
+    // triangle fans, `sides` faces round.
+    Object& cylinder(std::uint16_t id, std::uint16_t surface_id, float radius, float height,
+                     int sides);
     // An object without vertices at `position` (id 20000 marks the filter
     // placement).
     Object& marker(std::uint16_t id, float x, float y, float z);

@@ -55,10 +55,12 @@ bool read_png(const std::filesystem::path& file, Picture& picture, std::string& 
 bool write_png(const std::filesystem::path& file, const Picture& picture);
 
 // The golden reference `name` (a path relative to `golden_folder`, without
-// ".png") compared with `actual` within `tolerance`.
+// ".png") compared with `actual` within `tolerance`. When several renderers
+// share one reference, only the one given `may_update` rewrites it.
 ::testing::AssertionResult matches_golden(const Picture& actual,
                                           const std::filesystem::path& golden_folder,
-                                          const std::string& name, const Tolerance& tolerance);
+                                          const std::string& name, const Tolerance& tolerance,
+                                          bool may_update = true);
 
 // Two rendered pictures compared with each other (no stored reference); on
 // failure both are written to the output folder under `name`.

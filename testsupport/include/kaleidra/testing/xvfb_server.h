@@ -30,15 +30,4 @@ class XvfbServer {
     pid_t m_pid = -1;
 };
 
-// Owns one server for the whole test program:
-//   ::testing::AddGlobalTestEnvironment(new kdr::test::XvfbEnvironment);
-class XvfbEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override;
-    void TearDown() override;
-
-  private:
-    XvfbServer m_server;
-};
-
 }  // namespace kdr::test

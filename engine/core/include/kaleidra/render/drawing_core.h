@@ -33,12 +33,18 @@ struct DrawState {
 };
 
 struct FrameOptions {
-    // Rnd_Generic's blit: the first object's video lies under the picture.
-    // The colour buffer is cleared to transparent and blended so that its
-    // alpha tells how much of the video shows through (see underlay.h);
-    // the first object is not drawn.
-    bool underlay = false;
+    // Rnd_Generic's blit: the image slot whose video may lie under the
+    // picture in place of the scene's first object, or -1. Without blur the
+    // colour buffer is then cleared to transparent and blended so that its
+    // alpha tells how much of what lies beneath shows through
+    // (picture_output.h): the first object's video when that object would be
+    // drawn whole and opaque (the first object is then not drawn), else the
+    // background colour.
+    int underlay_slot = -1;
 };
+
+// What lies under a picture drawn over a transparent background.
+enum class Underlay { none, video, background };
 
 class DrawingCore {
   public:
@@ -61,6 +67,9 @@ class DrawingCore {
     // alpha bytes, bottom row first. Valid until the next draw.
     std::uint8_t* picture() const { return m_picture; }
 
+    // After a successful draw: what the picture must be laid onto.
+    Underlay underlay() const { return m_underlay_used; }
+
     const DrawState& state() const { return m_state; }
     // The completion of each pass of the last frame, in drawing order.
     const std::vector<float>& pass_completions() const { return m_pass_completions; }
@@ -70,6 +79,7 @@ class DrawingCore {
     bool draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
                    FrameRecord& frame, float completion);
     void draw_object(const Pass& pass, const Object& object, bool shine);
+    bool lies_under(const Pass& pass, const Object& object) const;
     void apply_material(const Pass& pass, const Object& object, const Surface& surface, bool shine,
                         bool& textured);
     bool bind_video(const Pass& pass, int slot);
@@ -80,6 +90,11 @@ class DrawingCore {
     void report_progress(const FrameRecord& frame);
     void blend_over();
     void blend_add();
+    // Colours as the surface takes them (red and blue exchanged on surfaces
+    // that keep them swapped).
+    void colour(float r, float g, float b, float a);
+    void material(GLenum name, const float* rgba);
+    void clear_colour(const float* rgba);
 
     gl::Surface& m_surface;
     const gl::GlApi& m_gl;
@@ -95,6 +110,7 @@ class DrawingCore {
     std::uint32_t m_video_texture_width = 1;
     std::uint32_t m_video_texture_height = 1;
     bool m_linear_filter = false;
+    bool m_swap_red_blue = false;
     struct VideoTexture {
         int slot = -1;
         const std::uint8_t* pixels = nullptr;
@@ -102,7 +118,9 @@ class DrawingCore {
     };
     VideoTexture m_video_textures[2];  // names 3 and 4
     std::uint64_t m_frame_serial = 0;
-    bool m_underlay = false;
+    bool m_underlay = false;  // drawing over a transparent background
+    int m_underlay_slot = -1;
+    Underlay m_underlay_used = Underlay::none;
 };
 
 // Positions within the effect (before division by the total) of the blur

@@ -6,7 +6,11 @@
 // blending so that alpha gathers their coverage ("over"), and then lays the
 // picture onto the video: result = colour + (1 - alpha) x video. For the
 // alpha and additive blends the drawing core uses, that equals drawing the
-// objects on top of the video itself.
+// objects on top of the video itself. When the first object must be drawn
+// after all, the picture is laid onto the background colour the same way.
+//
+// The picture is width x height pixels of blue, green, red, alpha bytes,
+// bottom row first, rows of width x 4 bytes.
 
 #include <cstdint>
 #include <vector>
@@ -19,23 +23,33 @@ namespace kdr::render {
 // lower half, 1 for the upper half, 0 for all (image_convert's row modes).
 int output_rows(std::uint32_t flags);
 
-// The drawn picture (blue, green, red, alpha; bottom row first; rows of
-// width x 4 bytes) as an image record whose fourth byte is ignored.
+// The picture as an image record whose fourth byte is ignored.
 ImageRecord picture_record(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height);
-
-// Lays `picture` (width x height, as above) onto `video` in place, for the
-// picture rows that output rows `rows` (of an output `output_height` rows
-// high) are made from. A video of another size than the picture is first
-// scaled to it into `scratch`, as image_convert scales. False, leaving the
-// picture as it is, when the video cannot be read.
-bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
-                          const ImageRecord& video, std::uint32_t output_height, int rows,
-                          std::vector<std::uint8_t>& scratch);
 
 // Converts the picture into `output` (any of the six formats, halving a
 // picture drawn at twice the size by averaging), only `rows`. False when
 // the output has no pixels or an unusable layout.
 bool copy_to_output(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
                     const ImageRecord& output, int rows);
+
+// Lays the picture onto `video` and converts the result into `output`, only
+// `rows` (of the output). Picture, video and output of one size take one
+// pass; otherwise the video is scaled to the picture as image_convert
+// scales (into `scratch`), the picture is laid onto it in place, and then
+// converted. False, leaving the output untouched, when the video cannot be
+// read or the output not written.
+bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                    const ImageRecord& video, const ImageRecord& output, int rows,
+                    std::vector<std::uint8_t>& scratch);
+
+// The same onto a plain colour (red, green, blue 0..1).
+bool lay_onto_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                     const float (&colour)[4], const ImageRecord& output, int rows);
+
+// Lays the picture onto `video` (of the picture's size) in place, for the
+// picture rows that output rows `rows` of an output `output_height` rows
+// high are made from.
+bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                          const ImageRecord& video, std::uint32_t output_height, int rows);
 
 }  // namespace kdr::render

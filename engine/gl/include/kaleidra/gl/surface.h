@@ -21,6 +21,11 @@ class Surface {
     Surface& operator=(const Surface&) = delete;
 
     const GlApi& gl() const { return m_gl; }
+    // True when the surface keeps red and blue swapped: colours and
+    // pictures go in with red and blue exchanged, and the bitmap read back
+    // then holds blue, green, red, alpha. (Pictures in that order then go in
+    // as plain copies, which the library does far faster.)
+    bool swaps_red_blue() const { return m_swap_red_blue; }
     std::uint32_t width() const { return m_width; }
     std::uint32_t height() const { return m_height; }
 
@@ -39,6 +44,7 @@ class Surface {
     Surface(std::uint32_t width, std::uint32_t height) : m_width(width), m_height(height) {}
 
     GlApi m_gl;
+    bool m_swap_red_blue = false;
     std::uint32_t m_width;
     std::uint32_t m_height;
 };

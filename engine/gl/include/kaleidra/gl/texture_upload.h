@@ -13,7 +13,10 @@ namespace kdr::gl {
 
 // The OpenGL source format and type of a pixel format; false for unknown
 // formats. The two alpha-first formats are read as packed 32-bit words.
-bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type);
+// With `swap_red_blue` the red and blue channels trade places on the way in
+// (for surfaces that keep them swapped, see OsMesaSurface).
+bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type,
+                   bool swap_red_blue = false);
 
 // True when the picture's window (skips, rows, row length, alignment and
 // offset) lies inside its buffer, so OpenGL reads nothing beyond it: within
@@ -23,7 +26,7 @@ bool upload_extent_valid(const ImageRecord& image);
 // Uploads `image` into texture `name` of the current context:
 // 1. when `name` is not yet a texture, defines a level-0 image of
 //    texture_width x texture_height with as many components as the picture
-//    has bytes per pixel and no data, clamped wrapping, and linear or
+//    has bytes per pixel, all black, clamped wrapping, and linear or
 //    nearest filtering;
 // 2. binds it and sets the unpack row length, skips and alignment from the
 //    record;
@@ -32,6 +35,7 @@ bool upload_extent_valid(const ImageRecord& image);
 // False, after step 2, when the record has no usable pixels (no buffer, an
 // unknown format, or a window outside its buffer).
 bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
-                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter);
+                    std::uint32_t texture_width, std::uint32_t texture_height, bool linear_filter,
+                    bool swap_red_blue = false);
 
 }  // namespace kdr::gl

@@ -1,7 +1,10 @@
 #pragma once
 // The memory surface of Rnd_Generic: an off-screen OpenGL context that
-// draws into a bitmap the surface owns (blue, green, red, alpha bytes,
-// bottom row first), with a 24-bit depth buffer.
+// draws into a bitmap the surface owns (bottom row first), with a 24-bit
+// depth buffer. The bitmap is read as blue, green, red, alpha; with
+// `swap_red_blue` the context itself stores red, green, blue, alpha, so that
+// callers that exchange red and blue in everything they give it get the
+// same picture while their blue-first pictures upload as plain copies.
 
 #include <memory>
 #include <vector>
@@ -15,7 +18,8 @@ class OsMesaSurface final : public Surface {
   public:
     // Fails when a size is 0 or above max_surface_size, or when the context
     // cannot be created.
-    static Result<std::unique_ptr<OsMesaSurface>> create(std::uint32_t width, std::uint32_t height);
+    static Result<std::unique_ptr<OsMesaSurface>> create(std::uint32_t width, std::uint32_t height,
+                                                         bool swap_red_blue = false);
     ~OsMesaSurface() override;
 
     bool make_current() override;
