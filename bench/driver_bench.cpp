@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,9 @@ struct BenchInstall {
             effect = "Ballsplt";
         }
         kdr::platform::Registry store(registry);
-        ok = store.set(kdr::host::package_registry_key,
-                       kdr::platform::RegistryValue::make_string("Path", prefix.string()))
+        ok = store
+                 .set(kdr::host::package_registry_key,
+                      kdr::platform::RegistryValue::make_string("Path", prefix.string()))
                  .ok();
     }
 
@@ -229,8 +231,64 @@ void BM_DriverOverhead(benchmark::State& state) {
     state.SetLabel(install().engine);
 }
 
+void BM_DriverFixedCost(benchmark::State& state) {
+    static kdr::test::TempFolder folder;
+    static const bool ready = [] {
+        std::filesystem::create_directories(folder.path() / "LIBS");
+        std::error_code ignored;
+        std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "LIBS" / "Rnd_Tiny.so",
+                                   ignored);
+        return std::filesystem::exists(folder.path() / "LIBS" / "Rnd_Tiny.so");
+    }();
+    if (!install().ok || !ready) {
+        state.SkipWithError("cannot set up the counting engine");
+        return;
+    }
+    kdr::platform::Registry store(kdr::platform::Registry::default_file());
+    const std::optional<std::string> path = kdr::host::read_string("Path");
+    (void)store.set(kdr::host::package_registry_key,
+                    kdr::platform::RegistryValue::make_string("Path", folder.path().string()));
+    {
+        kdr::host::RenderDriver driver;
+        if (!driver.use_engine("Rnd_Tiny")) {
+            state.SkipWithError("the counting engine did not load");
+        } else {
+            driver.set_multi(state.range(0) == 2);
+            std::vector<std::uint8_t> pixels(16 * 16 * 4);
+            std::uint32_t position = 0;
+            for (auto _ : state) {
+                kdr::FrameRecord& frame = driver.frame(0);
+                frame.width = 16;
+                frame.height = 16;
+                frame.image_count = 2;
+                for (kdr::ImageRecord* image :
+                     {&frame.images[0], &frame.images[1], &frame.output}) {
+                    image->format = kdr::format_bgra;
+                    image->row_order = kdr::row_order_top_down;
+                    image->bytes_per_pixel = 4;
+                    image->alignment = 1;
+                    image->width = image->row_length = 16;
+                    image->height = image->stored_rows = 16;
+                    kdr::image_update_sizes(*image);
+                    image->buffer = pixels.data();
+                }
+                frame.position = position++ % 31;
+                frame.total = 30;
+                driver.render(kdr::host::FrameCall::whole_frame);
+                benchmark::DoNotOptimize(driver.slot(0).last_result);
+            }
+        }
+    }
+    if (path) {
+        (void)store.set(kdr::host::package_registry_key,
+                        kdr::platform::RegistryValue::make_string("Path", *path));
+    }
+    state.SetLabel(state.range(0) == 2 ? "two halves" : "one thread");
+}
+
 BENCHMARK(BM_EngineAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Driver)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DriverOverhead)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DriverFixedCost)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

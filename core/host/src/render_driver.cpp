@@ -189,7 +189,9 @@ bool RenderDriver::dispatch(FrameCall call) {
             FrameRecord& second = m_slots[1].frame;
             first.flags |= flag_upper_half;
             frame_copy(second, first);
-            second.flags |= flag_lower_half;
+            // The lower half alone: the lower-half bit wins over the upper one,
+            // but an engine should not have to settle two contradictory bits.
+            second.flags = (second.flags & ~flag_upper_half) | flag_lower_half;
             m_workers->run(true, true);
             return true;
         }

@@ -10,7 +10,9 @@
 // of renders made by different contexts. Rows follow the half flags: 0x400
 // the first height / 2 rows (rounded down), 0x800 the rest.
 //
-// Event lines: "<library> <event> <context> <flags> <position> <images> <thread> <name>"
+// Event lines: "<library> <event> <context> <flags> <position> <images> <thread> <name>
+// <a> <b>", <a> and <b> being the first byte of image slots 0 and 1 (-1 when
+// a slot has no pixels).
 // with events create, prepare, render, free, unload. Setting
 // KDR_COUNTING_ENGINE_FAIL_PREPARE to a flag mask makes Rnd_Prepare return
 // null for frames whose flags contain that mask ("all" fails every prepare).
@@ -52,6 +54,13 @@ std::string library_name() {
     return name;
 }
 
+int first_byte(const kdr::FrameRecord* frame, int slot) {
+    if (frame == nullptr || frame->images[slot].buffer == nullptr) {
+        return -1;
+    }
+    return *kdr::image_pixel(frame->images[slot], 0, 0);
+}
+
 void record(const char* event, const kdr::RenderContext* context, const kdr::FrameRecord* frame,
             const kdr::EffectSettings* settings) {
     const char* file = std::getenv("KDR_COUNTING_ENGINE_LOG");
@@ -60,11 +69,12 @@ void record(const char* event, const kdr::RenderContext* context, const kdr::Fra
     }
     char line[512];
     const int length = std::snprintf(
-        line, sizeof line, "%s %s %d %u %u %u %ld %s\n", library_name().c_str(), event,
+        line, sizeof line, "%s %s %d %u %u %u %ld %s %d %d\n", library_name().c_str(), event,
         context != nullptr ? context->number : 0, frame != nullptr ? frame->flags : 0u,
         frame != nullptr ? frame->position : 0u, frame != nullptr ? frame->image_count : 0u,
         static_cast<long>(::syscall(SYS_gettid)),
-        settings != nullptr && settings->name[0] != '\0' ? settings->name : "-");
+        settings != nullptr && settings->name[0] != '\0' ? settings->name : "-",
+        first_byte(frame, 0), first_byte(frame, 1));
     const int descriptor = ::open(file, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         return;

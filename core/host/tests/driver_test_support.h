@@ -77,24 +77,25 @@ class DriverTest : public InstallFolderTest {
     void clear_events() { std::filesystem::remove(engine_log()); }
 
     // Fills the slot's frame record as an adapter would: the size, two
-    // sources (the output buffer doubles as both; the counting engine does
-    // not read them), the output, part and total.
+    // sources (one picture serves as both), the output, part and total.
     void fill(RenderDriver& driver, int slot, std::uint32_t width, std::uint32_t height,
               std::uint32_t position = 0, std::uint32_t total = 10, std::uint32_t flags = 0) {
         output.assign(static_cast<std::size_t>(width) * height * 4, 0xEE);
+        source.assign(output.size(), 0x11);
         FrameRecord& frame = driver.frame(slot);
         frame.width = width;
         frame.height = static_cast<std::int32_t>(height);
         frame.image_count = 2;
-        describe(frame.output, width, height);
-        describe(frame.images[0], width, height);
-        describe(frame.images[1], width, height);
+        describe(frame.output, width, height, output);
+        describe(frame.images[0], width, height, source);
+        describe(frame.images[1], width, height, source);
         frame.position = position;
         frame.total = total;
         frame.flags = flags;
     }
 
-    void describe(ImageRecord& image, std::uint32_t width, std::uint32_t height) {
+    void describe(ImageRecord& image, std::uint32_t width, std::uint32_t height,
+                  std::vector<std::uint8_t>& pixels) {
         image_release_all(image);
         image.format = format_bgra;
         image.row_order = row_order_top_down;
@@ -105,7 +106,7 @@ class DriverTest : public InstallFolderTest {
         image.row_length = width;
         image.stored_rows = height;
         ASSERT_TRUE(image_update_sizes(image));
-        image.buffer = output.data();
+        image.buffer = pixels.data();
         image.owns = 0;
     }
 
@@ -114,6 +115,7 @@ class DriverTest : public InstallFolderTest {
     }
 
     std::vector<std::uint8_t> output;
+    std::vector<std::uint8_t> source;
 };
 
 }  // namespace kdr::host::test

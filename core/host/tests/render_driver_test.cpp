@@ -311,7 +311,7 @@ TEST_P(ExtraImagesTest, AGapEndsTheList) {
     for (std::uint32_t i = 2; i < GetParam().count; ++i) {
         EXPECT_EQ(driver.frame(0).images[i].buffer, nullptr);
     }
-    EXPECT_EQ(driver.frame(0).images[0].buffer, output.data());
+    EXPECT_EQ(driver.frame(0).images[0].buffer, source.data());
     EXPECT_EQ(driver.frame(0).output.buffer, output.data());
 }
 

@@ -61,8 +61,8 @@ TEST_F(MultiRenderTest, SecondSlotGetsTheSettingsAndTheFrame) {
         EXPECT_EQ(e.position, 4u);
         EXPECT_EQ(e.images, 2u);
     }
-    // Slot 1 got a copy of slot 0's record, with the lower-half flag winning.
-    EXPECT_EQ(driver.frame(1).flags & flag_lower_half, flag_lower_half);
+    // Slot 1 got a copy of slot 0's record, marked for the lower half only.
+    EXPECT_EQ(driver.frame(1).flags & (flag_upper_half | flag_lower_half), flag_lower_half);
     EXPECT_EQ(driver.frame(0).flags & (flag_upper_half | flag_lower_half), flag_upper_half);
     EXPECT_EQ(driver.frame(1).output.buffer, output.data());
     EXPECT_EQ(driver.frame(1).output.owns, 0);
@@ -120,11 +120,26 @@ TEST_F(MultiRenderTest, FieldPairRendersBothFieldsAtOnceOnTheSecondCall) {
     EXPECT_EQ(driver.slot_for(FrameCall::first_field), 0);
     EXPECT_EQ(driver.slot_for(FrameCall::second_field), 1);
 
-    fill(driver, 0, 8, 3, 0, 20, flag_field | flag_field_parity_1);
+    // One 8 x 6 picture; each field call describes its own rows of it.
+    fill(driver, 0, 8, 6);
+    auto field = [&](int slot, int parity, std::uint32_t position, std::uint32_t flags) {
+        FrameRecord& frame = driver.frame(slot);
+        frame.width = 8;
+        frame.height = 3;
+        frame.image_count = 2;
+        describe(frame.output, 8, 6, output);
+        describe(frame.images[0], 8, 6, source);
+        describe(frame.images[1], 8, 6, source);
+        image_select_field(frame.output, parity);
+        frame.position = position;
+        frame.total = 20;
+        frame.flags = flags;
+    };
+    field(0, 1, 0, flag_field | flag_field_parity_1);
     driver.render(FrameCall::first_field);
     EXPECT_TRUE(events_of("render").empty()) << "the first field waits for its partner";
 
-    fill(driver, 1, 8, 3, 1, 20, flag_field | flag_field_parity_0);
+    field(1, 0, 1, flag_field | flag_field_parity_0);
     driver.render(FrameCall::second_field);
     const std::vector<EngineEvent> renders = events_of("render");
     ASSERT_EQ(renders.size(), 2u);
@@ -136,6 +151,16 @@ TEST_F(MultiRenderTest, FieldPairRendersBothFieldsAtOnceOnTheSecondCall) {
         parities |= e.flags & (flag_field_parity_0 | flag_field_parity_1);
     }
     EXPECT_EQ(parities, flag_field_parity_0 | flag_field_parity_1);
+    // Odd rows from the first call's context, even rows from the second's.
+    const int odd =
+        renders[0].flags & flag_field_parity_1 ? renders[0].context : renders[1].context;
+    const int even =
+        renders[0].flags & flag_field_parity_0 ? renders[0].context : renders[1].context;
+    for (std::uint32_t y = 0; y < 6; ++y) {
+        EXPECT_EQ(pixel(8, 2, y)[3], y % 2 ? odd : even) << "row " << y;
+        EXPECT_EQ(pixel(8, 2, y)[1], y / 2)
+            << "row " << y << " is row " << y / 2 << " of its field";
+    }
 }
 
 TEST_F(MultiRenderTest, WithoutMultiOnlySlotZeroIsPreparedAndRendered) {

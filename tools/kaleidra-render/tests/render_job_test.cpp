@@ -19,6 +19,8 @@
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/video/avi_reader.h"
+#include "kaleidra/video/avi_writer.h"
 
 namespace kdr::render_tool {
 namespace {
@@ -81,6 +83,42 @@ class RenderJobTest : public ::testing::Test {
         std::memset(image.buffer, shade, image.size);
         ASSERT_TRUE(write_png_file(image, file));
         image_release_all(image);
+    }
+
+    // An uncompressed movie whose frame k is all of one shade, 10 * (k + 1).
+    static void write_movie(const std::string& file, std::uint32_t width, std::uint32_t height,
+                            std::uint32_t frames) {
+        video::CompressOptions options;
+        options.handler = video::make_fourcc("DIB ");
+        Result<video::AviWriter> writer =
+            video::AviWriter::create(file, width, height, 25, options);
+        ASSERT_TRUE(writer) << writer.error();
+        std::vector<std::uint8_t> pixels(video::AviWriter::frame_size(width, height));
+        for (std::uint32_t k = 0; k < frames; ++k) {
+            std::fill(pixels.begin(), pixels.end(), static_cast<std::uint8_t>(10 * (k + 1)));
+            ASSERT_TRUE(writer->write_frame(pixels.data(), pixels.size()));
+        }
+        ASSERT_TRUE(writer->close());
+    }
+
+    // The first source bytes the engine saw at each render, in order.
+    std::vector<int> source_bytes_seen(int slot) const {
+        std::vector<int> seen;
+        std::istringstream lines(engine_log());
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream fields(line);
+            std::string library, event, name;
+            long thread = 0;
+            int context = 0, a = 0, b = 0;
+            unsigned flags = 0, position = 0, images = 0;
+            fields >> library >> event >> context >> flags >> position >> images >> thread >>
+                name >> a >> b;
+            if (event == "render") {
+                seen.push_back(slot == 0 ? a : b);
+            }
+        }
+        return seen;
     }
 
   protected:
@@ -378,6 +416,77 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailureCase>& info) {
         return "Case" + std::to_string(info.index);
     });
+
+TEST_F(RenderJobTest, MovieFramesFollowTheOutputAndHoldTheLast) {
+    write_movie(in("clip.avi"), 16, 10, 3);
+    RenderOptions movie = options(out("m%d.png"), 5);
+    movie.source_a = in("clip.avi");
+    Result<RenderSummary> summary = run_render(movie, nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    EXPECT_EQ(summary->conversions, 0u) << "decoded frames go to the engine as they are";
+    EXPECT_EQ(source_bytes_seen(0), (std::vector<int>{10, 20, 30, 30, 30}));
+    EXPECT_EQ(source_bytes_seen(1), (std::vector<int>{200, 200, 200, 200, 200}));
+}
+
+TEST_F(RenderJobTest, MovieSourcesAreResizedPerFrame) {
+    write_movie(in("big.avi"), 32, 20, 2);
+    RenderOptions movie = options(out("r%d.png"), 3);
+    movie.source_b = in("big.avi");
+    Result<RenderSummary> summary = run_render(movie, nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    EXPECT_EQ(summary->width, 16u) << "the output takes source A's size";
+    EXPECT_EQ(summary->conversions, 2u) << "two distinct movie frames, each resized once";
+    EXPECT_EQ(source_bytes_seen(1), (std::vector<int>{10, 20, 20}));
+}
+
+TEST_F(RenderJobTest, WritesAnUncompressedMovieFrameByFrame) {
+    RenderOptions movie = options(out("dib.avi"), 3);
+    movie.codec = "DIB ";
+    movie.rate = 12;
+    Result<RenderSummary> summary = run_render(movie, nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    EXPECT_EQ(summary->where, out("dib.avi"));
+    Result<video::AviReader> reader = video::AviReader::open(out("dib.avi"));
+    ASSERT_TRUE(reader) << reader.error();
+    EXPECT_EQ(reader->length(), 3u);
+    EXPECT_EQ(reader->width(), 16u);
+    EXPECT_EQ(reader->height(), 10u);
+    EXPECT_EQ(reader->rate() / reader->scale(), 12u);
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        Result<const video::VideoFrame*> frame = reader->read_frame(i);
+        ASSERT_TRUE(frame) << frame.error();
+        for (std::uint32_t y = 0; y < 10; ++y) {
+            // Bottom row first in the movie.
+            const std::uint8_t* row = (*frame)->pixels.data() + (*frame)->stride * (9 - y);
+            for (std::uint32_t x = 0; x < 16; ++x) {
+                ASSERT_EQ(row[x * 3], static_cast<std::uint8_t>(x + i))
+                    << i << " " << x << "," << y;
+                ASSERT_EQ(row[x * 3 + 1], static_cast<std::uint8_t>(y));
+            }
+        }
+    }
+}
+
+TEST_F(RenderJobTest, WritesACompressedMovie) {
+    RenderOptions movie = options(out("mjpg.avi"), 4);
+    movie.codec = "MJPG";
+    movie.quality = 90;
+    ASSERT_TRUE(run_render(movie, nullptr));
+    Result<video::AviReader> reader = video::AviReader::open(out("mjpg.avi"));
+    ASSERT_TRUE(reader) << reader.error();
+    EXPECT_EQ(reader->length(), 4u);
+    EXPECT_EQ(reader->rate() / reader->scale(), 30u) << "pictures give 30 frames a second";
+}
+
+TEST_F(RenderJobTest, UnknownCompressorListsTheAvailableOnes) {
+    RenderOptions movie = options(out("x.avi"), 2);
+    movie.codec = "ABCD";
+    Result<RenderSummary> summary = run_render(movie, nullptr);
+    ASSERT_FALSE(summary);
+    EXPECT_NE(summary.error().find("no compressor \"ABCD\""), std::string::npos) << summary.error();
+    EXPECT_NE(summary.error().find("\"MJPG\""), std::string::npos) << summary.error();
+    EXPECT_FALSE(std::filesystem::exists(out("x.avi")));
+}
 
 TEST_F(RenderJobTest, NoInstallFolderIsAClearError) {
     ASSERT_TRUE(platform::Registry::open_default().remove(host::package_registry_key, "Path").ok());

@@ -15,8 +15,10 @@
 // With multi-rendering ("Rnd_Multi") whole frames are split: slot 0 delivers
 // the first half of the output rows (half the height, rounded down) and slot
 // 1 the rest; field pairs render both fields at once, one per slot. Without
-// it only slot 0 is used. The calling-thread variants let adapters render on
-// the host's thread instead.
+// it only slot 0 is used. Engine calls run on two worker threads kept for the
+// driver's life, so an engine that makes its OpenGL context current (and
+// releases it) never disturbs a context the host's own thread holds; the
+// calling-thread variants let adapters that want it render on their thread.
 //
 // One RenderDriver per library that contains the host core (it is that
 // library's per-library state). Every member is called from one host thread
@@ -42,8 +44,8 @@ class RenderWorkers;
 // What one render call covers.
 enum class FrameCall {
     whole_frame,
-    first_field,   // the first of a field pair (parity 0 in call order)
-    second_field,  // the second of a field pair
+    first_field,   // the first call of a field pair
+    second_field,  // the second call of a field pair
 };
 
 // Where slot rendering runs when multi-rendering is off. With multi-rendering

@@ -1,0 +1,227 @@
+// kaleidra-render end to end with the real Rnd_Generic engine and an effect
+// built for the test: a full-frame quad of video 1 and, in front of it, a
+// quad of video 2 that moves from left to right as the effect completes.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "kaleidra/host/registry_values.h"
+#include "kaleidra/images/png_file.h"
+#include "kaleidra/platform/registry.h"
+#include "kaleidra/records/image_record.h"
+#include "kaleidra/video/avi_reader.h"
+#include "render_job.h"
+#include "scene_kit.h"
+
+namespace kdr::render_tool {
+namespace {
+
+constexpr std::uint32_t width = 96;
+constexpr std::uint32_t height = 72;
+
+class GenericRenderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host::set_registry_key(host::package_registry_key);
+        std::filesystem::create_directories(installation.path() / "LIBS");
+        std::filesystem::copy_file(KALEIDRA_RND_GENERIC,
+                                   installation.path() / "LIBS" / "Rnd_Generic.so");
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(host::package_registry_key,
+                             platform::RegistryValue::make_string("Engine", "Rnd_Generic"))
+                        .ok());
+        test::SceneBuilder builder;
+        builder.type(1).camera();
+        builder.video_surface(10, 1);
+        builder.video_surface(11, 2);
+        builder.video_quad(100, 10, 1);
+        Object& inset = builder.quad(101, 11, 1.5f, 1.5f, 2);
+        inset.motion.position[2] = 0.5f;
+        builder.path(200, 101, {test::path_key(0, -1, 0, 0.5f), test::path_key(1, 1, 0, 0.5f)});
+        ASSERT_TRUE(installation.add_effect("Slide", builder));
+        write_png(file("a.png"), 255, 0, 0);
+        write_png(file("b.png"), 0, 0, 255);
+    }
+
+    std::string file(const std::string& name) const {
+        return (installation.path() / "Work" / name).string();
+    }
+
+    static void write_png(const std::string& path, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        ImageRecord image;
+        image_construct(image);
+        image.format = format_rgb;
+        image.row_order = row_order_top_down;
+        image.bytes_per_pixel = 3;
+        image.alignment = 1;
+        image.width = image.row_length = width;
+        image.height = image.stored_rows = height;
+        ASSERT_TRUE(image_allocate(image));
+        for (std::uint32_t i = 0; i < image.size; i += 3) {
+            image.buffer[i] = r;
+            image.buffer[i + 1] = g;
+            image.buffer[i + 2] = b;
+        }
+        ASSERT_TRUE(write_png_file(image, path));
+        image_release_all(image);
+    }
+
+    RenderOptions options(const std::string& output, std::uint32_t frames) const {
+        RenderOptions o;
+        o.effect = "Slide";
+        o.source_a = file("a.png");
+        o.source_b = file("b.png");
+        o.output = output;
+        o.frames = frames;
+        o.assignments = {"lighting=off", "shadows=0"};
+        return o;
+    }
+
+    struct Loaded {
+        ImageRecord image;
+        Loaded() { image_construct(image); }
+        ~Loaded() { image_release_all(image); }
+        const std::uint8_t* at(std::uint32_t x, std::uint32_t y) const {
+            return image_pixel(image, x, y);
+        }
+    };
+
+    // The x of the middle of the inset on the picture's middle row: blue
+    // (video 2), or red when the videos swap places (flying on).
+    static double inset_centre(const Loaded& picture, bool red = false) {
+        double sum = 0;
+        int count = 0;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint8_t* p = picture.at(x, height / 2);
+            if (red ? p[0] > 128 && p[2] < 128 : p[2] > 128 && p[0] < 128) {
+                sum += x;
+                ++count;
+            }
+        }
+        return count > 0 ? sum / count : -1;
+    }
+
+    test::Installation installation;
+};
+
+TEST_F(GenericRenderTest, TheInsetTravelsAcrossTheTransition) {
+    Result<RenderSummary> summary = run_render(options(file("f%d.png"), 3), nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    double centres[3];
+    for (int i = 0; i < 3; ++i) {
+        Loaded picture;
+        ASSERT_TRUE(read_png_file(picture.image, file("f" + std::to_string(i) + ".png")));
+        // Video 1 fills the corners.
+        const std::uint8_t* corner = picture.at(1, 1);
+        EXPECT_GT(corner[0], 200) << "frame " << i;
+        EXPECT_LT(corner[2], 60) << "frame " << i;
+        centres[i] = inset_centre(picture);
+        ASSERT_GE(centres[i], 0) << "frame " << i << " shows no inset";
+    }
+    EXPECT_LT(centres[0], width / 2.0 - 8);
+    EXPECT_NEAR(centres[1], width / 2.0, 3);
+    EXPECT_GT(centres[2], width / 2.0 + 8);
+}
+
+TEST_F(GenericRenderTest, FlyingOnRunsTheOtherWay) {
+    RenderOptions on = options(file("on%d.png"), 2);
+    on.fly_on = true;
+    ASSERT_TRUE(run_render(on, nullptr));
+    Loaded first;
+    Loaded last;
+    ASSERT_TRUE(read_png_file(first.image, file("on0.png")));
+    ASSERT_TRUE(read_png_file(last.image, file("on1.png")));
+    // This effect swaps its videos flying on: video 1 is the inset now.
+    EXPECT_GT(inset_centre(first, true), width / 2.0 + 8);
+    EXPECT_LT(inset_centre(last, true), width / 2.0 - 8);
+    EXPECT_GT(first.at(1, 1)[2], 200) << "video 2 fills the corners";
+}
+
+TEST_F(GenericRenderTest, TwoHalvesOnTwoThreadsMatchOneThread) {
+    RenderOptions one = options(file("one%d.png"), 2);
+    one.threads = 1;
+    RenderOptions two = options(file("two%d.png"), 2);
+    two.threads = 2;
+    ASSERT_TRUE(run_render(one, nullptr));
+    Result<RenderSummary> summary = run_render(two, nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    ASSERT_TRUE(summary->two_threads);
+    for (int i = 0; i < 2; ++i) {
+        Loaded a;
+        Loaded b;
+        ASSERT_TRUE(read_png_file(a.image, file("one" + std::to_string(i) + ".png")));
+        ASSERT_TRUE(read_png_file(b.image, file("two" + std::to_string(i) + ".png")));
+        ASSERT_EQ(a.image.size, b.image.size);
+        int worst = 0;
+        std::uint32_t worst_row = 0;
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    const int difference = std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
+                    if (difference > worst) {
+                        worst = difference;
+                        worst_row = y;
+                    }
+                }
+            }
+        }
+        EXPECT_LE(worst, 2) << "frame " << i << ", worst at row " << worst_row;
+    }
+}
+
+TEST_F(GenericRenderTest, FieldsInterlaceTwoMomentsOfTheEffect) {
+    RenderOptions fields = options(file("i.png"), 1);
+    fields.frames = 1;
+    fields.fields = FieldOrder::even_first;
+    Result<RenderSummary> summary = run_render(fields, nullptr);
+    ASSERT_TRUE(summary) << summary.error();
+    Loaded picture;
+    ASSERT_TRUE(read_png_file(picture.image, file("i.png")));
+    // One frame of fields: the even rows at position 0 of 2, the odd rows
+    // at position 1 of 2, half way.
+    double even_sum = 0, odd_sum = 0;
+    int even_count = 0, odd_count = 0;
+    for (std::uint32_t y = height / 2 - 4; y < height / 2 + 4; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint8_t* p = picture.at(x, y);
+            if (p[2] > 128 && p[0] < 128) {
+                (y % 2 ? odd_sum : even_sum) += x;
+                ++(y % 2 ? odd_count : even_count);
+            }
+        }
+    }
+    ASSERT_GT(even_count, 0);
+    ASSERT_GT(odd_count, 0);
+    EXPECT_LT(even_sum / even_count + 8, odd_sum / odd_count)
+        << "the second field is later, so its inset is further right";
+}
+
+TEST_F(GenericRenderTest, ProgramWritesAMovie) {
+    const std::string command = std::string(KDR_RENDER_PROGRAM) +
+                                " --effect Slide --frames 5 --no-progress --codec MJPG --a " +
+                                file("a.png") + " --b " + file("b.png") + " --out " +
+                                file("movie.avi") + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[512];
+    std::string output;
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, count);
+    }
+    const int status = ::pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_EQ(output, file("movie.avi") + "\n");
+    Result<video::AviReader> reader = video::AviReader::open(file("movie.avi"));
+    ASSERT_TRUE(reader) << reader.error();
+    EXPECT_EQ(reader->length(), 5u);
+    EXPECT_EQ(reader->width(), width);
+    EXPECT_EQ(reader->height(), height);
+}
+
+}  // namespace
+}  // namespace kdr::render_tool
