@@ -17,7 +17,7 @@
 #include "kaleidra/render/engine_frontend.h"
 #include "kaleidra/renderkit/effect_renderer.h"
 #include "kaleidra/scene/effect_settings.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {

@@ -14,7 +14,7 @@
 #include "content_test_kit.h"
 #include "kaleidra/images/png_file.h"
 #include "kaleidra/renderkit/effect_renderer.h"
-#include "kaleidra/testing/xvfb_server.h"
+#include "kaleidra/testing/xvfb_environment.h"
 
 namespace kdr::test {
 namespace {
