@@ -25,7 +25,7 @@ constexpr double radians_per_degree = std::numbers::pi / 180.0;
 
 // The parameters of one builder: every name it accepts, and the value a
 // missing one takes (NaN: the parameter must be given).
-struct ParameterSpec {
+struct ParameterRule {
     const char* name;
     double default_value;
 };
@@ -33,31 +33,31 @@ constexpr double required = std::numeric_limits<double>::quiet_NaN();
 
 class Parameters {
   public:
-    Parameters(const MeshRequest& request, const std::vector<ParameterSpec>& specs,
+    Parameters(const MeshRequest& request, const std::vector<ParameterRule>& rules,
                std::uint16_t default_surface)
         : m_kind(request.kind) {
         for (const auto& [name, value] : request.values) {
             bool known = false;
-            for (const ParameterSpec& spec : specs) {
-                known = known || name == spec.name;
+            for (const ParameterRule& rule : rules) {
+                known = known || name == rule.name;
             }
             if (!known && name != "surface") {
                 std::string list;
-                for (const ParameterSpec& spec : specs) {
-                    list += std::string(list.empty() ? "" : ", ") + spec.name;
+                for (const ParameterRule& rule : rules) {
+                    list += std::string(list.empty() ? "" : ", ") + rule.name;
                 }
                 throw MeshError("mesh " + m_kind + " has no parameter \"" + name + "\" (it takes " +
                                 list + ", surface)");
             }
         }
-        for (const ParameterSpec& spec : specs) {
-            auto found = request.values.find(spec.name);
+        for (const ParameterRule& rule : rules) {
+            auto found = request.values.find(rule.name);
             if (found != request.values.end()) {
-                m_values[spec.name] = found->second;
-            } else if (std::isnan(spec.default_value)) {
-                throw MeshError("mesh " + m_kind + " needs \"" + spec.name + "\"");
+                m_values[rule.name] = found->second;
+            } else if (std::isnan(rule.default_value)) {
+                throw MeshError("mesh " + m_kind + " needs \"" + rule.name + "\"");
             } else {
-                m_values[spec.name] = spec.default_value;
+                m_values[rule.name] = rule.default_value;
             }
         }
         auto surface = request.values.find("surface");
@@ -479,7 +479,7 @@ Mesh build_fold(const Parameters& p) {
 
 struct Builder {
     const char* kind;
-    std::vector<ParameterSpec> parameters;
+    std::vector<ParameterRule> parameters;
     Mesh (*build)(const Parameters&);
 };
 
@@ -658,8 +658,8 @@ Mesh build_mesh(const MeshRequest& request, std::uint16_t default_surface) {
 std::vector<std::string> mesh_parameter_names(const std::string& kind) {
     std::vector<std::string> names;
     if (const Builder* builder = find_builder(kind)) {
-        for (const ParameterSpec& spec : builder->parameters) {
-            names.emplace_back(spec.name);
+        for (const ParameterRule& rule : builder->parameters) {
+            names.emplace_back(rule.name);
         }
         names.emplace_back("surface");
     }

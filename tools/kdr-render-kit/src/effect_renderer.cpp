@@ -1,5 +1,7 @@
 #include "kaleidra/renderkit/effect_renderer.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +60,12 @@ Result<std::unique_ptr<EffectRenderer>> EffectRenderer::open(const fs::path& eng
     if (!renderer->m_engine.load_file(engine)) {
         return Error{engine.string() + ": " + renderer->m_engine.error()};
     }
+    // The engine and the OpenGL libraries it pulls in stay mapped until the
+    // process ends, even after the binding releases them: what they leave
+    // allocated then still belongs to a named library in leak reports,
+    // instead of to code that is gone. Renderers live in tools and tests,
+    // whose processes end soon after.
+    (void)::dlopen(engine.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!renderer->m_engine.has_prepare() || !renderer->m_engine.has_render() ||
         !renderer->m_engine.has_free_context()) {
         return Error{engine.string() + ": not a render engine (exports are missing)"};
