@@ -119,12 +119,22 @@ struct Pictures {
     std::vector<std::uint8_t> output;
 };
 
+// What kaleidra-render starts from: best quality, lighting, shadows.
+void typical_settings(kdr::EffectSettings& settings) {
+    std::strncpy(settings.name, install().effect.c_str(), kdr::effect_name_size - 1);
+    settings.globals[kdr::global_render_quality] = 1;
+    settings.globals[kdr::global_image_quality] = 1;
+    settings.globals[kdr::global_lighting] = 1;
+    settings.globals[kdr::global_shadows] = 50;
+    settings.globals[kdr::global_light_direction] = 45;
+}
+
 // The engine driven by hand: one context, prepared once.
 struct DirectEngine {
     DirectEngine() {
         kdr::frame_construct(frame);
         kdr::settings_initialise(settings);
-        std::strncpy(settings.name, install().effect.c_str(), kdr::effect_name_size - 1);
+        typical_settings(settings);
         if (!binding.load_named(install().engine)) {
             return;
         }
@@ -152,7 +162,7 @@ struct DrivenEngine {
     explicit DrivenEngine(bool two_threads) {
         loaded = driver.use_engine(install().engine);
         driver.set_multi(two_threads);
-        std::strncpy(driver.settings().name, install().effect.c_str(), kdr::effect_name_size - 1);
+        typical_settings(driver.settings());
         render(0);  // prepares
     }
     int render(std::uint32_t position) {

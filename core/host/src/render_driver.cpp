@@ -173,7 +173,7 @@ void RenderDriver::begin_frame(int slot) {
         if (!m_multi && m_calling_thread == CallingThread::own_context) {
             prepare_calling_context();
         }
-        m_log.header(m_current, m_slots[slot].frame);
+        m_log.header(m_current, m_slots[slot].frame, m_engine_name);
     }
     m_log.frame_start(m_slots[slot].frame);
 }

@@ -214,12 +214,12 @@ bool append_to_render_log(std::string_view text) {
     return written;
 }
 
-void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame) {
+void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame,
+                       std::string_view engine_name) {
     if (quiet(frame) || logging_level() == 0) {
         return;
     }
-    const std::string engine = read_string("Engine").value_or(std::string());
-    const std::string text = log_header_text(settings, frame, engine);
+    const std::string text = log_header_text(settings, frame, engine_name);
     m_total = LogDuration{};
     (void)append_to_render_log(text);
 }

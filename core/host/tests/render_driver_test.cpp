@@ -380,6 +380,26 @@ TEST_F(DriverLogTest, HeaderOnPreparationAndOneTotalPerFrame) {
     EXPECT_EQ(count("- Elapsed : "), 1u);
 }
 
+TEST_F(DriverLogTest, HeaderNamesTheEngineThatRenders) {
+    set_number("Rnd_Logging", 1);
+    install_engine("Rnd_Named");
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    set_string("Engine", "Rnd_Later");  // changed, but not yet reloaded
+    fill(driver, 0, 8, 4);
+    driver.render(FrameCall::whole_frame);
+    ASSERT_TRUE(driver.use_engine("Rnd_Named"));
+    fill(driver, 0, 8, 4);
+    driver.render(FrameCall::whole_frame);
+    const std::string text = read_text(log_file());
+    const std::size_t first = text.find("Engine    : Rnd_Count\r\n");
+    const std::size_t second = text.find("Engine    : Rnd_Named\r\n");
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+    EXPECT_EQ(text.find("Rnd_Later"), std::string::npos) << text;
+}
+
 TEST_F(DriverLogTest, QuietFramesWriteNothing) {
     set_number("Rnd_Logging", 2);
     RenderDriver driver;

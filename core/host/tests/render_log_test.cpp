@@ -83,10 +83,6 @@ const std::string example_header =
 
 class RenderLogTest : public test::InstallFolderTest {
   protected:
-    void SetUp() override {
-        InstallFolderTest::SetUp();
-        set_string("Engine", "Rnd_Generic");
-    }
     // One frame from `start` to `finish`, `duration` apart on the monotonic clock.
     void frame(RenderLog& log, const FrameRecord& record, const platform::LocalTime& start,
                const platform::LocalTime& finish, milliseconds duration) {
@@ -106,7 +102,7 @@ TEST_F(RenderLogTest, FullLoggingWritesTheExampleByteForByte) {
     RenderLog log(clock);
     const EffectSettings settings = example_settings();
     const FrameRecord record = example_field(12, 60);
-    log.header(settings, record);
+    log.header(settings, record, "Rnd_Generic");
     frame(log, record, stamp(1998, 4, 2, 10, 31, 7, 125), stamp(1998, 4, 2, 10, 31, 7, 900),
           milliseconds(775));
     EXPECT_EQ(read_text(log_file()),
@@ -123,7 +119,7 @@ TEST_F(RenderLogTest, LevelOneWritesHeaderAndOneTotalPerFrame) {
     set_number("Rnd_Logging", 1);
     RenderLog log(clock);
     const EffectSettings settings = example_settings();
-    log.header(settings, example_field(0, 2));
+    log.header(settings, example_field(0, 2), "Rnd_Generic");
     frame(log, example_field(0, 2), stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 400),
           milliseconds(400));
     frame(log, example_field(1, 2), stamp(2001, 1, 1, 9, 0, 0, 400), stamp(2001, 1, 1, 9, 0, 1, 0),
@@ -137,7 +133,7 @@ TEST_F(RenderLogTest, LoggingOffWritesNothingAndTheSwitchIsReadAfresh) {
     set_number("Rnd_Logging", 0);
     RenderLog log(clock);
     const FrameRecord record = example_field(0, 1);
-    log.header(example_settings(), record);
+    log.header(example_settings(), record, "Rnd_Generic");
     frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 5),
           milliseconds(5));
     EXPECT_FALSE(std::filesystem::exists(log_file()));
@@ -152,14 +148,14 @@ TEST_F(RenderLogTest, QuietFramesWriteNothingAndLeaveTheTotal) {
     set_number("Rnd_Logging", 2);
     RenderLog log(clock);
     FrameRecord loud = example_field(0, 4);
-    log.header(example_settings(), loud);
+    log.header(example_settings(), loud, "Rnd_Generic");
     frame(log, loud, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 250),
           milliseconds(250));
     const std::string before = read_text(log_file());
 
     FrameRecord quiet = loud;
     quiet.quiet = 1;
-    log.header(example_settings(), quiet);
+    log.header(example_settings(), quiet, "Rnd_Generic");
     frame(log, quiet, stamp(2001, 1, 1, 9, 0, 1, 0), stamp(2001, 1, 1, 9, 0, 3, 0),
           milliseconds(2000));
     EXPECT_EQ(read_text(log_file()), before);
@@ -171,11 +167,11 @@ TEST_F(RenderLogTest, HeaderRestartsTheRunningTotal) {
     set_number("Rnd_Logging", 1);
     RenderLog log(clock);
     const FrameRecord record = example_field(0, 1);
-    log.header(example_settings(), record);
+    log.header(example_settings(), record, "Rnd_Generic");
     frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 2, 0),
           milliseconds(2000));
     EXPECT_EQ(log.total().seconds, 2);
-    log.header(example_settings(), record);
+    log.header(example_settings(), record, "Rnd_Generic");
     EXPECT_EQ(log.total().seconds, 0);
 }
 

@@ -68,7 +68,11 @@ class RenderLog {
     explicit RenderLog(LogClock& clock = system_log_clock()) : m_clock(&clock) {}
 
     // After the driver decided to prepare again: header, running total to 0.
-    void header(const EffectSettings& settings, const FrameRecord& frame);
+    // `engine_name` is the engine the driver rendering this frame loaded,
+    // which a registry read could contradict after "Engine" was changed or
+    // when a tool chose another engine.
+    void header(const EffectSettings& settings, const FrameRecord& frame,
+                std::string_view engine_name);
     // Before the frame is dispatched.
     void frame_start(const FrameRecord& frame);
     // After the frame's render workers have ended.
