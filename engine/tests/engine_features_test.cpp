@@ -7,8 +7,11 @@
 #include <cstdlib>
 
 #include "engine_harness.h"
+#include "kaleidra/images/bmp_file.h"
+#include "kaleidra/images/targa_file.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/testing/xvfb_environment.h"
+#include "kaleidra/video/avi_writer.h"
 
 namespace kdr::test {
 namespace {
@@ -244,6 +247,122 @@ TEST_P(Features, OutputRowOrderAndFormatAreTheCallers) {
         }
     }
 }
+
+// Colours of the frames of the test movies and sequences.
+const std::uint8_t frame_colours[5][3] = {
+    {200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {200, 200, 30}, {30, 200, 200}};
+
+class MappedVideos : public Features {
+  protected:
+    void SetUp() override {
+        Features::SetUp();
+        two_videos("Mapped");
+    }
+    // Maps `file` of `kind` (3 AVI, 4 bitmaps, 5 Targa) onto image slot 1.
+    void map(RenderJob& job, std::uint16_t kind, const std::filesystem::path& file) {
+        auto surface = std::make_unique<Surface>();
+        surface->id = 500;
+        surface->source_kind = kind;
+        surface->video_number = 1;  // 0-based slot in the user's mappings
+        const std::string name = file.string();
+        std::copy(name.begin(), name.end(), surface->name.begin());
+        settings_scene(job.settings)->surfaces.push_back(std::move(surface));
+    }
+    // The inset's centre, which shows slot 1.
+    static void expect_colour(const RenderJob& job, const std::uint8_t (&colour)[3]) {
+        const Picture out = job.output_picture();
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(out.at(80, 60)[c], colour[c], 2) << "channel " << c;
+        }
+    }
+    void write_solid(const std::filesystem::path& file, int colour, bool targa) {
+        TestPicture picture(format_bgr, 32, 24);
+        for (std::uint32_t y = 0; y < 24; ++y) {
+            for (std::uint32_t x = 0; x < 32; ++x) {
+                picture.set(x, y, frame_colours[colour][0], frame_colours[colour][1],
+                            frame_colours[colour][2]);
+            }
+        }
+        ASSERT_TRUE(targa ? write_targa_file(picture.image, file).ok()
+                          : write_bmp_file(picture.image, file).ok());
+    }
+};
+
+TEST_P(MappedVideos, AviFrameFollowsTheFramePosition) {
+    const std::filesystem::path movie = installation.path() / "Work" / "clip.avi";
+    {
+        auto writer = video::AviWriter::create(movie, 32, 24, 25, video::CompressOptions{});
+        ASSERT_TRUE(writer.ok()) << writer.error();
+        std::vector<std::uint8_t> frame(video::AviWriter::frame_size(32, 24));
+        for (const auto& colour : frame_colours) {
+            for (std::size_t row = 0; row < 24; ++row) {
+                for (std::size_t x = 0; x < 32; ++x) {
+                    std::uint8_t* p = frame.data() + row * 96 + x * 3;
+                    p[0] = colour[2], p[1] = colour[1], p[2] = colour[0];
+                }
+            }
+            ASSERT_TRUE(writer->write_frame(frame.data(), frame.size()).ok());
+        }
+        ASSERT_TRUE(writer->close().ok());
+    }
+    for (std::uint32_t position : {0u, 2u, 9u}) {
+        RenderJob job("Mapped", 160, 120);
+        map(job, source_avi, movie);
+        job.at(position, 10);
+        ASSERT_EQ(render_once(engine, job), 1);
+        // Past its end the movie holds its last frame.
+        expect_colour(job, frame_colours[std::min(position, 4u)]);
+    }
+}
+
+TEST_P(MappedVideos, SequencesFallBackToEarlierFrames) {
+    for (bool targa : {false, true}) {
+        const std::string extension = targa ? "tga" : "bmp";
+        for (int i = 0; i < 3; ++i) {
+            write_solid(
+                installation.path() / "Work" / ("take000" + std::to_string(i) + "." + extension), i,
+                targa);
+        }
+        for (std::uint32_t position : {1u, 2u, 4u}) {
+            RenderJob job("Mapped", 160, 120);
+            map(job, targa ? source_targa_sequence : source_bitmap_sequence,
+                installation.path() / "Work" / ("take0000." + extension));
+            job.at(position, 10);
+            ASSERT_EQ(render_once(engine, job), 1);
+            // Frames 3 and 4 are missing: frame 2 stands in.
+            expect_colour(job, frame_colours[std::min(position, 2u)]);
+            EXPECT_GE(job.frame.image_count, 2u);
+        }
+    }
+}
+
+TEST_P(MappedVideos, FieldFramesHalveTheIndexAndQuietFramesLoadNothing) {
+    for (int i = 0; i < 3; ++i) {
+        write_solid(installation.path() / "Work" / ("fld000" + std::to_string(i) + ".bmp"), i,
+                    false);
+    }
+    RenderJob field("Mapped", 160, 120);
+    map(field, source_bitmap_sequence, installation.path() / "Work" / "fld0000.bmp");
+    field.frame.flags |= flag_field | flag_field_parity_1;
+    field.at(4, 10);
+    ASSERT_EQ(render_once(engine, field), 1);
+    expect_colour(field, frame_colours[2]);
+    // The slot describes one field of the 24-row picture.
+    EXPECT_EQ(field.frame.images[1].height, 12u);
+
+    RenderJob quiet("Mapped", 160, 120);
+    map(quiet, source_bitmap_sequence, installation.path() / "Work" / "fld0000.bmp");
+    quiet.frame.quiet = 1;
+    quiet.at(1, 10);
+    ASSERT_EQ(render_once(engine, quiet), 1);
+    std::uint8_t r, g, b;
+    quiet.video_b.get(80, 60, r, g, b);
+    const Picture out = quiet.output_picture();
+    EXPECT_NEAR(out.at(80, 60)[0], r, 2);  // video B itself
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, MappedVideos,
+                         ::testing::Values(EngineKind::generic, EngineKind::hardware), kind_name);
 
 INSTANTIATE_TEST_SUITE_P(Engines, Features,
                          ::testing::Values(EngineKind::generic, EngineKind::hardware), kind_name);

@@ -135,7 +135,7 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
         load_effect(fresh->scene, *settings);
         const bool layout = (frame->flags & flag_layout_preview) != 0;
         if (!layout) {
-            load_mapped_videos(*settings, *frame);
+            load_mapped_videos(*settings, *frame, fresh->mapped_files);
         }
         fresh->core->prepare(fresh->scene, *settings, *frame);
         if (!layout) {
@@ -172,15 +172,14 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
         if (current.current()) {
             const bool layout = (frame->flags & flag_layout_preview) != 0;
             if (!layout) {
-                load_mapped_videos(*settings, *frame);
+                load_mapped_videos(*settings, *frame, context->mapped_files);
             }
             const int rows = output_rows(frame->flags);
 
             FrameOptions options;
             if (backend.lays_first_video_under()) {
                 frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
-                if (!layout && static_cast<int>(settings->globals[global_blur_count]) == 0 &&
-                    !context->scene.objects.empty()) {
+                if (!layout && !context->scene.objects.empty()) {
                     const bool swap =
                         context->scene.type == 1 && settings->globals[global_fly_direction] != 0;
                     const int slot = video_slot(context->scene.objects.front()->video_number, swap);

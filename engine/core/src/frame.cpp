@@ -6,6 +6,7 @@
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/render/object_transform.h"
+#include "kaleidra/render/picture_output.h"
 
 namespace kdr::render {
 
@@ -47,7 +48,7 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
     const gl::GlApi& gl = m_gl;
     const bool layout = is_layout_preview(frame);
     const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
-    m_underlay = options.underlay_slot >= 0 && !layout && blur_setting == 0;
+    m_underlay = options.underlay_slot >= 0 && !layout;
     m_underlay_slot = m_underlay ? options.underlay_slot : -1;
     m_underlay_used = m_underlay ? Underlay::background : Underlay::none;
     m_picture = nullptr;
@@ -62,12 +63,13 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
     }
 
     gl.Disable(GL_BLEND);
-    if (blur_setting > 0) {
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    } else if (m_underlay) {
-        gl.ClearColor(0, 0, 0, 0);
+    if (m_underlay) {
+        const float transparent[4] = {0, 0, 0, 0};
+        clear_colour(transparent);
         gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         clear_colour(frame.background);
+    } else if (blur_setting > 0) {
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else if ((frame.flags & flag_keep_colour) != 0) {
         gl.Clear(GL_DEPTH_BUFFER_BIT);
     } else {
@@ -112,6 +114,9 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
             return false;
         }
         m_picture = m_surface.finish_and_read();
+        if (m_underlay) {
+            m_underlay_used = m_pass_laid ? Underlay::video : Underlay::background;
+        }
     } else {
         m_accumulator.reset(m_surface.width(), m_surface.height());
         const bool fly_on = flies_on(settings);
@@ -126,12 +131,25 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
             }
             // Sub-frames draw over each other without clearing: the frame's
             // own position, drawn first, stays whole and the earlier ones
-            // fade behind it.
-            m_accumulator.add(m_surface.finish_and_read());
+            // fade behind it. Over a transparent background each sub-frame
+            // is laid onto what lies beneath before it is added.
+            std::uint8_t* picture = m_surface.finish_and_read();
+            if (m_underlay) {
+                const std::uint32_t output_height = frame.output.height;
+                const int rows = output_rows(frame.flags);
+                if (!m_pass_laid || !lay_under_video(picture, m_surface.width(), m_surface.height(),
+                                                     frame.images[m_underlay_slot], output_height,
+                                                     rows, m_scratch)) {
+                    lay_under_colour(picture, m_surface.width(), m_surface.height(),
+                                     frame.background, output_height, rows);
+                }
+            }
+            m_accumulator.add(picture);
         }
         m_blurred.resize(std::size_t{m_surface.width()} * m_surface.height() * 4);
         m_accumulator.resolve(m_blurred.data());
         m_picture = m_blurred.data();
+        m_underlay_used = Underlay::none;  // already laid under every sub-frame
     }
     m_state.progress = 100;
     report_progress(frame);
@@ -231,6 +249,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
     const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1};
     const GLfloat no_ambient[4] = {0, 0, 0, 0};
     const bool keep_colour = (pass.flags & flag_keep_colour) != 0 && !m_underlay;
+    m_pass_laid = false;
     bool first = true;
     for (const auto& item : scene.objects) {
         const Object& object = *item;
@@ -239,7 +258,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
         bool skip = is_first && keep_colour;
         if (is_first && m_underlay && lies_under(pass, object)) {
             skip = true;
-            m_underlay_used = Underlay::video;
+            m_pass_laid = true;
         }
         if (skip) {
             // Not drawn, but counted: progress runs alike whether or not the

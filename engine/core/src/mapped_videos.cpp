@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "kaleidra/images/bmp_file.h"
-#include "kaleidra/images/image_sequence.h"
-#include "kaleidra/images/targa_file.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/scene.h"
 
@@ -15,26 +12,22 @@ namespace kdr::render {
 
 namespace {
 
-bool load_picture(ImageRecord& slot, std::uint16_t kind, const std::string& name,
-                  std::uint32_t index) {
-    switch (kind) {
+int mapped_kind(std::uint16_t source_kind) {
+    switch (source_kind) {
+        case source_avi:
+            return mapped_avi;
         case source_bitmap_sequence:
-            return load_sequence_frame(name, index, [&slot](const std::string& file) {
-                return read_bmp_file(slot, file).ok();
-            });
+            return mapped_bitmap_sequence;
         case source_targa_sequence:
-            return load_sequence_frame(name, index, [&slot](const std::string& file) {
-                return read_targa_file(slot, file).ok();
-            });
+            return mapped_targa_sequence;
         default:
-            // AVI files (kind 3) come through the video file services.
-            return false;
+            return -1;
     }
 }
 
 }  // namespace
 
-void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame) {
+void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame, MappedFiles& files) {
     if ((frame.quiet & 0xffff) != 0) {
         return;
     }
@@ -44,9 +37,13 @@ void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame) {
     }
     const bool field_1 = (frame.flags & flag_field_parity_1) != 0;
     const bool field_0 = (frame.flags & flag_field_parity_0) != 0;
-    for (const auto& surface : user->surfaces) {
-        const std::uint16_t kind = surface->source_kind;
-        if (kind != source_avi && kind != source_bitmap_sequence && kind != source_targa_sequence) {
+    if (files.size() < user->surfaces.size()) {
+        files.resize(user->surfaces.size());
+    }
+    for (std::size_t i = 0; i < user->surfaces.size(); ++i) {
+        const Surface* surface = user->surfaces[i].get();
+        const int kind = mapped_kind(surface->source_kind);
+        if (kind < 0) {
             continue;
         }
         const std::uint16_t slot = surface->video_number;
@@ -66,7 +63,7 @@ void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame) {
             continue;
         }
         ImageRecord& image = frame.images[slot];
-        if (!load_picture(image, kind, name, static_cast<std::uint32_t>(index))) {
+        if (!files[i].load(image, name, kind, static_cast<std::uint32_t>(index)).ok()) {
             continue;
         }
         if (field_1) {

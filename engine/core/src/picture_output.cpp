@@ -257,6 +257,67 @@ bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t
     });
 }
 
+bool lay_under_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                     const ImageRecord& video, std::uint32_t output_height, int rows,
+                     std::vector<std::uint8_t>& scratch) {
+    if (!readable(video) || !valid_mode(rows)) {
+        return false;
+    }
+    if (video.width == width && video.height == height) {
+        return composite_over_video(bgra, width, height, video, output_height, rows);
+    }
+    if (video.width * 2 == width && video.height * 2 == height) {
+        // Drawn at twice the size for antialiasing: every video pixel lies
+        // under a 2 x 2 block. Each video row is widened once and laid under
+        // its two picture rows.
+        scratch.resize(std::size_t{width} * 4);
+        std::uint32_t first = 0;
+        std::uint32_t end = 0;
+        picture_rows(height, output_height, rows, first, end);
+        return with_layout(video, [&](auto under) {
+            using U = decltype(under);
+            std::uint32_t widened = ~0u;
+            for (std::uint32_t y = first; y < end; ++y) {
+                if (y / 2 != widened) {
+                    widened = y / 2;
+                    const std::uint8_t* v = image_row(video, widened);
+                    std::uint8_t* w = scratch.data();
+                    for (std::uint32_t x = 0; x < video.width; ++x, v += U::bpp, w += 8) {
+                        w[0] = w[4] = v[U::b];
+                        w[1] = w[5] = v[U::g];
+                        w[2] = w[6] = v[U::r];
+                        w[3] = w[7] = 255;
+                    }
+                }
+                std::uint8_t* p = picture_row(bgra, width, height, y);
+                lay_row<Bgra, Bgra>(p, scratch.data(), p, width);
+            }
+        });
+    }
+    // Any other size: the video scaled to the picture as image_convert
+    // scales, then laid under it.
+    scratch.resize(std::size_t{width} * height * 4);
+    ImageRecord scaled = picture_record(scratch.data(), width, height);
+    scaled.format = format_bgra;
+    return image_convert(video, scaled, convert_all_rows) &&
+           composite_over_video(bgra, width, height, scaled, output_height, rows);
+}
+
+void lay_under_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                      const float (&colour)[4], std::uint32_t output_height, int rows) {
+    auto level = [](float value) {
+        return static_cast<std::uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
+    };
+    const std::uint8_t rgb[3] = {level(colour[0]), level(colour[1]), level(colour[2])};
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    picture_rows(height, output_height, rows, first, end);
+    for (std::uint32_t y = first; y < end; ++y) {
+        std::uint8_t* p = picture_row(bgra, width, height, y);
+        lay_row_on_colour<Bgra>(p, rgb, p, width);
+    }
+}
+
 bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
                     const ImageRecord& video, const ImageRecord& output, int rows,
                     std::vector<std::uint8_t>& scratch) {
@@ -266,6 +327,7 @@ bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heigh
     const bool one_size = video.width == width && video.height == height && output.width == width &&
                           output.height == height;
     if (one_size) {
+        // One pass from the picture and the video into the host's format.
         std::uint32_t first = 0;
         std::uint32_t end = 0;
         mode_rows(height, rows, first, end);
@@ -282,18 +344,7 @@ bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heigh
         });
         return done;
     }
-    const ImageRecord* under = &video;
-    ImageRecord scaled;
-    if (video.width != width || video.height != height) {
-        scratch.resize(std::size_t{width} * height * 4);
-        scaled = picture_record(scratch.data(), width, height);
-        scaled.format = format_bgra;
-        if (!image_convert(video, scaled, convert_all_rows)) {
-            return false;
-        }
-        under = &scaled;
-    }
-    return composite_over_video(bgra, width, height, *under, output.height, rows) &&
+    return lay_under_video(bgra, width, height, video, output.height, rows, scratch) &&
            copy_to_output(bgra, width, height, output, rows);
 }
 
@@ -302,11 +353,11 @@ bool lay_onto_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heig
     if (!image_has_pixels(output) || !valid_mode(rows)) {
         return false;
     }
-    auto level = [](float value) {
-        return static_cast<std::uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
-    };
-    const std::uint8_t rgb[3] = {level(colour[0]), level(colour[1]), level(colour[2])};
     if (output.width == width && output.height == height) {
+        auto level = [](float value) {
+            return static_cast<std::uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
+        };
+        const std::uint8_t rgb[3] = {level(colour[0]), level(colour[1]), level(colour[2])};
         std::uint32_t first = 0;
         std::uint32_t end = 0;
         mode_rows(height, rows, first, end);
@@ -318,13 +369,7 @@ bool lay_onto_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heig
             }
         });
     }
-    std::uint32_t first = 0;
-    std::uint32_t end = 0;
-    picture_rows(height, output.height, rows, first, end);
-    for (std::uint32_t y = first; y < end; ++y) {
-        std::uint8_t* p = picture_row(bgra, width, height, y);
-        lay_row_on_colour<Bgra>(p, rgb, p, width);
-    }
+    lay_under_colour(bgra, width, height, colour, output.height, rows);
     return copy_to_output(bgra, width, height, output, rows);
 }
 

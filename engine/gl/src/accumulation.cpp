@@ -5,10 +5,22 @@
 
 namespace kdr::gl {
 
+namespace {
+
+// 16-bit sums hold 257 pictures of 255 before they could overflow.
+constexpr std::uint32_t max_pictures = 257;
+
+}  // namespace
+
 void Accumulator::reset(std::uint32_t width, std::uint32_t height) {
+    const std::size_t size = static_cast<std::size_t>(width) * height * 4;
+    if (m_sums.size() != size) {
+        m_sums.assign(size, 0);
+    } else {
+        std::fill(m_sums.begin(), m_sums.end(), std::uint16_t{0});
+    }
     m_width = width;
     m_height = height;
-    m_sums.assign(static_cast<std::size_t>(width) * height * 3, 0);
     m_count = 0;
 }
 
@@ -18,18 +30,15 @@ void Accumulator::clear() {
 }
 
 void Accumulator::add(const std::uint8_t* bgra) {
-    // 16-bit sums hold 257 pictures of 255 before they could overflow.
-    if (m_count >= 257) {
+    if (m_count >= max_pictures) {
         return;
     }
-    const std::size_t pixels = static_cast<std::size_t>(m_width) * m_height;
+    // One sum per byte, alpha included (and ignored when resolving), so the
+    // loop is a plain widening add the compiler vectorises.
     std::uint16_t* sum = m_sums.data();
-    for (std::size_t i = 0; i < pixels; ++i) {
-        sum[0] = static_cast<std::uint16_t>(sum[0] + bgra[0]);
-        sum[1] = static_cast<std::uint16_t>(sum[1] + bgra[1]);
-        sum[2] = static_cast<std::uint16_t>(sum[2] + bgra[2]);
-        sum += 3;
-        bgra += 4;
+    const std::size_t bytes = m_sums.size();
+    for (std::size_t i = 0; i < bytes; ++i) {
+        sum[i] = static_cast<std::uint16_t>(sum[i] + bgra[i]);
     }
     ++m_count;
 }
@@ -38,16 +47,18 @@ void Accumulator::resolve(std::uint8_t* bgra) const {
     if (m_count == 0) {
         return;
     }
-    const std::size_t pixels = static_cast<std::size_t>(m_width) * m_height;
-    const std::uint32_t half = m_count / 2;
+    // round(sum / count) for every sum that can occur, looked up.
+    std::vector<std::uint8_t> average(std::size_t{m_count} * 255 + 1);
+    for (std::size_t s = 0; s < average.size(); ++s) {
+        average[s] = static_cast<std::uint8_t>((s + m_count / 2) / m_count);
+    }
     const std::uint16_t* sum = m_sums.data();
-    for (std::size_t i = 0; i < pixels; ++i) {
-        bgra[0] = static_cast<std::uint8_t>((sum[0] + half) / m_count);
-        bgra[1] = static_cast<std::uint8_t>((sum[1] + half) / m_count);
-        bgra[2] = static_cast<std::uint8_t>((sum[2] + half) / m_count);
+    const std::size_t pixels = static_cast<std::size_t>(m_width) * m_height;
+    for (std::size_t i = 0; i < pixels; ++i, sum += 4, bgra += 4) {
+        bgra[0] = average[sum[0]];
+        bgra[1] = average[sum[1]];
+        bgra[2] = average[sum[2]];
         bgra[3] = 255;
-        sum += 3;
-        bgra += 4;
     }
 }
 

@@ -106,6 +106,11 @@ GLXFBConfig choose_config(Display* display) {
 
 }  // namespace
 
+void prepare_xlib_threads() {
+    static std::once_flag once;
+    std::call_once(once, [] { XInitThreads(); });
+}
+
 struct GlxSurface::X11 {
     Display* display = nullptr;
     Window window = 0;
@@ -143,9 +148,7 @@ Result<std::unique_ptr<GlxSurface>> GlxSurface::create(const GlxSurfaceOptions& 
         return Error{"a window surface of " + std::to_string(options.width) + " x " +
                      std::to_string(options.height) + " pixels cannot be made"};
     }
-    // Xlib serialises each connection itself once this has run; it must come
-    // before the first connection is opened.
-    XInitThreads();
+    prepare_xlib_threads();
 
     std::unique_ptr<GlxSurface> surface(new GlxSurface(options.width, options.height));
     X11& x = *surface->m_x;

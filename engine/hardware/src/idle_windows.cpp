@@ -1,5 +1,8 @@
 #include "idle_windows.h"
 
+#include "kaleidra/gl/glx_surface.h"
+
+// Last: Xlib's macros collide with ordinary names.
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -48,8 +51,12 @@ void IdleWindows::add(unsigned long window) {
 }
 
 void IdleWindows::remove(unsigned long window) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::erase_if(m_entries, [window](const Entry& entry) { return entry.window == window; });
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::erase_if(m_entries, [window](const Entry& entry) { return entry.window == window; });
+    }
+    // With no windows left the thread ends.
+    m_changed.notify_all();
 }
 
 void IdleWindows::busy(unsigned long window) {
@@ -86,7 +93,6 @@ void IdleWindows::start_thread_locked() {
 }
 
 void IdleWindows::run() {
-    Display* display = nullptr;
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_stopping && !m_entries.empty()) {
         bool any_armed = false;
@@ -105,31 +111,31 @@ void IdleWindows::run() {
             m_changed.wait_until(lock, next);
             continue;
         }
+        // A connection is opened only to hide and closed again at once, so
+        // none is left open while the thread waits (an X server that goes
+        // away then ends no connection of ours).
         const Clock::time_point now = Clock::now();
-        bool hid = false;
+        Display* display = nullptr;
         for (Entry& entry : m_entries) {
             if (entry.armed && entry.deadline <= now) {
                 entry.armed = false;
                 if (display == nullptr) {
+                    gl::prepare_xlib_threads();
                     display = XOpenDisplay(nullptr);
                 }
                 if (display != nullptr) {
                     XUnmapWindow(display, entry.window);
-                    hid = true;
                 }
             }
         }
         // The server has hidden the windows before a context may show or
         // destroy one again (both wait for the lock).
-        if (hid) {
+        if (display != nullptr) {
             XSync(display, False);
+            XCloseDisplay(display);
         }
     }
     m_running = false;
-    lock.unlock();
-    if (display != nullptr) {
-        XCloseDisplay(display);
-    }
 }
 
 }  // namespace kdr::render

@@ -34,12 +34,12 @@ struct DrawState {
 
 struct FrameOptions {
     // Rnd_Generic's blit: the image slot whose video may lie under the
-    // picture in place of the scene's first object, or -1. Without blur the
-    // colour buffer is then cleared to transparent and blended so that its
-    // alpha tells how much of what lies beneath shows through
-    // (picture_output.h): the first object's video when that object would be
-    // drawn whole and opaque (the first object is then not drawn), else the
-    // background colour.
+    // picture in place of the scene's first object, or -1. The colour buffer
+    // is then cleared to transparent and blended so that its alpha tells how
+    // much of what lies beneath shows through (picture_output.h): the first
+    // object's video when that object would be drawn whole and opaque (the
+    // first object is then not drawn), else the background colour. With
+    // blur every sub-frame is laid onto it before it is accumulated.
     int underlay_slot = -1;
 };
 
@@ -121,6 +121,8 @@ class DrawingCore {
     bool m_underlay = false;  // drawing over a transparent background
     int m_underlay_slot = -1;
     Underlay m_underlay_used = Underlay::none;
+    bool m_pass_laid = false;  // this pass left the first object to the video beneath
+    std::vector<std::uint8_t> m_scratch;
 };
 
 // Positions within the effect (before division by the total) of the blur

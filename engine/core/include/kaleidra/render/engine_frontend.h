@@ -22,6 +22,7 @@
 #include "kaleidra/gl/surface.h"
 #include "kaleidra/platform/result.h"
 #include "kaleidra/render/drawing_core.h"
+#include "kaleidra/render/mapped_videos.h"
 #include "kaleidra/scene/scene.h"
 
 namespace kdr {
@@ -33,6 +34,7 @@ struct RenderContext {
     std::uint32_t width = 0;  // drawing size (doubled for antialiasing)
     std::uint32_t height = 0;
     std::vector<std::uint8_t> scratch;  // a video scaled to the drawing size
+    render::MappedFiles mapped_files;   // the user's mapped video files
 };
 
 namespace render {

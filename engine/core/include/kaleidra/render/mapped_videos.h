@@ -5,9 +5,16 @@
 // frame's position is loaded into the image slot the mapping names, which
 // then shows it in place of the host's video.
 
+#include <vector>
+
+#include "kaleidra/images/mapped_video.h"
 #include "kaleidra/records/layout.h"
 
 namespace kdr::render {
+
+// The open files of one render context's mappings, one per surface of the
+// settings record's scene (an AVI stays open from frame to frame).
+using MappedFiles = std::vector<MappedVideo>;
 
 // Loads every mapping's picture for this frame (nothing for quiet frames):
 // slot = the mapping's 0-based slot, frame index = max(0, its frame offset +
@@ -15,6 +22,6 @@ namespace kdr::render {
 // selected; prepares the slot's texture size and raises the frame's slot
 // count to include it. A picture that cannot be loaded leaves its slot as it
 // was.
-void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame);
+void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame, MappedFiles& files);
 
 }  // namespace kdr::render

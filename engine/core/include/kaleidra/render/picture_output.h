@@ -46,10 +46,18 @@ bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heigh
 bool lay_onto_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
                      const float (&colour)[4], const ImageRecord& output, int rows);
 
-// Lays the picture onto `video` (of the picture's size) in place, for the
+// In place: lays the picture onto `video` (of the picture's size), for the
 // picture rows that output rows `rows` of an output `output_height` rows
 // high are made from.
 bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
                           const ImageRecord& video, std::uint32_t output_height, int rows);
+// In place, a video of any size: one of half the picture's size (an
+// antialiased picture) lies under it pixel by 2 x 2 block; any other is
+// scaled to it as image_convert scales (in `scratch`).
+bool lay_under_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                     const ImageRecord& video, std::uint32_t output_height, int rows,
+                     std::vector<std::uint8_t>& scratch);
+void lay_under_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                      const float (&colour)[4], std::uint32_t output_height, int rows);
 
 }  // namespace kdr::render

@@ -31,7 +31,7 @@ class Accumulator {
     std::uint32_t m_width = 0;
     std::uint32_t m_height = 0;
     std::uint32_t m_count = 0;
-    std::vector<std::uint16_t> m_sums;  // three per pixel
+    std::vector<std::uint16_t> m_sums;  // one per byte of the pictures
 };
 
 }  // namespace kdr::gl

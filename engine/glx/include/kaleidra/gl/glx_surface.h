@@ -17,6 +17,10 @@
 
 namespace kdr::gl {
 
+// Makes Xlib safe for use from several threads; done once per process
+// before the first connection is opened, whichever thread comes first.
+void prepare_xlib_threads();
+
 struct GlxSurfaceOptions {
     std::int32_t x = 0;  // window position on the screen
     std::int32_t y = 0;
