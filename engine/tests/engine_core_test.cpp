@@ -317,6 +317,38 @@ TEST(PictureOutput, RowsOfTheHalvesComeFromTheFlags) {
     EXPECT_EQ(render::output_rows(flag_upper_half | flag_lower_half), 2);
 }
 
+// The picture rows a half is made from reach every row image_convert reads
+// for its output rows: same size, halved, and enlarged, where an output
+// row's block can start past the half's first row and still need one more.
+struct PictureRowsCase {
+    std::uint32_t height;
+    std::uint32_t output_height;
+    int rows;
+    std::uint32_t first;
+    std::uint32_t end;
+};
+
+class PictureRows : public ::testing::TestWithParam<PictureRowsCase> {};
+
+TEST_P(PictureRows, CoverTheBlocksOfTheOutputRows) {
+    const PictureRowsCase c = GetParam();
+    std::uint32_t first = 99;
+    std::uint32_t end = 99;
+    render::picture_rows(c.height, c.output_height, c.rows, first, end);
+    EXPECT_EQ(first, c.first);
+    EXPECT_EQ(end, c.end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, PictureRows,
+    ::testing::Values(PictureRowsCase{121, 121, 0, 0, 121}, PictureRowsCase{121, 121, 1, 0, 60},
+                      PictureRowsCase{121, 121, 2, 60, 121}, PictureRowsCase{242, 121, 1, 0, 120},
+                      PictureRowsCase{242, 121, 2, 120, 242},
+                      // 10 rows shown on 55: output rows 0..26 read rows 0..4
+                      // (row 26 is block 26 x 10 / 55 = 4); rows 27..54 read 4..9.
+                      PictureRowsCase{10, 55, 1, 0, 5}, PictureRowsCase{10, 55, 2, 4, 10},
+                      PictureRowsCase{30, 0, 1, 0, 30}));
+
 TEST(PictureOutput, PictureOverVideoEqualsDrawingOnTopOfIt) {
     // One pixel half covered by red (premultiplied 128, alpha 128), one not
     // covered, one wholly covered by green.

@@ -122,6 +122,95 @@ INSTANTIATE_TEST_SUITE_P(Engines, TwoHalves,
                                            HalvesCase{EngineKind::hardware, "blurred", 0, 3}),
                          halves_name);
 
+// The halves are cut in the picture's rows, so they equal the whole frame
+// pixel for pixel, whatever the camera does: here it is raised and tilted
+// down, so that the middle of the picture is far from the world's y = 0,
+// and objects are split by the middle of the picture.
+void tilted_camera_scene(SceneBuilder& s) {
+    s.type(1);
+    Camera& camera = s.camera(0, 2.5f, 4);
+    camera.motion.pitch = -30;  // looking down
+    s.video_surface(10, 1);
+    s.video_surface(11, 2);
+    s.video_quad(100, 10, 1);
+    // Both lie well above y = 0 yet below the middle of the picture.
+    Object& inset = s.grid(101, 11, 2.4f, 1.8f, 6, 4, 2);
+    inset.motion.position[1] = 0.6f;
+    inset.motion.position[2] = 1.6f;
+    inset.motion.heading = 35;
+    s.colour_surface(12, 0.3f, 0.8f, 0.9f);
+    Object& box = s.box(102, 12, 0.9f);
+    box.flags[1] = 1;
+    box.motion.position[0] = 0.5f;
+    box.motion.position[1] = 1.0f;
+    box.motion.position[2] = 2.2f;
+    box.motion.bank = 25;
+}
+
+struct ExactHalvesCase {
+    EngineKind engine;
+    const char* name;
+    float antialias;
+    float blur;
+    std::uint32_t height;
+};
+
+void PrintTo(const ExactHalvesCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ExactHalves : public ::testing::TestWithParam<ExactHalvesCase> {};
+
+TEST_P(ExactHalves, EqualWholeFramePixelForPixel) {
+    const ExactHalvesCase c = GetParam();
+    Engine engine(c.engine);
+    ASSERT_TRUE(engine.loaded()) << engine.error();
+    Installation installation;
+    SceneBuilder scene;
+    tilted_camera_scene(scene);
+    ASSERT_TRUE(installation.add_effect("Tilted", scene));
+
+    auto configure = [&](RenderJob& job) {
+        job.settings.globals[global_lighting] = 1;
+        job.settings.globals[global_shadows] = 40;
+        job.settings.globals[global_antialias] = c.antialias;
+        job.settings.globals[global_blur_count] = c.blur;
+        job.settings.globals[global_blur_percent] = 60;
+        job.settings.video_values[1][video_shine] = 50;
+        job.at(5, 10);
+    };
+    RenderJob whole("Tilted", 150, c.height);
+    configure(whole);
+    ASSERT_EQ(render_once(engine, whole), 1);
+
+    RenderJob job("Tilted", 150, c.height);
+    configure(job);
+    for (std::uint32_t half : {flag_upper_half, flag_lower_half}) {
+        FrameRecord frame;
+        frame_construct(frame);
+        frame_copy(frame, job.frame);
+        frame.flags |= half;
+        RenderContext* context = engine.prepare(nullptr, &job.settings, &frame);
+        ASSERT_NE(context, nullptr);
+        EXPECT_EQ(engine.render(context, job.settings, frame), 1);
+        engine.free(context);
+        frame_release_images(frame);
+    }
+    EXPECT_TRUE(pictures_match(whole.output_picture(), job.output_picture(),
+                               std::string("exact_halves_") + c.name, Tolerance{0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, ExactHalves,
+    ::testing::Values(ExactHalvesCase{EngineKind::generic, "generic_plain", 0, 0, 121},
+                      ExactHalvesCase{EngineKind::generic, "generic_even", 0, 0, 100},
+                      ExactHalvesCase{EngineKind::generic, "generic_antialiased", 1, 0, 121},
+                      ExactHalvesCase{EngineKind::generic, "generic_blurred", 0, 3, 121},
+                      ExactHalvesCase{EngineKind::hardware, "hardware_plain", 0, 0, 121},
+                      ExactHalvesCase{EngineKind::hardware, "hardware_antialiased", 1, 0, 121},
+                      ExactHalvesCase{EngineKind::hardware, "hardware_blurred", 0, 3, 121}),
+    [](const ::testing::TestParamInfo<ExactHalvesCase>& info) { return info.param.name; });
+
 // Each thread draws its own colour into its own surface many times; drawing
 // state is per context, so neither ever sees the other's colour.
 enum class SurfaceKind { memory, window };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine_harness.h"
@@ -384,8 +385,189 @@ TEST(WindowSurface, ReadsBackWindowBelowTheScreen) {
     EXPECT_EQ(pixel(picture, 64, 5, 40).r, 0);
 }
 
+// A drawing that uses what the drawing core uses: a perspective view, a
+// texture with nearest filtering, depth, blending with a separate alpha
+// function, culling of clockwise front faces, and many small triangles
+// whose edges cross pixel centres everywhere.
+void busy_drawing(Surface& surface, const float (&clear_rgba)[4]) {
+    const GlApi& gl = surface.gl();
+    const std::uint32_t width = surface.width();
+    const std::uint32_t height = surface.height();
+    std::vector<std::uint8_t> texels(64 * 64 * 4);
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = static_cast<std::uint8_t>((i * 37) ^ (i >> 7));
+    }
+    gl.BindTexture(GL_TEXTURE_2D, 7);
+    gl.TexImage2D(GL_TEXTURE_2D, 0, 4, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.Viewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Frustum(-0.13, 0.13, -0.1, 0.1, 0.2, 40);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+    gl.Enable(GL_DEPTH_TEST);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.Enable(GL_BLEND);
+    gl.BlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    gl.FrontFace(GL_CW);
+    gl.Enable(GL_CULL_FACE);
+    gl.Enable(GL_TEXTURE_2D);
+    surface.clear(true, true, clear_rgba);
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<float>((seed >> 8) & 0xffff) / 65535.0f;
+    };
+    gl.Begin(GL_TRIANGLES);
+    for (int i = 0; i < 1500; ++i) {
+        const float x = (next() - 0.5f) * 6;
+        const float y = (next() - 0.5f) * 4;
+        const float z = -2 - next() * 10;
+        for (int corner = 0; corner < 3; ++corner) {
+            gl.Color4f(next(), next(), next(), 0.5f + next() * 0.5f);
+            gl.TexCoord2f(next(), next());
+            gl.Vertex3f(x + next() - 0.5f, y + next() - 0.5f, z + next() - 0.5f);
+        }
+    }
+    gl.End();
+}
+
+// The rows of two bottom-up pictures from the top: [first, end).
+::testing::AssertionResult same_rows(const std::uint8_t* a, const std::uint8_t* b,
+                                     std::uint32_t width, std::uint32_t height, std::uint32_t first,
+                                     std::uint32_t end) {
+    for (std::uint32_t row = first; row < end; ++row) {
+        const std::size_t at = std::size_t{height - 1 - row} * width * 4;
+        for (std::uint32_t x = 0; x < width * 4; ++x) {
+            if (a[at + x] != b[at + x]) {
+                return ::testing::AssertionFailure()
+                       << "row " << row << " (from the top), byte " << x << ": " << int(a[at + x])
+                       << " against " << int(b[at + x]);
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+struct RowsCase {
+    std::uint32_t first;
+    std::uint32_t count;
+};
+
+class SurfaceRows : public ::testing::TestWithParam<SurfaceKind> {};
+
+// A drawing limited to some rows gives exactly the pixels of a whole
+// drawing in those rows, with clears and reads limited the same way.
+TEST_P(SurfaceRows, LimitedDrawingEqualsWholeDrawingInItsRows) {
+    constexpr std::uint32_t width = 97;
+    constexpr std::uint32_t height = 61;
+    // Transparent black is cleared row by row, other colours everywhere.
+    const float colours[2][4] = {{0, 0, 0, 0}, {0.3f, 0.4f, 0.5f, 1}};
+    for (const auto& rgba : colours) {
+        auto whole_surface = make_surface(GetParam(), width, height);
+        ASSERT_NE(whole_surface, nullptr);
+        ASSERT_TRUE(whole_surface->make_current());
+        busy_drawing(*whole_surface, rgba);
+        const std::uint8_t* read = whole_surface->finish_and_read();
+        const std::vector<std::uint8_t> whole(read, read + std::size_t{width} * height * 4);
+        whole_surface->release_current();
+
+        auto surface = make_surface(GetParam(), width, height);
+        ASSERT_NE(surface, nullptr);
+        ASSERT_TRUE(surface->make_current());
+        // Each range drawn over what the one before left.
+        for (RowsCase rows : {RowsCase{0, 30}, RowsCase{30, 31}, RowsCase{13, 1}, RowsCase{0, 0}}) {
+            surface->set_rows(rows.first, rows.count);
+            const std::uint32_t end = rows.count == 0 ? height : rows.first + rows.count;
+            EXPECT_EQ(surface->first_row(), rows.count == 0 ? 0u : rows.first);
+            EXPECT_EQ(surface->row_count(), end - surface->first_row());
+            busy_drawing(*surface, rgba);
+            const std::uint8_t* limited = surface->finish_and_read();
+            EXPECT_TRUE(same_rows(whole.data(), limited, width, height, surface->first_row(), end))
+                << "rows " << rows.first << " + " << rows.count << ", clear alpha " << rgba[3];
+        }
+        EXPECT_EQ(surface->gl().GetError(), static_cast<GLenum>(GL_NO_ERROR));
+        surface->release_current();
+    }
+}
+
+TEST_P(SurfaceRows, RowsOutsideTheSurfaceMeanAllRows) {
+    auto surface = make_surface(GetParam(), 20, 10);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_TRUE(surface->make_current());
+    surface->set_rows(4, 100);
+    EXPECT_EQ(surface->first_row(), 4u);
+    EXPECT_EQ(surface->row_count(), 6u);
+    EXPECT_FALSE(surface->all_rows());
+    surface->set_rows(10, 3);
+    EXPECT_TRUE(surface->all_rows());
+    surface->set_rows(0, 10);
+    EXPECT_TRUE(surface->all_rows());
+    EXPECT_FALSE(surface->gl().IsEnabled(GL_SCISSOR_TEST));
+    surface->release_current();
+}
+
 INSTANTIATE_TEST_SUITE_P(Surfaces, SurfaceTest,
                          ::testing::Values(SurfaceKind::memory, SurfaceKind::window), kind_name);
+INSTANTIATE_TEST_SUITE_P(Surfaces, SurfaceRows,
+                         ::testing::Values(SurfaceKind::memory, SurfaceKind::window), kind_name);
+
+// The memory surface draws into a framebuffer of its own where the library
+// offers one; its pictures are those of the library's own buffer exactly,
+// swapped or not.
+TEST(MemorySurface, OwnFramebufferDrawsExactlyAsTheLibraryBuffer) {
+    for (bool swap : {false, true}) {
+        auto own = OsMesaSurface::create(101, 67, swap, OsMesaTarget::own_framebuffer);
+        auto library = OsMesaSurface::create(101, 67, swap, OsMesaTarget::library_buffer);
+        ASSERT_TRUE(own.ok() && library.ok());
+        const float grey[4] = {0.2f, 0.25f, 0.3f, 1};
+        ASSERT_TRUE(library.value()->make_current());
+        busy_drawing(*library.value(), grey);
+        const std::uint8_t* read = library.value()->finish_and_read();
+        const std::vector<std::uint8_t> expected(read, read + 101 * 67 * 4);
+        EXPECT_EQ(library.value()->target(), OsMesaTarget::library_buffer);
+        library.value()->release_current();
+
+        ASSERT_TRUE(own.value()->make_current());
+        // Mesa 22 and later have everything the own framebuffer needs.
+        EXPECT_EQ(own.value()->target(), OsMesaTarget::own_framebuffer);
+        busy_drawing(*own.value(), grey);
+        const std::uint8_t* drawn = own.value()->finish_and_read();
+        EXPECT_TRUE(same_rows(expected.data(), drawn, 101, 67, 0, 67)) << "swap " << swap;
+        // The caller's texture names stay the caller's.
+        EXPECT_FALSE(own.value()->gl().IsTexture(3));
+        EXPECT_FALSE(own.value()->gl().IsTexture(100));
+        own.value()->release_current();
+    }
+}
+
+// Two surfaces making their first clears at once (the library's first use
+// of its texture store table is not synchronised; the surface makes it so).
+TEST(MemorySurface, FirstClearsOnTwoThreadsAtOnce) {
+    for (int round = 0; round < 20; ++round) {
+        bool done[2] = {false, false};
+        auto work = [](bool* ok, std::uint32_t first) {
+            auto made = OsMesaSurface::create(64, 40, true);
+            if (!made.ok() || !made.value()->make_current()) {
+                return;
+            }
+            Surface& surface = *made.value();
+            surface.set_rows(first, 20);
+            const float transparent[4] = {0, 0, 0, 0};
+            surface.clear(true, true, transparent);
+            const std::uint8_t* picture = surface.finish_and_read();
+            *ok = picture[(40 - 1 - first) * 64 * 4 + 3] == 0;
+            surface.release_current();
+        };
+        std::thread upper(work, &done[0], 0u);
+        std::thread lower(work, &done[1], 20u);
+        upper.join();
+        lower.join();
+        EXPECT_TRUE(done[0] && done[1]) << "round " << round;
+    }
+}
 
 TEST(Accumulator, AveragesWithRoundingAndIgnoresAlpha) {
     Accumulator accumulator;
@@ -408,6 +590,27 @@ TEST(Accumulator, AveragesWithRoundingAndIgnoresAlpha) {
     std::uint8_t untouched[8] = {9, 9, 9, 9, 9, 9, 9, 9};
     accumulator.resolve(untouched);
     EXPECT_EQ(untouched[0], 9);
+}
+
+// Covering some rows, the accumulator sums and resolves only those.
+TEST(Accumulator, CoversOnlyItsRows) {
+    Accumulator accumulator;
+    accumulator.reset(1, 4, 1, 2);  // stored rows 1 and 2 of 4, one pixel each
+    const std::uint8_t first[16] = {50, 50, 50, 0, 10, 20, 30, 0, 40, 50, 60, 0, 70, 70, 70, 0};
+    const std::uint8_t second[16] = {90, 90, 90, 0, 30, 40, 50, 0, 60, 70, 80, 0, 10, 10, 10, 0};
+    accumulator.add(first);
+    accumulator.add(second);
+    std::uint8_t out[16];
+    std::memset(out, 7, sizeof out);
+    accumulator.resolve(out);
+    const std::uint8_t expected[16] = {7, 7, 7, 7, 20, 30, 40, 255, 50, 60, 70, 255, 7, 7, 7, 7};
+    EXPECT_EQ(0, std::memcmp(out, expected, sizeof out));
+    // Rows beyond the picture cover every row.
+    accumulator.reset(1, 4, 9, 2);
+    accumulator.add(first);
+    accumulator.resolve(out);
+    EXPECT_EQ(out[0], 50);
+    EXPECT_EQ(out[12], 70);
 }
 
 }  // namespace

@@ -62,18 +62,30 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
         }
     }
 
+    // The picture rows this frame delivers: all of them, or those one half
+    // of the output is made from. The surface draws, clears and reads only
+    // those, with the whole frame's projection, so a half's pixels are
+    // exactly those of the whole frame.
+    const std::uint32_t surface_height = m_surface.height();
+    std::uint32_t first_row = 0;
+    std::uint32_t end_row = surface_height;
+    if (!layout) {
+        picture_rows(surface_height, frame.output.height, output_rows(frame.flags), first_row,
+                     end_row);
+    }
+    m_surface.set_rows(first_row, end_row - first_row);
+
     gl.Disable(GL_BLEND);
     if (m_underlay) {
         const float transparent[4] = {0, 0, 0, 0};
-        clear_colour(transparent);
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        m_surface.clear(true, true, transparent);
         clear_colour(frame.background);
     } else if (blur_setting > 0) {
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        m_surface.clear(true, true, m_clear_rgba);
     } else if ((frame.flags & flag_keep_colour) != 0) {
-        gl.Clear(GL_DEPTH_BUFFER_BIT);
+        m_surface.clear(false, true, m_clear_rgba);
     } else {
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        m_surface.clear(true, true, m_clear_rgba);
     }
     if (!layout) {
         gl.Enable(GL_BLEND);
@@ -118,7 +130,9 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
             m_underlay_used = m_pass_laid ? Underlay::video : Underlay::background;
         }
     } else {
-        m_accumulator.reset(m_surface.width(), m_surface.height());
+        // Stored rows are counted from the bottom.
+        m_accumulator.reset(m_surface.width(), surface_height, surface_height - end_row,
+                            end_row - first_row);
         const bool fly_on = flies_on(settings);
         for (double position :
              blur_positions(blur, settings.globals[global_blur_percent], frame.position)) {
@@ -212,17 +226,11 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
         gl.LineStipple(1, 0xFFFF);
     }
 
-    // The halves of a frame drawn by two contexts.
-    gl.Disable(GL_CLIP_PLANE0);
-    if ((pass.flags & flag_upper_half) != 0) {
-        const GLdouble keep_upper[4] = {0, 1, 0, 0.1};
-        gl.ClipPlane(GL_CLIP_PLANE0, keep_upper);
-        gl.Enable(GL_CLIP_PLANE0);
-    } else if ((pass.flags & flag_lower_half) != 0) {
-        const GLdouble keep_lower[4] = {0, -1, 0, 0.1};
-        gl.ClipPlane(GL_CLIP_PLANE0, keep_lower);
-        gl.Enable(GL_CLIP_PLANE0);
-    }
+    // The halves of a frame drawn by two contexts are cut in the picture's
+    // rows (draw_frame), not by clip planes in the world: a plane at the
+    // middle of the world misses the middle of the picture whenever the
+    // camera is raised or tilted, and clipped polygons are split into new
+    // ones whose pixels differ from those of the whole frame.
 
     if (!pass.layout) {
         const float direction = pass.values.globals[global_light_direction];

@@ -182,18 +182,31 @@ void mode_rows(std::uint32_t height, int rows, std::uint32_t& first, std::uint32
     }
 }
 
-// The picture rows (from the top) that output rows of a mode are made from.
+}  // namespace
+
 void picture_rows(std::uint32_t height, std::uint32_t output_height, int rows, std::uint32_t& first,
                   std::uint32_t& end) {
     std::uint32_t out_first = 0;
     std::uint32_t out_end = 0;
     mode_rows(output_height, rows, out_first, out_end);
+    if (height == 0 || output_height == 0 || out_end <= out_first) {
+        first = 0;
+        end = height;
+        return;
+    }
+    // Output row y is made from picture rows y h / oh up to (y + 1) h / oh,
+    // at least one (image_convert's blocks); the last output row reaches
+    // furthest.
     const std::uint64_t h = height;
-    const std::uint64_t oh = std::max<std::uint32_t>(output_height, 1);
+    const std::uint64_t oh = output_height;
     first = static_cast<std::uint32_t>(out_first * h / oh);
-    end = static_cast<std::uint32_t>(std::max<std::uint64_t>(out_end * h / oh, first + 1));
+    const std::uint64_t last = (out_end - 1) * h / oh;
+    end = static_cast<std::uint32_t>(std::max<std::uint64_t>(out_end * h / oh, last + 1));
     end = std::min(end, height);
+    first = std::min(first, end > 0 ? end - 1 : 0);
 }
+
+namespace {
 
 bool readable(const ImageRecord& image) {
     return image_has_pixels(image) && gl::upload_extent_valid(image);

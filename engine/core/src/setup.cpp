@@ -57,10 +57,15 @@ void DrawingCore::material(GLenum name, const float* rgba) {
 
 void DrawingCore::clear_colour(const float* rgba) {
     if (m_swap_red_blue) {
-        m_gl.ClearColor(rgba[2], rgba[1], rgba[0], rgba[3]);
+        m_clear_rgba[0] = rgba[2];
+        m_clear_rgba[2] = rgba[0];
     } else {
-        m_gl.ClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+        m_clear_rgba[0] = rgba[0];
+        m_clear_rgba[2] = rgba[2];
     }
+    m_clear_rgba[1] = rgba[1];
+    m_clear_rgba[3] = rgba[3];
+    m_gl.ClearColor(m_clear_rgba[0], m_clear_rgba[1], m_clear_rgba[2], m_clear_rgba[3]);
 }
 
 void DrawingCore::light_and_shadow_plane(const Scene& scene, const FrameValues& values) {

@@ -13,7 +13,17 @@ constexpr std::uint32_t max_pictures = 257;
 }  // namespace
 
 void Accumulator::reset(std::uint32_t width, std::uint32_t height) {
-    const std::size_t size = static_cast<std::size_t>(width) * height * 4;
+    reset(width, height, 0, height);
+}
+
+void Accumulator::reset(std::uint32_t width, std::uint32_t height, std::uint32_t first,
+                        std::uint32_t count) {
+    if (count == 0 || first >= height) {
+        first = 0;
+        count = height;
+    }
+    count = std::min(count, height - first);
+    const std::size_t size = static_cast<std::size_t>(width) * count * 4;
     if (m_sums.size() != size) {
         m_sums.assign(size, 0);
     } else {
@@ -21,6 +31,8 @@ void Accumulator::reset(std::uint32_t width, std::uint32_t height) {
     }
     m_width = width;
     m_height = height;
+    m_first = first;
+    m_rows = count;
     m_count = 0;
 }
 
@@ -36,9 +48,10 @@ void Accumulator::add(const std::uint8_t* bgra) {
     // One sum per byte, alpha included (and ignored when resolving), so the
     // loop is a plain widening add the compiler vectorises.
     std::uint16_t* sum = m_sums.data();
+    const std::uint8_t* source = bgra + std::size_t{m_first} * m_width * 4;
     const std::size_t bytes = m_sums.size();
     for (std::size_t i = 0; i < bytes; ++i) {
-        sum[i] = static_cast<std::uint16_t>(sum[i] + bgra[i]);
+        sum[i] = static_cast<std::uint16_t>(sum[i] + source[i]);
     }
     ++m_count;
 }
@@ -53,7 +66,8 @@ void Accumulator::resolve(std::uint8_t* bgra) const {
         average[s] = static_cast<std::uint8_t>((s + m_count / 2) / m_count);
     }
     const std::uint16_t* sum = m_sums.data();
-    const std::size_t pixels = static_cast<std::size_t>(m_width) * m_height;
+    const std::size_t pixels = static_cast<std::size_t>(m_width) * m_rows;
+    bgra += std::size_t{m_first} * m_width * 4;
     for (std::size_t i = 0; i < pixels; ++i, sum += 4, bgra += 4) {
         bgra[0] = average[sum[0]];
         bgra[1] = average[sum[1]];

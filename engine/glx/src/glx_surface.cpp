@@ -213,14 +213,17 @@ void GlxSurface::release_current() {
 }
 
 std::uint8_t* GlxSurface::finish_and_read() {
-    m_gl.Finish();
+    // Reading waits for the drawing; only the rows in force are read. The
+    // window's lowest row is the bitmap's first.
     m_gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
     m_gl.PixelStorei(GL_PACK_ROW_LENGTH, 0);
     m_gl.PixelStorei(GL_PACK_SKIP_ROWS, 0);
     m_gl.PixelStorei(GL_PACK_SKIP_PIXELS, 0);
     m_gl.ReadBuffer(GL_FRONT);
-    m_gl.ReadPixels(0, 0, static_cast<GLsizei>(m_width), static_cast<GLsizei>(m_height), GL_BGRA,
-                    GL_UNSIGNED_BYTE, m_pixels.data());
+    const auto first = static_cast<std::size_t>(window_first_row());
+    m_gl.ReadPixels(0, window_first_row(), static_cast<GLsizei>(m_width),
+                    static_cast<GLsizei>(m_row_count), GL_BGRA, GL_UNSIGNED_BYTE,
+                    m_pixels.data() + first * m_width * 4);
     return m_pixels.data();
 }
 

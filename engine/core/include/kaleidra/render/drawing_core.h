@@ -94,6 +94,7 @@ class DrawingCore {
     // that keep them swapped).
     void colour(float r, float g, float b, float a);
     void material(GLenum name, const float* rgba);
+    // Sets the colour later clears clear to, as given (red first).
     void clear_colour(const float* rgba);
 
     gl::Surface& m_surface;
@@ -123,6 +124,7 @@ class DrawingCore {
     Underlay m_underlay_used = Underlay::none;
     bool m_pass_laid = false;  // this pass left the first object to the video beneath
     std::vector<std::uint8_t> m_scratch;
+    float m_clear_rgba[4] = {0, 0, 0, 0};  // the clear colour as the surface takes it
 };
 
 // Positions within the effect (before division by the total) of the blur

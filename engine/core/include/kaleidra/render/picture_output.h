@@ -23,6 +23,12 @@ namespace kdr::render {
 // lower half, 1 for the upper half, 0 for all (image_convert's row modes).
 int output_rows(std::uint32_t flags);
 
+// The picture rows, counted from the top, that output rows `rows` (a mode
+// of output_rows) of an output `output_height` rows high are made from:
+// [first, end). Every row when the output has no height.
+void picture_rows(std::uint32_t height, std::uint32_t output_height, int rows, std::uint32_t& first,
+                  std::uint32_t& end);
+
 // The picture as an image record whose fourth byte is ignored.
 ImageRecord picture_record(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height);
 

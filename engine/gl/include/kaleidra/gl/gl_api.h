@@ -52,6 +52,7 @@ namespace kdr::gl {
       (GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near_plane,          \
        GLdouble far_plane))                                                                        \
     X(void, Viewport, (GLint x, GLint y, GLsizei width, GLsizei height))                           \
+    X(void, Scissor, (GLint x, GLint y, GLsizei width, GLsizei height))                            \
     X(void, GetFloatv, (GLenum pname, GLfloat * params))                                           \
     X(void, GetIntegerv, (GLenum pname, GLint * params))                                           \
     X(void, GetDoublev, (GLenum pname, GLdouble * params))                                         \
