@@ -262,12 +262,17 @@ struct Size {
 constexpr Size sizes[] = {{720, 480}, {1280, 720}, {1920, 1080}};
 
 // ---------------------------------------------------------------------------
-// Pieces of one 1920 x 1080 frame on the memory surface.
+// Pieces of one 1920 x 1080 frame on the memory surface, as Rnd_Generic
+// makes it (red and blue swapped, its own framebuffer).
+
+constexpr std::uint32_t piece_width = 1920;
+constexpr std::uint32_t piece_height = 1080;
 
 struct MemorySurface {
     std::unique_ptr<gl::Surface> surface;
-    MemorySurface(std::uint32_t width, std::uint32_t height) {
-        auto made = gl::OsMesaSurface::create(width, height);
+    MemorySurface(std::uint32_t width, std::uint32_t height, bool swap = true,
+                  gl::OsMesaTarget target = gl::OsMesaTarget::own_framebuffer) {
+        auto made = gl::OsMesaSurface::create(width, height, swap, target);
         if (made.ok()) {
             surface = std::move(made.value());
             if (!surface->make_current()) {
@@ -282,40 +287,63 @@ struct MemorySurface {
     }
 };
 
-void video_upload(benchmark::State& state) {
-    MemorySurface memory(1920, 1080);
+ImageRecord make_video(std::uint8_t format, std::uint8_t seed) {
+    ImageRecord image = make_picture(piece_width, piece_height, seed);
+    if (format == format_bgr) {
+        image_free(image);
+        image_construct(image);
+        image.format = format_bgr;
+        image.row_order = row_order_bottom_up;
+        image.bytes_per_pixel = 3;
+        image.alignment = 4;
+        image.width = image.row_length = piece_width;
+        image.height = image.stored_rows = piece_height;
+        if (image_allocate(image)) {
+            for (std::uint32_t i = 0; i < image.size; ++i) {
+                image.buffer[i] = static_cast<std::uint8_t>(i * 7 + seed);
+            }
+        }
+    }
+    return image;
+}
+
+// A video refilled into its texture (the texture defined once, as the
+// drawing core does), 32-bit BGRA or 24-bit BGR as kaleidra-render gives.
+void video_upload(benchmark::State& state, std::uint8_t format) {
+    MemorySurface memory(piece_width, piece_height);
     if (!memory.surface) {
         state.SkipWithError("no surface");
         return;
     }
-    ImageRecord video = make_picture(1920, 1080, 5);
+    ImageRecord video = make_video(format, 5);
     image_prepare_texture(video);
     const gl::GlApi& gl = memory.surface->gl();
+    const GLuint name = video.bytes_per_pixel;
     for (auto _ : state) {
-        gl::upload_texture(gl, 4, video, video.texture_width, video.texture_height, false);
+        gl::upload_texture(gl, name, video, video.texture_width, video.texture_height, false, true);
         gl.Finish();
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * video.size);
     image_free(video);
 }
 
-// A textured full-frame quad drawn and finished (the library copies its
-// colour buffer into the surface's bitmap when drawing finishes).
+// A textured full-frame quad drawn and read back.
 void draw_textured_frame(benchmark::State& state) {
-    MemorySurface memory(1920, 1080);
+    MemorySurface memory(piece_width, piece_height);
     if (!memory.surface) {
         state.SkipWithError("no surface");
         return;
     }
-    ImageRecord video = make_picture(1920, 1080, 5);
+    ImageRecord video = make_picture(piece_width, piece_height, 5);
     image_prepare_texture(video);
     const gl::GlApi& gl = memory.surface->gl();
-    gl::upload_texture(gl, 4, video, video.texture_width, video.texture_height, false);
+    gl::upload_texture(gl, 4, video, video.texture_width, video.texture_height, false, true);
     gl.Enable(GL_TEXTURE_2D);
     gl.Enable(GL_DEPTH_TEST);
-    gl.Viewport(0, 0, 1920, 1080);
+    gl.Viewport(0, 0, piece_width, piece_height);
+    const float transparent[4] = {0, 0, 0, 0};
     for (auto _ : state) {
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        memory.surface->clear(true, true, transparent);
         gl.Begin(GL_QUADS);
         gl.TexCoord2f(0, video.height_ratio);
         gl.Vertex3f(-1, -1, 0);
@@ -331,43 +359,81 @@ void draw_textured_frame(benchmark::State& state) {
     image_free(video);
 }
 
-// The same frame read back with glReadPixels (as the window surface does).
-void read_back(benchmark::State& state) {
-    MemorySurface memory(1920, 1080);
+// Clearing colour and depth of all rows (the library's clear, run on its
+// rasteriser threads) or of one half (memory fills on the calling thread),
+// each followed by the read-back of those rows that waits for it.
+void clear_rows(benchmark::State& state, bool half) {
+    MemorySurface memory(piece_width, piece_height);
     if (!memory.surface) {
         state.SkipWithError("no surface");
         return;
     }
-    std::vector<std::uint8_t> pixels(std::size_t{1920} * 1080 * 4);
-    const gl::GlApi& gl = memory.surface->gl();
+    memory.surface->set_rows(0, half ? piece_height / 2 : 0);
+    const float transparent[4] = {0, 0, 0, 0};
     for (auto _ : state) {
-        gl.ReadPixels(0, 0, 1920, 1080, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+        memory.surface->clear(true, true, transparent);
+        benchmark::DoNotOptimize(memory.surface->finish_and_read());
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(pixels.size()));
 }
 
-// Laying the picture onto the first video, then converting it into a
-// 32-bit host buffer.
-void composite_and_convert(benchmark::State& state) {
-    std::vector<std::uint8_t> picture(std::size_t{1920} * 1080 * 4, 0);
-    for (std::size_t i = 3; i < picture.size(); i += 4 * 7) {
-        picture[i] = 255;
+// The drawn picture into the engine's bitmap: the library's copy of its
+// whole buffer when drawing finishes (its own buffer), or the read-back of
+// all rows or of one half from the surface's framebuffer.
+void read_back(benchmark::State& state, gl::OsMesaTarget target, bool half) {
+    MemorySurface memory(piece_width, piece_height, true, target);
+    if (!memory.surface) {
+        state.SkipWithError("no surface");
+        return;
     }
-    ImageRecord video = make_picture(1920, 1080, 5);
-    ImageRecord output = make_picture(1920, 1080, 6);
+    memory.surface->set_rows(0, half ? piece_height / 2 : 0);
+    const gl::GlApi& gl = memory.surface->gl();
+    for (auto _ : state) {
+        // A one-pixel point makes the library's buffer dirty again, so it
+        // copies it at the next finish.
+        gl.Begin(GL_POINTS);
+        gl.Vertex3f(0, 0, 0);
+        gl.End();
+        benchmark::DoNotOptimize(memory.surface->finish_and_read());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * piece_width * piece_height * 4 /
+                            (half ? 2 : 1));
+}
+
+// Laying the picture onto the first video while converting into the
+// host's format, in one pass: 32-bit video and output as hosts hand them
+// over, or 24-bit as kaleidra-render's movies have them. The picture is
+// mostly transparent with covered and half-covered runs, as drawings are.
+void composite_and_convert(benchmark::State& state, std::uint8_t format) {
+    std::vector<std::uint8_t> picture(std::size_t{piece_width} * piece_height * 4, 0);
+    for (std::size_t pixel = 0; pixel < picture.size() / 4; ++pixel) {
+        const std::size_t x = pixel % piece_width;
+        std::uint8_t* p = &picture[pixel * 4];
+        if (x > 600 && x < 1300) {
+            p[0] = p[1] = p[2] = static_cast<std::uint8_t>(pixel);
+            p[3] = 255;
+        } else if (x >= 1300 && x < 1320) {
+            p[0] = p[1] = p[2] = 60;
+            p[3] = 128;
+        }
+    }
+    ImageRecord video = make_video(format, 5);
+    ImageRecord output = make_video(format, 6);
     std::vector<std::uint8_t> scratch;
     for (auto _ : state) {
-        render::lay_onto_video(picture.data(), 1920, 1080, video, output, 0, scratch);
+        render::lay_onto_video(picture.data(), piece_width, piece_height, video, output, 0,
+                               scratch);
     }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) *
+                            std::int64_t(picture.size() + video.size + output.size));
     image_free(video);
     image_free(output);
 }
 
 void convert_only(benchmark::State& state) {
-    std::vector<std::uint8_t> picture(std::size_t{1920} * 1080 * 4, 0);
-    ImageRecord output = make_picture(1920, 1080, 6);
+    std::vector<std::uint8_t> picture(std::size_t{piece_width} * piece_height * 4, 0);
+    ImageRecord output = make_picture(piece_width, piece_height, 6);
     for (auto _ : state) {
-        render::copy_to_output(picture.data(), 1920, 1080, output, 0);
+        render::copy_to_output(picture.data(), piece_width, piece_height, output, 0);
     }
     image_free(output);
 }
@@ -402,21 +468,22 @@ const int registered = [] {
                 ->UseRealTime();
         }
     }
-    benchmark::RegisterBenchmark("piece/video_upload_1080p", video_upload)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("piece/draw_textured_frame_1080p", draw_textured_frame)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("piece/read_back_1080p", read_back)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("piece/composite_and_convert_1080p", composite_and_convert)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("piece/convert_1080p", convert_only)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+    auto piece = [](const std::string& name, auto function, auto... arguments) {
+        benchmark::RegisterBenchmark(("piece/" + name).c_str(), function, arguments...)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    };
+    piece("video_upload_1080p/bgra", video_upload, std::uint8_t{format_bgra});
+    piece("video_upload_1080p/bgr24", video_upload, std::uint8_t{format_bgr});
+    piece("draw_textured_frame_1080p", draw_textured_frame);
+    piece("clear_1080p/all_rows", clear_rows, false);
+    piece("clear_1080p/half", clear_rows, true);
+    piece("read_back_1080p/library_copy", read_back, gl::OsMesaTarget::library_buffer, false);
+    piece("read_back_1080p/all_rows", read_back, gl::OsMesaTarget::own_framebuffer, false);
+    piece("read_back_1080p/half", read_back, gl::OsMesaTarget::own_framebuffer, true);
+    piece("composite_and_convert_1080p/bgra", composite_and_convert, std::uint8_t{format_bgra});
+    piece("composite_and_convert_1080p/bgr24", composite_and_convert, std::uint8_t{format_bgr});
+    piece("convert_1080p", convert_only);
     return 0;
 }();
 

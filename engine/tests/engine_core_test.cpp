@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine_harness.h"
 #include "kaleidra/gl/osmesa_surface.h"
@@ -13,6 +15,7 @@
 #include "kaleidra/render/matrix.h"
 #include "kaleidra/render/object_transform.h"
 #include "kaleidra/render/picture_output.h"
+#include "lay_rows.h"
 
 namespace kdr::test {
 namespace {
@@ -367,6 +370,134 @@ TEST(PictureOutput, PictureOverVideoEqualsDrawingOnTopOfIt) {
     EXPECT_EQ(picture[9], 255);
     EXPECT_EQ(picture[8], 0);
     EXPECT_EQ(picture[11], 255);
+}
+
+// The row loop picked for this processor (eight or four pixels at a time,
+// with shortcuts for uncovered and covered runs) gives what the portable
+// loop gives: every width up to two vectors and beyond (the tails), runs of
+// every kind, highlights added over uncovered pixels, a colour beneath, and
+// the picture overwritten in place.
+TEST(LayRows, FastestLoopEqualsPortableLoop) {
+    std::uint32_t seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    const std::uint32_t widths[] = {0, 1, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 1000};
+    for (std::uint32_t width : widths) {
+        for (int pattern = 0; pattern < 4; ++pattern) {
+            std::vector<std::uint8_t> picture(std::size_t{width} * 4 + 4);
+            std::vector<std::uint8_t> under(picture.size());
+            for (std::size_t x = 0; x < width; ++x) {
+                // Runs of eleven pixels: uncovered, covered, mixed.
+                const std::size_t run = (x / 11 + static_cast<std::size_t>(pattern)) % 3;
+                std::uint8_t alpha = run == 0 ? 0 : run == 1 ? 255 : next();
+                if (pattern == 3) {
+                    alpha = next();
+                }
+                picture[x * 4 + 3] = alpha;
+                for (int c = 0; c < 3; ++c) {
+                    // Uncovered pixels may carry added highlights.
+                    picture[x * 4 + c] = alpha == 0 ? next() % 90 : next() % (alpha + 1);
+                    under[x * 4 + c] = next();
+                }
+                under[x * 4 + 3] = next();
+            }
+            // Starting one pixel in: loads that are not aligned.
+            for (std::size_t offset : {std::size_t{0}, std::size_t{4}}) {
+                const std::uint32_t count = offset == 0 ? width : (width > 0 ? width - 1 : 0);
+                for (bool fixed : {false, true}) {
+                    std::vector<std::uint8_t> fast(picture.size(), 1);
+                    std::vector<std::uint8_t> portable(picture.size(), 1);
+                    render::lay_row_bgra(picture.data() + offset, under.data() + offset, fixed,
+                                         fast.data() + offset, count);
+                    render::lay_row_bgra_portable(picture.data() + offset, under.data() + offset,
+                                                  fixed, portable.data() + offset, count);
+                    EXPECT_EQ(fast, portable) << "width " << width << " pattern " << pattern
+                                              << " offset " << offset << " fixed " << fixed;
+                }
+                std::vector<std::uint8_t> in_place = picture;
+                std::vector<std::uint8_t> portable(picture.size(), 1);
+                render::lay_row_bgra(in_place.data() + offset, under.data() + offset, false,
+                                     in_place.data() + offset, count);
+                render::lay_row_bgra_portable(picture.data() + offset, under.data() + offset, false,
+                                              portable.data() + offset, count);
+                EXPECT_TRUE(std::equal(in_place.begin() + offset,
+                                       in_place.begin() + offset + count * 4,
+                                       portable.begin() + offset))
+                    << "in place, width " << width << " pattern " << pattern;
+            }
+        }
+    }
+}
+
+// Every layout of the video beneath and of the target, against the formula
+// computed here pixel by pixel: colour + round((255 - alpha) x beneath /
+// 255), saturated, alpha 255 where the target has one.
+struct LayoutOf {
+    std::uint8_t format;
+    std::uint8_t bpp;
+    int r, g, b, a;  // byte offsets; a < 0: no alpha
+};
+
+TEST(LayRows, EveryPairOfLayoutsFollowsTheFormula) {
+    const LayoutOf layouts[] = {{format_bgra, 4, 2, 1, 0, 3}, {format_rgba, 4, 0, 1, 2, 3},
+                                {format_argb, 4, 1, 2, 3, 0}, {format_abgr, 4, 3, 2, 1, 0},
+                                {format_bgr, 3, 2, 1, 0, -1}, {format_rgb, 3, 0, 1, 2, -1},
+                                {format_bgr, 4, 2, 1, 0, -1}, {format_rgb, 4, 0, 1, 2, -1}};
+    constexpr std::uint32_t width = 300;  // more than one chunk
+    std::uint32_t seed = 99;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    std::vector<std::uint8_t> picture(width * 4);
+    for (std::uint32_t x = 0; x < width; ++x) {
+        const std::uint8_t alpha = x % 5 == 0 ? 0 : x % 5 == 1 ? 255 : next();
+        picture[x * 4 + 3] = alpha;
+        for (int c = 0; c < 3; ++c) {
+            picture[x * 4 + c] = alpha == 0 ? next() % 60 : next() % (alpha + 1);
+        }
+    }
+    auto laid = [](int colour, int alpha, int beneath) {
+        return std::min(255, colour + ((255 - alpha) * beneath * 2 + 255) / 510);
+    };
+    for (const LayoutOf& u : layouts) {
+        std::vector<std::uint8_t> under(width * u.bpp);
+        for (std::uint8_t& byte : under) {
+            byte = next();
+        }
+        for (const LayoutOf& t : layouts) {
+            const render::RowLayer layer(u.format, u.bpp, t.format, t.bpp);
+            ASSERT_TRUE(layer.valid());
+            std::vector<std::uint8_t> target(width * t.bpp, 7);
+            layer.lay(picture.data(), under.data(), target.data(), width);
+            std::vector<std::uint8_t> on_colour(width * t.bpp, 7);
+            const std::uint8_t bgr[3] = {30, 140, 250};
+            layer.lay_on_colour(picture.data(), bgr, on_colour.data(), width);
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::uint8_t* p = &picture[x * 4];
+                const std::uint8_t* v = &under[x * u.bpp];
+                const std::uint8_t* o = &target[x * t.bpp];
+                const std::uint8_t* c = &on_colour[x * t.bpp];
+                ASSERT_EQ(o[t.r], laid(p[2], p[3], v[u.r]))
+                    << int(u.format) << " " << int(t.format);
+                ASSERT_EQ(o[t.g], laid(p[1], p[3], v[u.g]))
+                    << int(u.format) << " " << int(t.format);
+                ASSERT_EQ(o[t.b], laid(p[0], p[3], v[u.b]))
+                    << int(u.format) << " " << int(t.format);
+                ASSERT_EQ(c[t.r], laid(p[2], p[3], 250));
+                ASSERT_EQ(c[t.g], laid(p[1], p[3], 140));
+                ASSERT_EQ(c[t.b], laid(p[0], p[3], 30));
+                if (t.a >= 0) {
+                    ASSERT_EQ(o[t.a], 255);
+                    ASSERT_EQ(c[t.a], 255);
+                }
+            }
+        }
+    }
+    EXPECT_FALSE(render::RowLayer(99, 4, format_bgra, 4).valid());
+    EXPECT_FALSE(render::RowLayer(format_bgra, 3, format_bgra, 4).valid());
 }
 
 // The output copy takes a four-pixels-at-a-time road for 32-bit pictures in

@@ -249,6 +249,19 @@ bool image_layout_supported(std::uint8_t format, std::uint8_t bytes_per_pixel) {
     return layout_index(format, bytes_per_pixel) >= 0;
 }
 
+ConvertRowFunction image_convert_row_function(std::uint8_t source_format,
+                                              std::uint8_t source_bytes_per_pixel,
+                                              std::uint8_t target_format,
+                                              std::uint8_t target_bytes_per_pixel) {
+    const int source_layout = layout_index(source_format, source_bytes_per_pixel);
+    const int target_layout = layout_index(target_format, target_bytes_per_pixel);
+    if (source_layout < 0 || target_layout < 0) {
+        return nullptr;
+    }
+    return convert_table()[static_cast<std::size_t>(source_layout) * layout_count +
+                           static_cast<std::size_t>(target_layout)];
+}
+
 bool image_convert(const ImageRecord& source, const ImageRecord& destination, int rows) {
     if (!usable(source) || !usable(destination)) {
         return false;

@@ -1,15 +1,11 @@
 #include "kaleidra/render/picture_output.h"
 
 #include <algorithm>
-#include <type_traits>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
+#include "lay_rows.h"
 
 namespace kdr::render {
 
@@ -28,117 +24,6 @@ using Bgr = Layout<3, 2, 1, 0, -1>;
 using Rgb = Layout<3, 0, 1, 2, -1>;
 using Bgrx = Layout<4, 2, 1, 0, -1>;
 using Rgbx = Layout<4, 0, 1, 2, -1>;
-
-// round(a x b / 255) for a, b in 0..255, exactly.
-inline std::uint32_t scale255(std::uint32_t a, std::uint32_t b) {
-    const std::uint32_t t = a * b + 128;
-    return (t + (t >> 8)) >> 8;
-}
-
-inline std::uint8_t saturate(std::uint32_t value) {
-    return static_cast<std::uint8_t>(value > 255 ? 255 : value);
-}
-
-// One row: picture pixel + (1 - its alpha) x the under pixel, written in the
-// destination's layout (alpha 255). `D` may be the picture itself.
-#if defined(__SSE2__)
-void lay_row_bgra(const std::uint8_t* picture, const std::uint8_t* under, bool under_fixed,
-                  std::uint8_t* target, std::uint32_t width);
-#endif
-
-template <class U, class D>
-void lay_row(const std::uint8_t* picture, const std::uint8_t* under, std::uint8_t* target,
-             std::uint32_t width) {
-#if defined(__SSE2__)
-    if constexpr (std::is_same_v<U, Bgra> && std::is_same_v<D, Bgra>) {
-        lay_row_bgra(picture, under, false, target, width);
-        return;
-    }
-#endif
-    for (std::uint32_t x = 0; x < width; ++x) {
-        const std::uint8_t* p = picture + std::size_t{x} * 4;
-        const std::uint8_t* u = under + std::size_t{x} * U::bpp;
-        std::uint8_t* t = target + std::size_t{x} * D::bpp;
-        const std::uint32_t open = 255u - p[3];
-        const std::uint8_t red = saturate(p[2] + scale255(open, u[U::r]));
-        const std::uint8_t green = saturate(p[1] + scale255(open, u[U::g]));
-        const std::uint8_t blue = saturate(p[0] + scale255(open, u[U::b]));
-        t[D::r] = red;
-        t[D::g] = green;
-        t[D::b] = blue;
-        if constexpr (D::a >= 0) {
-            t[D::a] = 255;
-        }
-    }
-}
-
-#if defined(__SSE2__)
-// The common case (blue, green, red, alpha under and out) four pixels at a
-// time: the same sums in 16-bit lanes, saturated by the final pack.
-void lay_row_bgra(const std::uint8_t* picture, const std::uint8_t* under, bool under_fixed,
-                  std::uint8_t* target, std::uint32_t width) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi16(255);
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
-    const __m128i fixed =
-        under_fixed ? _mm_set1_epi32(static_cast<int>(under[0] | under[1] << 8 | under[2] << 16))
-                    : zero;
-    auto lay = [&](__m128i p, __m128i u) {
-        const __m128i open =
-            _mm_sub_epi16(full, _mm_shufflehi_epi16(_mm_shufflelo_epi16(p, 0xff), 0xff));
-        __m128i t = _mm_add_epi16(_mm_mullo_epi16(open, u), half);
-        t = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
-        return _mm_add_epi16(p, t);
-    };
-    std::uint32_t x = 0;
-    for (; x + 4 <= width; x += 4) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + x * 4));
-        const __m128i u =
-            under_fixed ? fixed : _mm_loadu_si128(reinterpret_cast<const __m128i*>(under + x * 4));
-        const __m128i low = lay(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(u, zero));
-        const __m128i high = lay(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(u, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + x * 4),
-                         _mm_or_si128(_mm_packus_epi16(low, high), opaque));
-    }
-    for (; x < width; ++x) {
-        const std::uint8_t* p = picture + std::size_t{x} * 4;
-        const std::uint8_t* u = under_fixed ? under : under + std::size_t{x} * 4;
-        const std::uint32_t open = 255u - p[3];
-        std::uint8_t* t = target + std::size_t{x} * 4;
-        t[0] = saturate(p[0] + scale255(open, u[0]));
-        t[1] = saturate(p[1] + scale255(open, u[1]));
-        t[2] = saturate(p[2] + scale255(open, u[2]));
-        t[3] = 255;
-    }
-}
-#endif
-
-template <class D>
-void lay_row_on_colour(const std::uint8_t* picture, const std::uint8_t (&colour)[3],
-                       std::uint8_t* target, std::uint32_t width) {
-#if defined(__SSE2__)
-    if constexpr (std::is_same_v<D, Bgra>) {
-        const std::uint8_t bgr[3] = {colour[2], colour[1], colour[0]};
-        lay_row_bgra(picture, bgr, true, target, width);
-        return;
-    }
-#endif
-    for (std::uint32_t x = 0; x < width; ++x) {
-        const std::uint8_t* p = picture + std::size_t{x} * 4;
-        std::uint8_t* t = target + std::size_t{x} * D::bpp;
-        const std::uint32_t open = 255u - p[3];
-        const std::uint8_t red = saturate(p[2] + scale255(open, colour[0]));
-        const std::uint8_t green = saturate(p[1] + scale255(open, colour[1]));
-        const std::uint8_t blue = saturate(p[0] + scale255(open, colour[2]));
-        t[D::r] = red;
-        t[D::g] = green;
-        t[D::b] = blue;
-        if constexpr (D::a >= 0) {
-            t[D::a] = 255;
-        }
-    }
-}
 
 // Calls `f` with the layout type of `image`; false for layouts it lacks.
 template <class F>
@@ -261,13 +146,15 @@ bool composite_over_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t
     std::uint32_t first = 0;
     std::uint32_t end = 0;
     picture_rows(height, output_height, rows, first, end);
-    return with_layout(video, [&](auto under) {
-        using U = decltype(under);
-        for (std::uint32_t y = first; y < end; ++y) {
-            std::uint8_t* p = picture_row(bgra, width, height, y);
-            lay_row<U, Bgra>(p, image_row(video, y), p, width);
-        }
-    });
+    const RowLayer layer(video.format, video.bytes_per_pixel, format_bgra, 4);
+    if (!layer.valid()) {
+        return false;
+    }
+    for (std::uint32_t y = first; y < end; ++y) {
+        std::uint8_t* p = picture_row(bgra, width, height, y);
+        layer.lay(p, image_row(video, y), p, width);
+    }
+    return true;
 }
 
 bool lay_under_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
@@ -303,7 +190,7 @@ bool lay_under_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heig
                     }
                 }
                 std::uint8_t* p = picture_row(bgra, width, height, y);
-                lay_row<Bgra, Bgra>(p, scratch.data(), p, width);
+                lay_row_bgra(p, scratch.data(), false, p, width);
             }
         });
     }
@@ -321,13 +208,13 @@ void lay_under_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t hei
     auto level = [](float value) {
         return static_cast<std::uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
     };
-    const std::uint8_t rgb[3] = {level(colour[0]), level(colour[1]), level(colour[2])};
+    const std::uint8_t bgr[3] = {level(colour[2]), level(colour[1]), level(colour[0])};
     std::uint32_t first = 0;
     std::uint32_t end = 0;
     picture_rows(height, output_height, rows, first, end);
     for (std::uint32_t y = first; y < end; ++y) {
         std::uint8_t* p = picture_row(bgra, width, height, y);
-        lay_row_on_colour<Bgra>(p, rgb, p, width);
+        lay_row_bgra(p, bgr, true, p, width);
     }
 }
 
@@ -344,18 +231,16 @@ bool lay_onto_video(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heigh
         std::uint32_t first = 0;
         std::uint32_t end = 0;
         mode_rows(height, rows, first, end);
-        bool done = false;
-        with_layout(video, [&](auto under) {
-            done = with_layout(output, [&](auto target) {
-                using U = decltype(under);
-                using D = decltype(target);
-                for (std::uint32_t y = first; y < end; ++y) {
-                    lay_row<U, D>(picture_row(bgra, width, height, y), image_row(video, y),
-                                  image_row(output, y), width);
-                }
-            });
-        });
-        return done;
+        const RowLayer layer(video.format, video.bytes_per_pixel, output.format,
+                             output.bytes_per_pixel);
+        if (!layer.valid()) {
+            return false;
+        }
+        for (std::uint32_t y = first; y < end; ++y) {
+            layer.lay(picture_row(bgra, width, height, y), image_row(video, y),
+                      image_row(output, y), width);
+        }
+        return true;
     }
     return lay_under_video(bgra, width, height, video, output.height, rows, scratch) &&
            copy_to_output(bgra, width, height, output, rows);
@@ -370,17 +255,19 @@ bool lay_onto_colour(std::uint8_t* bgra, std::uint32_t width, std::uint32_t heig
         auto level = [](float value) {
             return static_cast<std::uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f);
         };
-        const std::uint8_t rgb[3] = {level(colour[0]), level(colour[1]), level(colour[2])};
+        const std::uint8_t bgr[3] = {level(colour[2]), level(colour[1]), level(colour[0])};
         std::uint32_t first = 0;
         std::uint32_t end = 0;
         mode_rows(height, rows, first, end);
-        return with_layout(output, [&](auto target) {
-            using D = decltype(target);
-            for (std::uint32_t y = first; y < end; ++y) {
-                lay_row_on_colour<D>(picture_row(bgra, width, height, y), rgb, image_row(output, y),
-                                     width);
-            }
-        });
+        const RowLayer layer(format_bgra, 4, output.format, output.bytes_per_pixel);
+        if (!layer.valid()) {
+            return false;
+        }
+        for (std::uint32_t y = first; y < end; ++y) {
+            layer.lay_on_colour(picture_row(bgra, width, height, y), bgr, image_row(output, y),
+                                width);
+        }
+        return true;
     }
     lay_under_colour(bgra, width, height, colour, output.height, rows);
     return copy_to_output(bgra, width, height, output, rows);

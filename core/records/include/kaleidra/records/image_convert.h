@@ -42,4 +42,14 @@ bool image_convert(const ImageRecord& source, const ImageRecord& destination, in
 // its channels: 3-channel formats take 3 or 4 bytes, 4-channel formats 4.
 bool image_layout_supported(std::uint8_t format, std::uint8_t bytes_per_pixel);
 
+// The row loop image_convert uses for same-size conversions between two
+// layouts: converts `width` pixels from `source` into `target` (which must
+// not overlap). Null when either layout is not supported.
+using ConvertRowFunction = void (*)(const std::uint8_t* source, std::uint8_t* target,
+                                    std::uint32_t width);
+ConvertRowFunction image_convert_row_function(std::uint8_t source_format,
+                                              std::uint8_t source_bytes_per_pixel,
+                                              std::uint8_t target_format,
+                                              std::uint8_t target_bytes_per_pixel);
+
 }  // namespace kdr
