@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image_convert_testing.h"
@@ -382,6 +383,52 @@ TEST(ImageConvert, LayoutSupportFollowsChannelCounts) {
     EXPECT_FALSE(image_layout_supported(format_bgr, 2));
     EXPECT_FALSE(image_layout_supported(0, 4));
     EXPECT_FALSE(image_layout_supported(17, 4));
+}
+
+// The row loop handed to callers is the one image_convert runs: a row it
+// converts equals the same row converted as a one-row picture.
+TEST(ImageConvert, RowFunctionConvertsAsThePictureConversionDoes) {
+    EXPECT_EQ(image_convert_row_function(99, 4, format_bgra, 4), nullptr);
+    EXPECT_EQ(image_convert_row_function(format_bgra, 3, format_bgra, 4), nullptr);
+    EXPECT_EQ(image_convert_row_function(format_bgr, 3, format_rgba, 5), nullptr);
+    const std::uint8_t formats[][2] = {
+        {format_bgr, 3}, {format_rgb, 4}, {format_argb, 4}, {format_bgra, 4}};
+    for (const auto& from : formats) {
+        for (const auto& to : formats) {
+            ConvertRowFunction convert = image_convert_row_function(from[0], from[1], to[0], to[1]);
+            ASSERT_NE(convert, nullptr);
+            constexpr std::uint32_t width = 45;
+            std::vector<std::uint8_t> source(width * from[1]);
+            for (std::size_t i = 0; i < source.size(); ++i) {
+                source[i] = static_cast<std::uint8_t>(i * 29 + 3);
+            }
+            std::vector<std::uint8_t> by_row(width * to[1], 0);
+            std::vector<std::uint8_t> by_picture(width * to[1], 0);
+            convert(source.data(), by_row.data(), width);
+            ImageRecord a{};
+            ImageRecord b{};
+            for (auto [record, layout, pixels] :
+                 {std::tuple{&a, from, source.data()}, std::tuple{&b, to, by_picture.data()}}) {
+                image_construct(*record);
+                record->format = layout[0];
+                record->bytes_per_pixel = layout[1];
+                record->alignment = 1;
+                record->width = record->row_length = width;
+                record->height = record->stored_rows = 1;
+                ASSERT_TRUE(image_update_sizes(*record));
+                record->buffer = pixels;
+            }
+            ASSERT_TRUE(image_convert(a, b, convert_all_rows));
+            for (std::uint32_t x = 0; x < width; ++x) {
+                // The fourth byte of 4-byte RGB holds no channel.
+                const int channels = to[0] == format_rgb || to[0] == format_bgr ? 3 : 4;
+                for (int c = 0; c < channels; ++c) {
+                    EXPECT_EQ(by_row[x * to[1] + c], by_picture[x * to[1] + c])
+                        << int(from[0]) << " to " << int(to[0]) << " pixel " << x;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
