@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backdrop_key.h"
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/render/object_transform.h"
@@ -75,18 +76,20 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
     }
     m_surface.set_rows(first_row, end_row - first_row);
 
+    // The clear is made by the first pass, which may give back a kept
+    // backdrop instead (draw_pass).
     gl.Disable(GL_BLEND);
+    m_clear = {};
+    m_clear.due = true;
     if (m_underlay) {
-        const float transparent[4] = {0, 0, 0, 0};
-        m_surface.clear(true, true, transparent);
+        m_clear.colour = m_clear.depth = true;
         clear_colour(frame.background);
-    } else if (blur_setting > 0) {
-        m_surface.clear(true, true, m_clear_rgba);
-    } else if ((frame.flags & flag_keep_colour) != 0) {
-        m_surface.clear(false, true, m_clear_rgba);
     } else {
-        m_surface.clear(true, true, m_clear_rgba);
+        std::copy(std::begin(m_clear_rgba), std::end(m_clear_rgba), std::begin(m_clear.rgba));
+        m_clear.colour = blur_setting > 0 || (frame.flags & flag_keep_colour) == 0;
+        m_clear.depth = true;
     }
+    m_backdrop_reused = false;
     if (!layout) {
         gl.Enable(GL_BLEND);
     }
@@ -183,6 +186,11 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
     light_and_shadow_plane(scene, frame_scene.values);
     if (pass.layout) {
         projection(scene, frame.flags);
+        // Before the camera glyph; layout pictures keep nothing.
+        if (m_clear.due) {
+            m_clear.due = false;
+            m_surface.clear(m_clear.colour, m_clear.depth, m_clear.rgba);
+        }
     }
 
     // View.
@@ -258,12 +266,57 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
     const GLfloat no_ambient[4] = {0, 0, 0, 0};
     const bool keep_colour = (pass.flags & flag_keep_colour) != 0 && !m_underlay;
     m_pass_laid = false;
+
+    // The first pass clears, or gives back the picture a still first object
+    // left in an earlier frame.
+    const Object* backdrop = nullptr;
+    bool reused = false;
+    if (m_clear.due) {
+        m_clear.due = false;
+        const Object* first_object = scene.objects.empty() ? nullptr : scene.objects.front().get();
+        if (!pass.layout && first_object != nullptr && !keep_colour &&
+            !(m_underlay && lies_under(pass, *first_object)) &&
+            backdrop_candidate(scene, *first_object)) {
+            backdrop = first_object;
+            BackdropInputs inputs;
+            inputs.scene = &scene;
+            inputs.object = backdrop;
+            inputs.values = &pass.values;
+            inputs.flags = pass.flags;
+            inputs.first_row = m_surface.first_row();
+            inputs.row_count = m_surface.row_count();
+            inputs.clear_colour = m_clear.colour;
+            inputs.clear_depth = m_clear.depth;
+            std::copy(std::begin(m_clear.rgba), std::end(m_clear.rgba),
+                      std::begin(inputs.clear_rgba));
+            inputs.underlay = m_underlay;
+            const int slot = video_slot(backdrop->video_number, pass.swap);
+            DirectionInputs direction_inputs;
+            direction_inputs.values = &pass.values;
+            direction_inputs.slot = slot;
+            direction_inputs.completion = pass.completion;
+            direction_inputs.effect_type = scene.type;
+            direction_inputs.final_frame = true;
+            inputs.direction = object_direction(*backdrop, direction_inputs);
+            inputs.pivot = object_pivot(*backdrop, direction_inputs, inputs.direction);
+            inputs.light = m_state.light;
+            inputs.shadow_plane = m_state.shadow_plane;
+            backdrop_key(inputs, m_backdrop_next);
+            reused =
+                m_backdrop_kept && m_backdrop_next == m_backdrop_key && m_surface.restore_kept();
+        }
+        if (!reused) {
+            m_surface.clear(m_clear.colour, m_clear.depth, m_clear.rgba);
+        }
+        m_backdrop_reused = reused;
+    }
+
     bool first = true;
     for (const auto& item : scene.objects) {
         const Object& object = *item;
         const bool is_first = first;
         first = false;
-        bool skip = is_first && keep_colour;
+        bool skip = is_first && (keep_colour || reused);
         if (is_first && m_underlay && lies_under(pass, object)) {
             skip = true;
             m_pass_laid = true;
@@ -282,6 +335,12 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
             }
         } else {
             draw_object(pass, object, false);
+            if (is_first && backdrop == &object) {
+                // Kept for the next frames; a surface that cannot keep
+                // pictures leaves every frame to clear and draw.
+                m_backdrop_kept = m_surface.keep();
+                m_backdrop_key.swap(m_backdrop_next);
+            }
             if (!is_first) {
                 blend_add();
                 gl.Disable(GL_LIGHT0);

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 namespace kdr::gl {
 namespace {
@@ -22,6 +23,8 @@ OSMesaContext as_context(void* context) {
 // chooses (3, 4 and 100 upward), so that no caller's name ever meets them.
 constexpr GLuint colour_texture_name = 0x4b445201;
 constexpr GLuint depth_texture_name = 0x4b445202;
+constexpr GLuint kept_colour_name = 0x4b445203;
+constexpr GLuint kept_depth_name = 0x4b445204;
 
 #ifndef GL_PACK_INVERT_MESA
 #define GL_PACK_INVERT_MESA 0x8758
@@ -39,6 +42,7 @@ struct OsMesaSurface::Framebuffer {
     PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers = nullptr;
     PFNGLCLIPCONTROLPROC ClipControl = nullptr;
     PFNGLCLEARTEXSUBIMAGEPROC ClearTexSubImage = nullptr;
+    PFNGLCOPYIMAGESUBDATAPROC CopyImageSubData = nullptr;  // may be missing: nothing is kept
     GLuint name = 0;
 
     bool resolve() {
@@ -53,6 +57,10 @@ struct OsMesaSurface::Framebuffer {
                find(CheckFramebufferStatus, "glCheckFramebufferStatus") &&
                find(DeleteFramebuffers, "glDeleteFramebuffers") &&
                find(ClipControl, "glClipControl") && find(ClearTexSubImage, "glClearTexSubImage");
+    }
+    void resolve_copy() {
+        CopyImageSubData =
+            reinterpret_cast<PFNGLCOPYIMAGESUBDATAPROC>(OSMesaGetProcAddress("glCopyImageSubData"));
     }
 };
 
@@ -161,8 +169,64 @@ bool OsMesaSurface::make_framebuffer() {
                                       GL_FLOAT, &far_depth);
         m_gl.Finish();
     });
+    framebuffer->resolve_copy();
     m_framebuffer = std::move(framebuffer);
     return true;
+}
+
+bool OsMesaSurface::keep() {
+    m_kept = false;
+    if (m_target != OsMesaTarget::own_framebuffer || m_framebuffer->CopyImageSubData == nullptr) {
+        return false;
+    }
+    const auto width = static_cast<GLsizei>(m_width);
+    if (!m_kept_textures) {
+        // Defined on first use only: most effects never keep anything.
+        // Copies need complete textures, hence the filter without mipmaps.
+        m_gl.BindTexture(GL_TEXTURE_2D, kept_colour_name);
+        m_gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, static_cast<GLsizei>(m_height), 0,
+                        GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        m_gl.BindTexture(GL_TEXTURE_2D, kept_depth_name);
+        m_gl.TexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width,
+                        static_cast<GLsizei>(m_height), 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT,
+                        nullptr);
+        m_gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        m_gl.BindTexture(GL_TEXTURE_2D, 0);
+        if (m_gl.GetError() != GL_NO_ERROR) {
+            return false;
+        }
+        m_kept_textures = true;
+    }
+    const auto y = static_cast<GLint>(window_first_row());
+    const auto rows = static_cast<GLsizei>(m_row_count);
+    for (auto [from, to] : {std::pair{colour_texture_name, kept_colour_name},
+                            std::pair{depth_texture_name, kept_depth_name}}) {
+        m_framebuffer->CopyImageSubData(from, GL_TEXTURE_2D, 0, 0, y, 0, to, GL_TEXTURE_2D, 0, 0, y,
+                                        0, width, rows, 1);
+    }
+    if (m_gl.GetError() != GL_NO_ERROR) {
+        return false;
+    }
+    m_kept = true;
+    m_kept_first = m_first_row;
+    m_kept_count = m_row_count;
+    return true;
+}
+
+bool OsMesaSurface::restore_kept() {
+    if (!m_kept || m_kept_first != m_first_row || m_kept_count != m_row_count) {
+        return false;
+    }
+    const auto y = static_cast<GLint>(window_first_row());
+    const auto width = static_cast<GLsizei>(m_width);
+    const auto rows = static_cast<GLsizei>(m_row_count);
+    for (auto [from, to] : {std::pair{kept_colour_name, colour_texture_name},
+                            std::pair{kept_depth_name, depth_texture_name}}) {
+        m_framebuffer->CopyImageSubData(from, GL_TEXTURE_2D, 0, 0, y, 0, to, GL_TEXTURE_2D, 0, 0, y,
+                                        0, width, rows, 1);
+    }
+    return m_gl.GetError() == GL_NO_ERROR;
 }
 
 bool OsMesaSurface::make_current() {

@@ -71,6 +71,9 @@ class DrawingCore {
     Underlay underlay() const { return m_underlay_used; }
 
     const DrawState& state() const { return m_state; }
+    // True when the last frame gave back the picture its still first object
+    // left in an earlier frame instead of clearing and drawing it again.
+    bool backdrop_reused() const { return m_backdrop_reused; }
     // The completion of each pass of the last frame, in drawing order.
     const std::vector<float>& pass_completions() const { return m_pass_completions; }
 
@@ -125,6 +128,19 @@ class DrawingCore {
     bool m_pass_laid = false;  // this pass left the first object to the video beneath
     std::vector<std::uint8_t> m_scratch;
     float m_clear_rgba[4] = {0, 0, 0, 0};  // the clear colour as the surface takes it
+    // The clear of the frame, made by its first pass.
+    struct PendingClear {
+        bool due = false;
+        bool colour = false;
+        bool depth = false;
+        float rgba[4] = {0, 0, 0, 0};
+    };
+    PendingClear m_clear;
+    // A still first object: what its kept picture was drawn from.
+    bool m_backdrop_kept = false;
+    bool m_backdrop_reused = false;
+    std::vector<std::uint8_t> m_backdrop_key;
+    std::vector<std::uint8_t> m_backdrop_next;
 };
 
 // Positions within the effect (before division by the total) of the blur

@@ -55,6 +55,16 @@ class Surface {
     // buffer to 1 in at least the rows in force. The context must be current.
     virtual void clear(bool colour, bool depth, const float (&rgba)[4]);
 
+    // Keeps the colour and depth of the rows in force as they are now
+    // (after the drawing issued so far), to give them back later in place of
+    // a clear and the same drawing: a backdrop drawn alike in every frame.
+    // restore_kept() gives them back into the same rows; false when nothing
+    // is kept for these rows. Both false where the surface cannot keep
+    // pictures (the window, the library's own buffer). The context must be
+    // current.
+    virtual bool keep() { return false; }
+    virtual bool restore_kept() { return false; }
+
     // Waits for all drawing to end, then gives the colour buffer: width x
     // height pixels of 4 bytes (blue, green, red, alpha), bottom row first,
     // rows of width x 4 bytes, of which at least the rows in force hold the

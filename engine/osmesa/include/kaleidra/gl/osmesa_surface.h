@@ -13,7 +13,8 @@
 //   origin, which makes every pixel exactly what the library's own buffer
 //   would hold. Only the rows in force are cleared (as plain memory fills
 //   when the rows are not all) and read into the bitmap; the library's own
-//   buffer is a single pixel that it never copies.
+//   buffer is a single pixel that it never copies. The surface can keep the
+//   colour and depth of its rows and give them back (one copy each).
 // - `library_buffer`: the library's own buffer, which it copies whole into
 //   the bitmap when drawing finishes.
 //
@@ -42,6 +43,8 @@ class OsMesaSurface final : public Surface {
     bool make_current() override;
     void release_current() override;
     void clear(bool colour, bool depth, const float (&rgba)[4]) override;
+    bool keep() override;
+    bool restore_kept() override;
     std::uint8_t* finish_and_read() override;
 
     // Where the context draws; decided when it is first made current.
@@ -60,6 +63,10 @@ class OsMesaSurface final : public Surface {
     OsMesaTarget m_target = OsMesaTarget::library_buffer;
     OsMesaTarget m_wanted = OsMesaTarget::own_framebuffer;
     std::unique_ptr<Framebuffer> m_framebuffer;
+    bool m_kept = false;  // the kept textures hold the rows below
+    bool m_kept_textures = false;
+    std::uint32_t m_kept_first = 0;
+    std::uint32_t m_kept_count = 0;
     std::uint32_t m_library_pixel = 0;  // the library's buffer while drawing into our own
     std::vector<std::uint8_t> m_pixels;
 };
