@@ -21,6 +21,13 @@ namespace {
 
 using kdr::frei0r::TransitionInstance;
 
+// The library's own state: what all its instances have seen of the host's
+// frame times (see frame_positions.h).
+kdr::frei0r::FrameClock& frame_clock() {
+    static kdr::frei0r::FrameClock clock;
+    return clock;
+}
+
 TransitionInstance* instance_of(f0r_instance_t instance) {
     return static_cast<TransitionInstance*>(instance);
 }
@@ -69,7 +76,7 @@ KDR_FREI0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int 
         return nullptr;
     }
     // Nothing heavy here: hosts construct instances only to query them.
-    return new (std::nothrow) TransitionInstance(width, height);
+    return new (std::nothrow) TransitionInstance(width, height, frame_clock());
 }
 
 KDR_FREI0R_EXPORT void f0r_destruct(f0r_instance_t instance) {

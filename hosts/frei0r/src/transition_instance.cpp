@@ -48,8 +48,8 @@ void describe_picture(ImageRecord& image, const std::uint32_t* pixels, unsigned 
 
 }  // namespace
 
-TransitionInstance::TransitionInstance(unsigned width, unsigned height)
-    : m_width(width), m_height(height), m_guard(std::size_t{width} * height) {}
+TransitionInstance::TransitionInstance(unsigned width, unsigned height, FrameClock& clock)
+    : m_width(width), m_height(height), m_guard(std::size_t{width} * height), m_positions(clock) {}
 
 TransitionInstance::~TransitionInstance() = default;
 

@@ -37,7 +37,8 @@ class TransitionInstance {
     // Sizes beyond this are refused (the host then has no instance).
     static constexpr unsigned max_side = 16384;
 
-    TransitionInstance(unsigned width, unsigned height);
+    // `clock` is shared by every instance of the library and outlives them.
+    TransitionInstance(unsigned width, unsigned height, FrameClock& clock);
     ~TransitionInstance();
     TransitionInstance(const TransitionInstance&) = delete;
     TransitionInstance& operator=(const TransitionInstance&) = delete;

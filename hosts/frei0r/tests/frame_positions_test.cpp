@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace kdr::frei0r {
@@ -30,7 +31,8 @@ class InOrderTest : public ::testing::TestWithParam<SequenceCase> {};
 
 TEST_P(InOrderTest, FrameIOfNIsPositionIOfNMinusOne) {
     const SequenceCase& c = GetParam();
-    FramePositions positions;
+    FrameClock clock;
+    FramePositions positions(clock);
     for (int i = 0; i < c.frames; ++i) {
         const HostFrame host = frame_of(i, c.frames, c.rate);
         const FramePlace place = positions.place(host.time, host.completion);
@@ -54,20 +56,23 @@ INSTANTIATE_TEST_SUITE_P(Transitions, InOrderTest,
 
 TEST(FramePositionsTest, EndsAreExactWhateverWasLearnt) {
     for (double time : {0.0, 3.0, 0.5}) {
-        FramePositions fresh;
+        FrameClock clock;
+        FramePositions fresh(clock);
         EXPECT_EQ(fresh.place(time, 0.0).position, 0u);
         const FramePlace last = fresh.place(time + 7, 1.0);
         EXPECT_EQ(last.position, last.total);
     }
-    FramePositions clamped;
+    FrameClock clock;
+    FramePositions clamped(clock);
     EXPECT_EQ(clamped.place(0, -0.5).position, 0u);
     EXPECT_EQ(clamped.place(0, std::nan("")).position, 0u);
     const FramePlace beyond = clamped.place(1, 1.5);
     EXPECT_EQ(beyond.position, beyond.total);
 }
 
-TEST(FramePositionsTest, BeforeAnyStepTheDefaultTotalStands) {
-    FramePositions positions;
+TEST(FramePositionsTest, BeforeTwoTimesTheDefaultTotalStands) {
+    FrameClock clock;
+    FramePositions positions(clock);
     const FramePlace place = positions.place(0.48, 0.5);
     EXPECT_EQ(place.total, FramePositions::default_total);
     EXPECT_EQ(place.position, FramePositions::default_total / 2);
@@ -76,35 +81,82 @@ TEST(FramePositionsTest, BeforeAnyStepTheDefaultTotalStands) {
 TEST(FramePositionsTest, MiddleValuesNeverLandOnAnEnd) {
     // Two frames keyed 0 and 1 teach total 1; a value between them is still
     // neither end.
-    FramePositions positions;
+    FrameClock clock;
+    FramePositions positions(clock);
     (void)positions.place(0, 0);
     EXPECT_EQ(positions.place(0.04, 1).total, 1u);
-    const FramePlace nearly_a = positions.place(5, 0.001);
+    const FramePlace nearly_a = positions.place(0.04, 0.001);
     EXPECT_GT(nearly_a.position, 0u);
     EXPECT_LT(nearly_a.position, nearly_a.total);
-    const FramePlace nearly_b = positions.place(6, 0.999);
+    const FramePlace nearly_b = positions.place(0.04, 0.999);
     EXPECT_GT(nearly_b.position, 0u);
     EXPECT_LT(nearly_b.position, nearly_b.total);
 }
 
-TEST(FramePositionsTest, JumpsKeepTheTotalAndLaterStepsRefineTheFrameTime) {
-    FramePositions positions;
+TEST(FramePositionsTest, JumpsUseTheRateOfChangeOnceTheFrameTimeIsKnown) {
+    FrameClock clock;
+    FramePositions positions(clock);
     // A 21-frame transition at 25 frames a second, first seen two frames
     // apart (a host seeking): as far as anyone can tell those were
     // neighbours, so the total is half the truth for now.
     (void)positions.place(4 / 25.0, 4 / 20.0);
     EXPECT_EQ(positions.place(6 / 25.0, 6 / 20.0).total, 10u);
-    // Played in order from frame 10: the true frame time, the true total.
+    // Two neighbouring frames give the true frame time and total.
     (void)positions.place(10 / 25.0, 10 / 20.0);
     EXPECT_EQ(positions.place(11 / 25.0, 11 / 20.0).total, 20u);
-    // A jump far ahead keeps what was learnt.
+    // From then on a jump anywhere keeps it.
     const FramePlace jumped = positions.place(18 / 25.0, 18 / 20.0);
     EXPECT_EQ(jumped.total, 20u);
     EXPECT_EQ(jumped.position, 18u);
+    EXPECT_EQ(positions.place(3 / 25.0, 3 / 20.0).position, 3u);
+}
+
+// A host rendering with several threads keeps one instance per thread and
+// deals the frames out among them: no instance sees two neighbours, but
+// together they teach the frame time.
+TEST(FramePositionsTest, InstancesDealtEveryThirdFrameLearnTheTotalTogether) {
+    FrameClock clock;
+    std::vector<FramePositions> instances(3, FramePositions(clock));
+    const int frames = 31;
+    for (int i = 0; i < frames; ++i) {
+        const HostFrame host = frame_of(i, frames, 25.0);
+        const FramePlace place = instances[i % 3].place(host.time, host.completion);
+        if (i >= 4) {
+            EXPECT_EQ(place.total, 30u) << "frame " << i;
+            EXPECT_EQ(place.position, static_cast<std::uint32_t>(i)) << "frame " << i;
+        }
+    }
+    // One instance alone with every third frame takes it for every frame.
+    FrameClock lonely_clock;
+    FramePositions lonely(lonely_clock);
+    for (int i = 0; i < frames; i += 3) {
+        const HostFrame host = frame_of(i, frames, 25.0);
+        (void)lonely.place(host.time, host.completion);
+    }
+    EXPECT_EQ(lonely.total(), 10u);
+}
+
+TEST(FramePositionsTest, TheClockIsSharedSafelyBetweenThreads) {
+    FrameClock clock;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&clock, t] {
+            FramePositions positions(clock);
+            for (int i = t; i < 400; i += 4) {
+                (void)positions.place(i / 50.0, i / 399.0);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    ASSERT_TRUE(clock.frame_time());
+    EXPECT_NEAR(*clock.frame_time(), 1 / 50.0, 1e-12);
 }
 
 TEST(FramePositionsTest, PlayingBackwardsLearnsTheSame) {
-    FramePositions positions;
+    FrameClock clock;
+    FramePositions positions(clock);
     for (int i = 12; i >= 0; --i) {
         const FramePlace place = positions.place(i / 25.0, i / 12.0);
         if (i < 12) {
@@ -115,7 +167,8 @@ TEST(FramePositionsTest, PlayingBackwardsLearnsTheSame) {
 }
 
 TEST(FramePositionsTest, RepeatedFramesAndHeldValuesTeachNothing) {
-    FramePositions positions;
+    FrameClock clock;
+    FramePositions positions(clock);
     (void)positions.place(0, 0);
     (void)positions.place(0.04, 0.1);
     ASSERT_EQ(positions.total(), 10u);
@@ -132,7 +185,8 @@ TEST(FramePositionsTest, RepeatedFramesAndHeldValuesTeachNothing) {
 TEST(FramePositionsTest, EasedKeyframesFollowTheLocalStep) {
     // Completion eased as c = (i / 20)^2: the step, and so the frame count
     // that trails and blur use, follows the curve.
-    FramePositions positions;
+    FrameClock clock;
+    FramePositions positions(clock);
     std::vector<std::uint32_t> totals;
     for (int i = 0; i <= 20; ++i) {
         const double c = (i / 20.0) * (i / 20.0);

@@ -195,12 +195,17 @@ class MeltTest : public ::testing::Test {
         return " -consumer avformat:" + quote(path(movie)) + " vcodec=rawvideo pix_fmt=bgr24 an=1";
     }
 
-    // melt with a 10-frame transition from track 0 (a.avi) to track 1 (b.avi).
-    static CommandResult melt_transition(const std::string& movie, const std::string& properties) {
+    // melt with a transition of `frames` frames (10 by default) from track 0
+    // (a.avi) to track 1 (b.avi).
+    static CommandResult melt_transition(const std::string& movie, const std::string& properties,
+                                         const std::string& consumer_properties = "",
+                                         int frames = 10) {
+        const std::string out = " out=" + std::to_string(frames - 1);
         return run(environment() + "melt -profile " + quote(path("profile")) + " " +
-                   quote(path("a.avi")) + " in=0 out=9 -track " + quote(path("b.avi")) +
-                   " in=0 out=9 -transition frei0r.kaleidra in=0 out=9 a_track=0 b_track=1 " +
-                   quote("completion=0=0;-1=1") + " " + properties + consumer(movie));
+                   quote(path("a.avi")) + " in=0" + out + " -track " + quote(path("b.avi")) +
+                   " in=0" + out + " -transition frei0r.kaleidra in=0" + out +
+                   " a_track=0 b_track=1 " + quote("completion=0=0;-1=1") + " " + properties +
+                   consumer(movie) + " " + consumer_properties);
     }
 
     static kdr::test::TempFolder* folder;
@@ -255,6 +260,8 @@ struct SameFrameCase {
     const char* name;
     std::string melt_properties;  // "@STORED@" stands for the stored settings file
     std::string render_options;
+    std::string consumer_properties;
+    int frames = 10;
 };
 
 std::string with_stored(std::string text, const std::string& file) {
@@ -292,16 +299,16 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
     const SameFrameCase& c = GetParam();
     const std::string name = std::string("same-") + c.name;
     const std::string stored = quote(path("stored.kdr"));
-    const CommandResult melt =
-        melt_transition(name + ".avi", with_stored(c.melt_properties, stored));
+    const CommandResult melt = melt_transition(
+        name + ".avi", with_stored(c.melt_properties, stored), c.consumer_properties, c.frames);
     ASSERT_EQ(melt.status, 0) << melt.output;
     const std::vector<Picture> frames = decode(path(name + ".avi"));
-    ASSERT_EQ(frames.size(), 10u) << melt.output;
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.frames)) << melt.output;
 
     std::filesystem::create_directories(root() / name);
     const CommandResult render =
         run(environment() + quote(KALEIDRA_RENDER_PROGRAM) + " --a " + quote(path("a/a%02d.png")) +
-            " --b " + quote(path("b/b%02d.png")) + " --frames 10 " +
+            " --b " + quote(path("b/b%02d.png")) + " --frames " + std::to_string(c.frames) + " " +
             with_stored(c.render_options, stored) + " --out " +
             quote((root() / name / "k%02d.png").string()));
     ASSERT_EQ(render.status, 0) << render.output;
@@ -309,7 +316,7 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
     // Both sides are lossless: the pictures agree to the last bit but for
     // rounding in the movie's colour conversion.
     const kdr::test::Tolerance tolerance{2, 0.5};
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < c.frames; ++i) {
         Picture expected;
         std::string error;
         char file[16];
@@ -324,11 +331,16 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
 INSTANTIATE_TEST_SUITE_P(
     Settings, MeltMatchesRenderTest,
     ::testing::Values(
-        SameFrameCase{"defaults", "", "--effect Ballsplt"},
+        SameFrameCase{"defaults", "", "--effect Ballsplt", "", 10},
         SameFrameCase{"options", "effect=CubeTurn 'fly on=1' antialias=1 lighting=0 shadows=0.2",
                       "--effect CubeTurn --fly on --set antialias=on --set lighting=off "
-                      "--set shadows=20"},
-        SameFrameCase{"settings_file", "settings=@STORED@", "--settings @STORED@"}),
+                      "--set shadows=20",
+                      ""},
+        SameFrameCase{"settings_file", "settings=@STORED@", "--settings @STORED@", "", 10},
+        // Three frame threads, each with an instance of its own, among which
+        // MLT deals out the frames: trails and blur still count the same.
+        SameFrameCase{"three_frame_threads", "settings=@STORED@", "--settings @STORED@",
+                      "real_time=-3", 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MeltTest, QueryListsTheParametersWithoutLoadingAnEngineOrDisplay) {
