@@ -272,6 +272,15 @@ TEST_F(PluginHostTest, TheSameFrameAgainRendersAgain) {
     EXPECT_EQ(engine_calls("render").size(), 3u);
 }
 
+TEST_F(PluginHostTest, TheOneInputUpdateGivesItsInputBack) {
+    const unsigned w = 8, h = 6;
+    HostPicture a = picture_a(w, h), out(w, h);
+    Instance instance(*plugin, w, h);
+    plugin->update(instance.get(), 0, a.pixels.data(), out.pixels.data());
+    EXPECT_EQ(out.pixels, a.pixels);
+    EXPECT_FALSE(std::filesystem::exists(log_file()));
+}
+
 struct FailureCase {
     const char* what;
     const char* engine;        // registry "Engine"; null: no value
