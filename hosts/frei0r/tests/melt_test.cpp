@@ -51,9 +51,11 @@ struct CommandResult {
     std::string output;  // standard output and standard error
 };
 
+// Runs a program with no input: melt takes what arrives on its standard
+// input for keyboard commands ("q" quits at once).
 CommandResult run(const std::string& command) {
     CommandResult result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
     if (pipe == nullptr) {
         return result;
     }
@@ -195,17 +197,50 @@ class MeltTest : public ::testing::Test {
         return " -consumer avformat:" + quote(path(movie)) + " vcodec=rawvideo pix_fmt=bgr24 an=1";
     }
 
+    struct MeltRun {
+        CommandResult result;
+        std::vector<Picture> frames;
+    };
+
+    // Runs melt with `arguments` into `movie` and decodes what it wrote.
+    //
+    // melt starts its consumer's thread and then checks whether the consumer
+    // is still running; when the machine is busy the thread may not have
+    // begun yet, and melt either ends at once or waits for good, in both
+    // cases before the consumer wrote anything (an empty movie). That
+    // happens with MLT's own transitions too. Such a run never reached the
+    // transition: it is repeated, ten attempts in all, and a time limit ends
+    // a melt that waits for good.
+    static MeltRun melt(const std::string& arguments, const std::string& movie,
+                        const std::string& consumer_properties = "") {
+        MeltRun melt_run;
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            std::filesystem::remove(path(movie));
+            melt_run.result =
+                run(environment() + "timeout -k 5 60 melt -profile " + quote(path("profile")) +
+                    " " + arguments + consumer(movie) + " " + consumer_properties);
+            std::error_code missing;
+            const std::uintmax_t size = std::filesystem::file_size(path(movie), missing);
+            const bool never_started =
+                (melt_run.result.status == 0 || melt_run.result.status == 124) &&
+                (missing || size == 0);
+            if (!never_started) {
+                break;
+            }
+        }
+        melt_run.frames = decode(path(movie));
+        return melt_run;
+    }
+
     // melt with a transition of `frames` frames (10 by default) from track 0
     // (a.avi) to track 1 (b.avi).
-    static CommandResult melt_transition(const std::string& movie, const std::string& properties,
-                                         const std::string& consumer_properties = "",
-                                         int frames = 10) {
+    static MeltRun melt_transition(const std::string& movie, const std::string& properties,
+                                   const std::string& consumer_properties = "", int frames = 10) {
         const std::string out = " out=" + std::to_string(frames - 1);
-        return run(environment() + "melt -profile " + quote(path("profile")) + " " +
-                   quote(path("a.avi")) + " in=0" + out + " -track " + quote(path("b.avi")) +
-                   " in=0" + out + " -transition frei0r.kaleidra in=0" + out +
-                   " a_track=0 b_track=1 " + quote("completion=0=0;-1=1") + " " + properties +
-                   consumer(movie) + " " + consumer_properties);
+        return melt(quote(path("a.avi")) + " in=0" + out + " -track " + quote(path("b.avi")) +
+                        " in=0" + out + " -transition frei0r.kaleidra in=0" + out +
+                        " a_track=0 b_track=1 " + quote("completion=0=0;-1=1") + " " + properties,
+                    movie, consumer_properties);
     }
 
     static kdr::test::TempFolder* folder;
@@ -220,11 +255,12 @@ std::vector<Picture>* MeltTest::frames_b = nullptr;
 class MeltTransitionTest : public MeltTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(MeltTransitionTest, FirstFrameIsTheOutgoingClipLastTheIncomingMiddleNeither) {
-    const CommandResult melt = melt_transition("transition.avi", GetParam());
-    ASSERT_EQ(melt.status, 0) << melt.output;
-    EXPECT_EQ(melt.output.find("kaleidra (frei0r)"), std::string::npos) << melt.output;
-    const std::vector<Picture> frames = decode(path("transition.avi"));
-    ASSERT_EQ(frames.size(), 10u) << melt.output;
+    const MeltRun melt = melt_transition("transition.avi", GetParam());
+    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    EXPECT_EQ(melt.result.output.find("kaleidra (frei0r)"), std::string::npos)
+        << melt.result.output;
+    const std::vector<Picture>& frames = melt.frames;
+    ASSERT_EQ(frames.size(), 10u) << melt.result.output;
     EXPECT_GE(psnr(frames[0], (*frames_a)[0]), same_picture) << "first frame";
     EXPECT_GE(psnr(frames[9], (*frames_b)[9]), same_picture) << "last frame";
     for (int i : {4, 5}) {
@@ -239,13 +275,13 @@ INSTANTIATE_TEST_SUITE_P(FlyDirections, MeltTransitionTest,
 TEST_F(MeltTest, MixBetweenTwoClipsOnOneTrack) {
     // a.avi frames 0..19, then b.avi frames 0..19, the last ten of a mixed
     // with the first ten of b.
-    const CommandResult melt =
-        run(environment() + "melt -profile " + quote(path("profile")) + " " + quote(path("a.avi")) +
-            " out=19 " + quote(path("b.avi")) + " out=19 -mix 10 -mixer frei0r.kaleidra " +
-            quote("completion=0=0;-1=1") + consumer("mix.avi"));
-    ASSERT_EQ(melt.status, 0) << melt.output;
-    const std::vector<Picture> frames = decode(path("mix.avi"));
-    ASSERT_EQ(frames.size(), 30u) << melt.output;
+    const MeltRun melt =
+        MeltTest::melt(quote(path("a.avi")) + " out=19 " + quote(path("b.avi")) +
+                           " out=19 -mix 10 -mixer frei0r.kaleidra " + quote("completion=0=0;-1=1"),
+                       "mix.avi");
+    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    const std::vector<Picture>& frames = melt.frames;
+    ASSERT_EQ(frames.size(), 30u) << melt.result.output;
     EXPECT_GE(psnr(frames[5], (*frames_a)[5]), same_picture) << "before the mix";
     EXPECT_GE(psnr(frames[10], (*frames_a)[10]), same_picture) << "first frame of the mix";
     EXPECT_GE(psnr(frames[19], (*frames_b)[9]), same_picture) << "last frame of the mix";
@@ -299,11 +335,11 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
     const SameFrameCase& c = GetParam();
     const std::string name = std::string("same-") + c.name;
     const std::string stored = quote(path("stored.kdr"));
-    const CommandResult melt = melt_transition(
-        name + ".avi", with_stored(c.melt_properties, stored), c.consumer_properties, c.frames);
-    ASSERT_EQ(melt.status, 0) << melt.output;
-    const std::vector<Picture> frames = decode(path(name + ".avi"));
-    ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.frames)) << melt.output;
+    const MeltRun melt = melt_transition(name + ".avi", with_stored(c.melt_properties, stored),
+                                         c.consumer_properties, c.frames);
+    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    const std::vector<Picture>& frames = melt.frames;
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.frames)) << melt.result.output;
 
     std::filesystem::create_directories(root() / name);
     const CommandResult render =
@@ -363,16 +399,17 @@ TEST_F(MeltTest, QueryListsTheParametersWithoutLoadingAnEngineOrDisplay) {
 }
 
 TEST_F(MeltTest, ThreadsPropertyIsRefusedWithOneWarningAndInputA) {
-    const CommandResult melt = melt_transition("threads.avi", "threads=2");
-    ASSERT_EQ(melt.status, 0) << melt.output;
-    const std::vector<Picture> frames = decode(path("threads.avi"));
-    ASSERT_EQ(frames.size(), 10u) << melt.output;
+    const MeltRun melt = melt_transition("threads.avi", "threads=2");
+    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    const std::vector<Picture>& frames = melt.frames;
+    ASSERT_EQ(frames.size(), 10u) << melt.result.output;
     for (int i = 0; i < 10; ++i) {
         EXPECT_GE(psnr(frames[i], (*frames_a)[i]), same_picture) << "frame " << i;
     }
-    EXPECT_EQ(count(melt.output, "the host cuts frames into slices"), 1u) << melt.output;
-    EXPECT_NE(melt.output.find("Remove the \"threads\" property"), std::string::npos)
-        << melt.output;
+    EXPECT_EQ(count(melt.result.output, "the host cuts frames into slices"), 1u)
+        << melt.result.output;
+    EXPECT_NE(melt.result.output.find("Remove the \"threads\" property"), std::string::npos)
+        << melt.result.output;
 }
 
 }  // namespace
