@@ -56,3 +56,13 @@ if(DEFINED KALEIDRA_CONTENT_STAGE)
                     ${KALEIDRA_CONTENT_STAGE}/Samples
           DESTINATION .)
 endif()
+
+# The frei0r transition for MLT hosts (melt, Kdenlive, Shotcut), where MLT
+# looks for frei0r plug-ins when FREI0R_PATH names <prefix>/lib/frei0r-1,
+# and Kdenlive's description of it (copied by the user into Kdenlive's
+# transitions folder, see README).
+if(TARGET kaleidra_frei0r)
+  install(TARGETS kaleidra_frei0r LIBRARY DESTINATION lib/frei0r-1)
+  install(FILES ${KALEIDRA_KDENLIVE_TRANSITION}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/kdenlive/transitions)
+endif()

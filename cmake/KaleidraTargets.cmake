@@ -63,6 +63,13 @@ function(kdr_test name)
   if(ARG_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
+  # The thread sanitizer stage builds only what its tests need.
+  if("threads" IN_LIST ARG_LABELS)
+    if(NOT TARGET threads_tests)
+      add_custom_target(threads_tests)
+    endif()
+    add_dependencies(threads_tests ${name})
+  endif()
 endfunction()
 
 # kdr_tool(name SOURCES ... LINKS ...): a command-line program installed in bin/.

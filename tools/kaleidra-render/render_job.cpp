@@ -7,6 +7,7 @@
 #include "frame_source.h"
 #include "kaleidra/host/install_paths.h"
 #include "kaleidra/host/render_driver.h"
+#include "kaleidra/host/starting_settings.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
 #include "render_settings.h"
@@ -175,7 +176,7 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     if (Status status = build_settings(driver.settings(), options); !status) {
         return Error{status.error()};
     }
-    if (Status status = check_effect(driver.settings().name); !status) {
+    if (Status status = host::check_effect(driver.settings().name); !status) {
         return Error{status.error()};
     }
     if (Status status = load_engine(driver, options); !status) {

@@ -82,6 +82,10 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
     image_construct(scratch);
     scratch.format = image.format;
     scratch.row_order = image.row_order;
+    // The record as it stood at the last accepted pixel chunk: geometry chunks
+    // that follow it must not change the shape of pixels already read.
+    ImageRecord loaded;
+    image_construct(loaded);
     bool have_pixels = false;
     chunks::Chunk chunk;
     while (stream.status() == chunks::ready && stream.read_chunk(chunk) == chunks::ready) {
@@ -96,21 +100,23 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
         } else if (chunk.id == make_id("IBIS")) {
             std::memcpy(scratch.bias, chunk.data, std::min<std::size_t>(chunk.length, 16));
         } else if (chunk.id == make_id("IDAT")) {
-            if (!image_geometry_acceptable(scratch)) {
-                break;
-            }
-            drop_pixels(scratch);
-            if (!image_allocate(scratch)) {
+            if (!image_geometry_acceptable(scratch) || !image_allocate(scratch)) {
+                scratch.buffer = nullptr;
+                scratch.owns = 0;
                 break;
             }
             std::memcpy(scratch.buffer, chunk.data, std::min(chunk.length, scratch.size));
+            drop_pixels(loaded);
+            loaded = scratch;
+            scratch.buffer = nullptr;
+            scratch.owns = 0;
             have_pixels = true;
         }
     }
     if (!have_pixels) {
-        drop_pixels(scratch);
         return false;
     }
+    scratch = loaded;
     scratch.offset = 0;
     std::free(image.name);
     image.name = nullptr;

@@ -155,6 +155,56 @@ TEST_F(ImageFileTest, PixelsBeforeGeometryOrLyingGeometryFail) {
     }
 }
 
+TEST_F(ImageFileTest, GeometryAfterThePixelsDoesNotReshapeThem) {
+    // A larger window after the pixel chunk, then a pixel chunk that cannot be
+    // read: the record keeps the shape its pixels were read with.
+    Writer(file)
+        .u32(make_id("IWID"), 2)
+        .u32(make_id("IHIT"), 2)
+        .u32(make_id("IPXR"), 2)
+        .u32(make_id("ITRW"), 2)
+        .u8(make_id("IBPP"), 3)
+        .u8(make_id("IALN"), 1)
+        .bytes(make_id("IDAT"), "abcdefghijkl")
+        .u32(make_id("IWID"), 4000)
+        .u32(make_id("IHIT"), 4000)
+        .u32(make_id("IPXR"), 4000)
+        .u32(make_id("ITRW"), 4000)
+        .u8(make_id("IBPP"), 7)
+        .bytes(make_id("IDAT"), "rejected")
+        .close();
+    ImageRecord image;
+    image_construct(image);
+    ASSERT_TRUE(read_image_file(image, file));
+    EXPECT_EQ(image.width, 2u);
+    EXPECT_EQ(image.height, 2u);
+    EXPECT_EQ(image.row_length, 2u);
+    EXPECT_EQ(image.bytes_per_pixel, 3);
+    EXPECT_EQ(image.size, 12u);
+    EXPECT_EQ(std::memcmp(image.buffer, "abcdefghijkl", 12), 0);
+    image_release_all(image);
+
+    // A second acceptable pixel chunk replaces the first with its own shape.
+    Writer(file)
+        .u32(make_id("IWID"), 1)
+        .u32(make_id("IHIT"), 1)
+        .u32(make_id("IPXR"), 1)
+        .u32(make_id("ITRW"), 1)
+        .u8(make_id("IBPP"), 4)
+        .u8(make_id("IALN"), 1)
+        .bytes(make_id("IDAT"), "wxyz")
+        .u32(make_id("IWID"), 2)
+        .u32(make_id("IPXR"), 2)
+        .bytes(make_id("IDAT"), "12345678")
+        .close();
+    image_construct(image);
+    ASSERT_TRUE(read_image_file(image, file));
+    EXPECT_EQ(image.width, 2u);
+    EXPECT_EQ(image.size, 8u);
+    EXPECT_EQ(std::memcmp(image.buffer, "12345678", 8), 0);
+    image_release_all(image);
+}
+
 TEST_F(ImageFileTest, MissingFileFails) {
     ImageRecord image;
     image_construct(image);
