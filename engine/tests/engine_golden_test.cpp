@@ -201,7 +201,7 @@ std::vector<GoldenCase> golden_cases() {
     };
     for (View view :
          {View{"camera", flag_preview_camera}, View{"side", flag_preview_side},
-          View{"top", flag_preview_top}, View{"perspective", flag_preview_perspective}}) {
+          View{"top", flag_preview_top}, View{"angled", flag_preview_perspective}}) {
         cases.push_back({std::string("layout_") + view.name,
                          [](SceneBuilder& s) {
                              background_video(s);
