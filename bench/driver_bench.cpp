@@ -91,13 +91,8 @@ struct Pictures {
     static std::size_t size() { return std::size_t{frame_width} * frame_height * 4; }
 
     static void describe(kdr::ImageRecord& image, std::uint8_t* pixels) {
-        image.format = kdr::format_bgra;
-        image.row_order = kdr::row_order_top_down;
-        image.bytes_per_pixel = 4;
-        image.alignment = 1;
-        image.width = image.row_length = frame_width;
-        image.height = image.stored_rows = frame_height;
-        kdr::image_update_sizes(image);
+        kdr::image_set_shape(
+            image, {kdr::format_bgra, 4, 1, kdr::row_order_top_down, frame_width, frame_height});
         image.buffer = pixels;
         image.owns = 0;
     }

@@ -154,12 +154,7 @@ struct EngineLibrary {
 ImageRecord make_picture(std::uint32_t width, std::uint32_t height, std::uint8_t seed) {
     ImageRecord image;
     image_construct(image);
-    image.format = format_bgra;
-    image.row_order = row_order_bottom_up;
-    image.bytes_per_pixel = 4;
-    image.alignment = 4;
-    image.width = image.row_length = width;
-    image.height = image.stored_rows = height;
+    image_set_shape(image, {format_bgra, 4, 4, row_order_bottom_up, width, height});
     if (image_allocate(image)) {
         for (std::uint32_t i = 0; i < image.size; ++i) {
             image.buffer[i] = static_cast<std::uint8_t>((i * 7 + seed * (i >> 12)) | 3);
@@ -292,12 +287,7 @@ ImageRecord make_video(std::uint8_t format, std::uint8_t seed) {
     if (format == format_bgr) {
         image_free(image);
         image_construct(image);
-        image.format = format_bgr;
-        image.row_order = row_order_bottom_up;
-        image.bytes_per_pixel = 3;
-        image.alignment = 4;
-        image.width = image.row_length = piece_width;
-        image.height = image.stored_rows = piece_height;
+        image_set_shape(image, {format_bgr, 3, 4, row_order_bottom_up, piece_width, piece_height});
         if (image_allocate(image)) {
             for (std::uint32_t i = 0; i < image.size; ++i) {
                 image.buffer[i] = static_cast<std::uint8_t>(i * 7 + seed);

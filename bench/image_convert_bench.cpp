@@ -22,12 +22,9 @@ using Clock = std::chrono::steady_clock;
 kdr::ImageRecord make_picture(std::uint32_t width, std::uint32_t height, std::uint8_t format) {
     kdr::ImageRecord image;
     kdr::image_construct(image);
-    image.format = format;
-    image.bytes_per_pixel = kdr::image_has_alpha(format) ? 4 : 3;
-    image.alignment = 4;
-    image.row_order = kdr::row_order_bottom_up;
-    image.width = image.row_length = width;
-    image.height = image.stored_rows = height;
+    kdr::image_set_shape(
+        image, {format, static_cast<std::uint8_t>(kdr::image_has_alpha(format) ? 4 : 3), 4,
+                kdr::row_order_bottom_up, width, height});
     if (!kdr::image_allocate(image)) {
         return image;
     }

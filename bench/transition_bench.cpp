@@ -149,13 +149,7 @@ struct Pictures {
     }
 
     void describe(ImageRecord& image, std::uint8_t* pixels) const {
-        image.format = format_bgra;
-        image.row_order = row_order_bottom_up;
-        image.bytes_per_pixel = 4;
-        image.alignment = 4;
-        image.width = image.row_length = width;
-        image.height = image.stored_rows = height;
-        image_update_sizes(image);
+        image_set_shape(image, {format_bgra, 4, 4, row_order_bottom_up, width, height});
         image.buffer = pixels;
         image.owns = 0;
     }

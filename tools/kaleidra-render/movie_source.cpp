@@ -35,18 +35,9 @@ class MovieSource final : public FrameSource {
             m_index = decoded.index;
         }
         // The engine reads the decoded pixels where they are.
-        m_picture.format = format_bgr;
-        m_picture.row_order = row_order_bottom_up;
-        m_picture.bytes_per_pixel = 3;
-        m_picture.alignment = 4;
-        m_picture.width = decoded.width;
-        m_picture.height = decoded.height;
-        m_picture.row_length = decoded.width;
-        m_picture.stored_rows = decoded.height;
-        m_picture.skip_rows = 0;
-        m_picture.skip_pixels = 0;
-        m_picture.offset = 0;
-        if (!image_update_sizes(m_picture) || m_picture.size > decoded.pixels.size()) {
+        if (!image_set_shape(m_picture, {format_bgr, 3, 4, row_order_bottom_up, decoded.width,
+                                         decoded.height}) ||
+            m_picture.size > decoded.pixels.size()) {
             return Error{"\"" + m_name + "\": a decoded frame is smaller than its size says"};
         }
         m_picture.buffer = const_cast<std::uint8_t*>(decoded.pixels.data());

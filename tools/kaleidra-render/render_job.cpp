@@ -39,14 +39,7 @@ class OutputPicture {
     OutputPicture& operator=(const OutputPicture&) = delete;
 
     bool allocate(std::uint32_t width, std::uint32_t height) {
-        m_image.format = format_bgr;
-        m_image.row_order = row_order_bottom_up;
-        m_image.bytes_per_pixel = 3;
-        m_image.alignment = 4;
-        m_image.width = width;
-        m_image.height = height;
-        m_image.row_length = width;
-        m_image.stored_rows = height;
+        image_set_shape(m_image, {format_bgr, 3, 4, row_order_bottom_up, width, height});
         return image_allocate(m_image);
     }
     const ImageRecord& get() const { return m_image; }

@@ -27,14 +27,7 @@ Result<const ImageRecord*> SizedFrame::get(FrameSource& source, std::uint32_t in
     if (m_resized.buffer == nullptr || source.generation() != m_generation) {
         if (m_resized.buffer == nullptr) {
             // The engines' own layout: 24-bit blue, green, red, bottom row first.
-            m_resized.format = format_bgr;
-            m_resized.row_order = row_order_bottom_up;
-            m_resized.bytes_per_pixel = 3;
-            m_resized.alignment = 4;
-            m_resized.width = m_width;
-            m_resized.height = m_height;
-            m_resized.row_length = m_width;
-            m_resized.stored_rows = m_height;
+            image_set_shape(m_resized, {format_bgr, 3, 4, row_order_bottom_up, m_width, m_height});
             if (!image_allocate(m_resized)) {
                 return Error{"out of memory for a " + std::to_string(m_width) + "x" +
                              std::to_string(m_height) + " picture"};

@@ -97,15 +97,7 @@ class DriverTest : public InstallFolderTest {
     void describe(ImageRecord& image, std::uint32_t width, std::uint32_t height,
                   std::vector<std::uint8_t>& pixels) {
         image_release_all(image);
-        image.format = format_bgra;
-        image.row_order = row_order_top_down;
-        image.bytes_per_pixel = 4;
-        image.alignment = 1;
-        image.width = width;
-        image.height = height;
-        image.row_length = width;
-        image.stored_rows = height;
-        ASSERT_TRUE(image_update_sizes(image));
+        ASSERT_TRUE(image_set_shape(image, {format_bgra, 4, 1, row_order_top_down, width, height}));
         image.buffer = pixels.data();
         image.owns = 0;
     }

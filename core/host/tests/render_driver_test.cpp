@@ -273,11 +273,7 @@ TEST_F(RenderDriverTest, UseEngineLoadsANamedEngine) {
 void write_work_image(const std::filesystem::path& file) {
     ImageRecord image;
     image_construct(image);
-    image.format = format_bgr;
-    image.row_order = row_order_bottom_up;
-    image.bytes_per_pixel = 3;
-    image.alignment = 4;
-    image.width = image.height = image.row_length = image.stored_rows = 2;
+    image_set_shape(image, {format_bgr, 3, 4, row_order_bottom_up, 2, 2});
     ASSERT_TRUE(image_allocate(image));
     ASSERT_TRUE(write_image_file(image, file));
     image_release_all(image);

@@ -118,7 +118,7 @@ Status read_bmp_file(ImageRecord& image, const std::filesystem::path& file) {
         return Error{"\"" + file.string() + "\" is " + picture.error()};
     }
     const bool four = picture->bytes_per_pixel == 4;
-    images_detail::PixelGeometry geometry;
+    ImageShape geometry;
     geometry.format = four ? format_bgra : format_bgr;
     geometry.bytes_per_pixel = picture->bytes_per_pixel;
     geometry.alignment = 4;

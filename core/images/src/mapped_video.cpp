@@ -30,7 +30,7 @@ Status load_sequence(ImageRecord& image, const std::string& file, std::uint32_t 
 }
 
 Status copy_frame(ImageRecord& image, const video::VideoFrame& frame) {
-    images_detail::PixelGeometry geometry;
+    ImageShape geometry;
     geometry.format = format_bgr;
     geometry.bytes_per_pixel = 3;
     geometry.alignment = 4;

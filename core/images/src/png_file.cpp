@@ -65,7 +65,7 @@ Status read_png_file(ImageRecord& image, const std::filesystem::path& file) {
         return Error{"out of memory for " + name};
     }
     std::memcpy(buffer.get(), pixels.get(), size);
-    images_detail::PixelGeometry geometry;
+    ImageShape geometry;
     geometry.format = wanted == 4 ? format_rgba : format_rgb;
     geometry.bytes_per_pixel = static_cast<std::uint8_t>(wanted);
     geometry.alignment = 1;

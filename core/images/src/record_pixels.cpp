@@ -8,21 +8,12 @@
 
 namespace kdr::images_detail {
 
-void adopt_pixels(ImageRecord& image, const PixelGeometry& geometry, PixelBuffer pixels) {
+void adopt_pixels(ImageRecord& image, const ImageShape& geometry, PixelBuffer pixels) {
     if (image.owns != 0 && image.buffer != nullptr) {
         std::free(image.buffer);
     }
-    image.format = geometry.format;
-    image.bytes_per_pixel = geometry.bytes_per_pixel;
-    image.alignment = geometry.alignment;
-    image.row_order = geometry.row_order;
-    image.width = image.row_length = geometry.width;
-    image.height = image.stored_rows = geometry.height;
-    image.skip_rows = 0;
-    image.skip_pixels = 0;
     std::memset(image.bias, 0, sizeof image.bias);
-    image.offset = 0;
-    (void)image_update_sizes(image);
+    (void)image_set_shape(image, geometry);
     image.buffer = pixels.release();
     image.owns = image.buffer != nullptr ? 1 : 0;
 }
@@ -44,12 +35,8 @@ Result<OwnedImage> repack(const ImageRecord& source, std::uint8_t format, std::u
     }
     OwnedImage packed;
     ImageRecord& target = packed.record();
-    target.format = format;
-    target.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-    target.alignment = alignment;
-    target.row_order = row_order;
-    target.width = target.row_length = source.width;
-    target.height = target.stored_rows = source.height;
+    image_set_shape(target, {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3),
+                             alignment, row_order, source.width, source.height});
     if (!image_allocate(target)) {
         return Error{"out of memory for a " + std::to_string(source.width) + " x " +
                      std::to_string(source.height) + " picture"};

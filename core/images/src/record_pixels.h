@@ -12,20 +12,11 @@
 
 namespace kdr::images_detail {
 
-struct PixelGeometry {
-    std::uint8_t format = 0;
-    std::uint8_t bytes_per_pixel = 0;
-    std::uint8_t alignment = 0;
-    std::uint8_t row_order = 0;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-};
-
 // Frees the record's owned buffer, describes `geometry` (row length = width,
 // stored rows = height, no skips, offset 0, bias cleared) and takes `pixels`
 // over (owns = 1). `pixels` must hold the size the geometry gives. The name
 // stays.
-void adopt_pixels(ImageRecord& image, const PixelGeometry& geometry, PixelBuffer pixels);
+void adopt_pixels(ImageRecord& image, const ImageShape& geometry, PixelBuffer pixels);
 
 // An image record that owns its buffer and releases it when it dies.
 class OwnedImage {

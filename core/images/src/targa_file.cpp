@@ -172,7 +172,7 @@ Status read_targa_file(ImageRecord& image, const std::filesystem::path& file) {
     if (!picture) {
         return Error{"\"" + file.string() + "\" is " + picture.error()};
     }
-    images_detail::PixelGeometry geometry;
+    ImageShape geometry;
     geometry.format = picture->bytes_per_pixel == 3 ? format_bgr : format_bgra;
     geometry.bytes_per_pixel = picture->bytes_per_pixel;
     geometry.alignment = 1;

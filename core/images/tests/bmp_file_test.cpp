@@ -115,12 +115,8 @@ TEST_F(BmpFileTest, WrittenBitmapsReadBack) {
     for (std::uint8_t format : {format_rgb, format_bgra}) {
         ImageRecord source;
         image_construct(source);
-        source.format = format;
-        source.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-        source.alignment = 1;
-        source.row_order = row_order_top_down;
-        source.width = source.row_length = 5;
-        source.height = source.stored_rows = 3;
+        image_set_shape(source, {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3),
+                                 1, row_order_top_down, 5, 3});
         ASSERT_TRUE(image_allocate(source));
         for (std::uint32_t i = 0; i < source.size; ++i) {
             source.buffer[i] = static_cast<std::uint8_t>(i * 31 + 5);

@@ -19,12 +19,7 @@ using chunks::make_id;
 ImageRecord make_picture(std::uint32_t width, std::uint32_t height) {
     ImageRecord image;
     image_construct(image);
-    image.format = format_bgr;
-    image.row_order = row_order_bottom_up;
-    image.bytes_per_pixel = 3;
-    image.alignment = 4;
-    image.width = image.row_length = width;
-    image.height = image.stored_rows = height;
+    image_set_shape(image, {format_bgr, 3, 4, row_order_bottom_up, width, height});
     EXPECT_TRUE(image_allocate(image));
     for (std::uint32_t i = 0; i < image.size; ++i) {
         image.buffer[i] = static_cast<std::uint8_t>(i * 7 + 1);

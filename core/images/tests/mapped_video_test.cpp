@@ -18,12 +18,7 @@ class Grey {
   public:
     explicit Grey(std::uint8_t level) {
         image_construct(m_image);
-        m_image.format = format_bgr;
-        m_image.bytes_per_pixel = 3;
-        m_image.alignment = 1;
-        m_image.row_order = row_order_top_down;
-        m_image.width = m_image.row_length = 3;
-        m_image.height = m_image.stored_rows = 2;
+        image_set_shape(m_image, {format_bgr, 3, 1, row_order_top_down, 3, 2});
         EXPECT_TRUE(image_allocate(m_image));
         std::fill_n(m_image.buffer, m_image.size, level);
     }

@@ -15,12 +15,8 @@ TEST(PngFile, PicturesRoundTripWithAndWithoutAlpha) {
     for (std::uint8_t format : {format_bgr, format_abgr}) {
         ImageRecord source;
         image_construct(source);
-        source.format = format;
-        source.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-        source.alignment = 4;
-        source.row_order = row_order_bottom_up;
-        source.width = source.row_length = 7;
-        source.height = source.stored_rows = 4;
+        image_set_shape(source, {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3),
+                                 4, row_order_bottom_up, 7, 4});
         ASSERT_TRUE(image_allocate(source));
         for (std::uint32_t i = 0; i < source.size; ++i) {
             source.buffer[i] = static_cast<std::uint8_t>(i * 13 + 1);

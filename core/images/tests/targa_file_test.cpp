@@ -184,12 +184,8 @@ TEST(TargaFile, WrittenFilesReadBackInAnyFormat) {
     for (std::uint8_t format : {format_rgb, format_argb}) {
         ImageRecord source;
         image_construct(source);
-        source.format = format;
-        source.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-        source.alignment = 4;
-        source.row_order = row_order_top_down;
-        source.width = source.row_length = 3;
-        source.height = source.stored_rows = 2;
+        image_set_shape(source, {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3),
+                                 4, row_order_top_down, 3, 2});
         ASSERT_TRUE(image_allocate(source));
         for (std::uint32_t i = 0; i < source.size; ++i) {
             source.buffer[i] = static_cast<std::uint8_t>(i * 17 + 3);

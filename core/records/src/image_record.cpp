@@ -62,6 +62,19 @@ void image_construct(ImageRecord& image) {
     std::memset(&image, 0, sizeof image);
 }
 
+bool image_set_shape(ImageRecord& image, const ImageShape& shape) {
+    image.format = shape.format;
+    image.bytes_per_pixel = shape.bytes_per_pixel;
+    image.alignment = shape.alignment;
+    image.row_order = shape.row_order;
+    image.width = image.row_length = shape.width;
+    image.height = image.stored_rows = shape.height;
+    image.skip_rows = 0;
+    image.skip_pixels = 0;
+    image.offset = 0;
+    return image_update_sizes(image);
+}
+
 bool image_update_sizes(ImageRecord& image) {
     if (image.alignment == 0) {
         return true;

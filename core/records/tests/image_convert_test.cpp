@@ -56,12 +56,7 @@ class Picture {
     Picture(std::uint32_t width, std::uint32_t height, std::uint8_t format, std::uint8_t bpp,
             std::uint8_t order = row_order_bottom_up, std::uint8_t alignment = 4) {
         image_construct(m_image);
-        m_image.format = format;
-        m_image.bytes_per_pixel = bpp;
-        m_image.alignment = alignment;
-        m_image.row_order = order;
-        m_image.width = m_image.row_length = width;
-        m_image.height = m_image.stored_rows = height;
+        image_set_shape(m_image, {format, bpp, alignment, order, width, height});
         EXPECT_TRUE(image_allocate(m_image));
     }
     ~Picture() { image_release_all(m_image); }

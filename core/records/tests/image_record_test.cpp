@@ -12,14 +12,8 @@ ImageRecord make_image(std::uint32_t width, std::uint32_t height, std::uint8_t b
                        std::uint8_t alignment, std::uint8_t order) {
     ImageRecord image;
     image_construct(image);
-    image.format = bpp == 3 ? format_bgr : format_bgra;
-    image.bytes_per_pixel = bpp;
-    image.alignment = alignment;
-    image.row_order = order;
-    image.width = width;
-    image.height = height;
-    image.row_length = width;
-    image.stored_rows = height;
+    image_set_shape(image,
+                    {bpp == 3 ? format_bgr : format_bgra, bpp, alignment, order, width, height});
     EXPECT_TRUE(image_allocate(image));
     for (std::uint32_t i = 0; i < image.size; ++i) {
         image.buffer[i] = static_cast<std::uint8_t>(i);
@@ -67,6 +61,27 @@ TEST(ImageRecord, SizeBeyondThirtyTwoBitsIsRefused) {
     EXPECT_EQ(image.size, 0u);
     EXPECT_FALSE(image_allocate(image));
     EXPECT_EQ(image.buffer, nullptr);
+}
+
+TEST(ImageRecord, ShapeDescribesAWholePictureAndDropsAnOldWindow) {
+    ImageRecord image;
+    image_construct(image);
+    image.skip_rows = 3;
+    image.skip_pixels = 5;
+    image.offset = 12;
+    image.row_length = 99;
+    std::uint8_t pixel[4] = {};
+    image.buffer = pixel;
+    ASSERT_TRUE(image_set_shape(image, {format_bgr, 3, 4, row_order_top_down, 5, 2}));
+    EXPECT_EQ(image.row_length, 5u);
+    EXPECT_EQ(image.stored_rows, 2u);
+    EXPECT_EQ(image.skip_rows, 0u);
+    EXPECT_EQ(image.skip_pixels, 0u);
+    EXPECT_EQ(image.offset, 0u);
+    EXPECT_EQ(image.stride, 16u);
+    EXPECT_EQ(image.size, 32u);
+    EXPECT_EQ(image.buffer, pixel);  // the pixels are the caller's business
+    EXPECT_FALSE(image_set_shape(image, {format_bgra, 4, 4, row_order_top_down, 65536, 65536}));
 }
 
 TEST(ImageRecord, TextureSizesArePowersOfTwoWithRatios) {

@@ -266,12 +266,7 @@ Bytes surface(std::uint16_t id, std::uint16_t kind, const std::string& name) {
 TEST_F(EffectFile, TextureSurfacesGetTheTextureOfTheirName) {
     ImageRecord picture;
     image_construct(picture);
-    picture.format = format_bgr;
-    picture.row_order = row_order_bottom_up;
-    picture.bytes_per_pixel = 3;
-    picture.alignment = 4;
-    picture.width = picture.row_length = 2;
-    picture.height = picture.stored_rows = 2;
+    image_set_shape(picture, {format_bgr, 3, 4, row_order_bottom_up, 2, 2});
     ASSERT_TRUE(image_allocate(picture));
     picture.buffer[0] = 200;
     ASSERT_TRUE(write_image_file(picture, folder.path() / "Textures" / "WOOD.KDT"));

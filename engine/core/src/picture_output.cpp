@@ -121,13 +121,7 @@ int output_rows(std::uint32_t flags) {
 ImageRecord picture_record(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height) {
     ImageRecord picture;
     image_construct(picture);
-    picture.format = format_bgr;
-    picture.row_order = row_order_bottom_up;
-    picture.bytes_per_pixel = 4;
-    picture.alignment = 4;
-    picture.width = picture.row_length = width;
-    picture.height = picture.stored_rows = height;
-    image_update_sizes(picture);
+    image_set_shape(picture, {format_bgr, 4, 4, row_order_bottom_up, width, height});
     picture.buffer = const_cast<std::uint8_t*>(bgra);
     return picture;
 }

@@ -280,13 +280,8 @@ bool Installation::add_fallback_effect() const {
 TestPicture::TestPicture(std::uint8_t format, std::uint32_t width, std::uint32_t height,
                          std::uint8_t row_order) {
     image_construct(image);
-    image.format = format;
-    image.row_order = row_order;
-    image.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-    image.alignment = 4;
-    image.width = image.row_length = width;
-    image.height = image.stored_rows = height;
-    image_update_sizes(image);
+    image_set_shape(image, {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3), 4,
+                            row_order, width, height});
     pixels.assign(image.size, 0);
     image.buffer = pixels.data();
     fill(0);

@@ -33,14 +33,7 @@ const char* const slicing_warning =
 void describe_picture(ImageRecord& image, const std::uint32_t* pixels, unsigned width,
                       unsigned height) {
     image_release_all(image);
-    image.format = format_rgba;
-    image.row_order = row_order_top_down;
-    image.bytes_per_pixel = 4;
-    image.alignment = 4;
-    image.width = width;
-    image.height = height;
-    image.row_length = width;
-    image.stored_rows = height;
+    image_set_shape(image, {format_rgba, 4, 4, row_order_top_down, width, height});
     image.buffer = reinterpret_cast<std::uint8_t*>(const_cast<std::uint32_t*>(pixels));
     image.owns = 0;
     (void)image_update_sizes(image);

@@ -54,12 +54,7 @@ class GenericRenderTest : public ::testing::Test {
     static void write_png(const std::string& path, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         ImageRecord image;
         image_construct(image);
-        image.format = format_rgb;
-        image.row_order = row_order_top_down;
-        image.bytes_per_pixel = 3;
-        image.alignment = 1;
-        image.width = image.row_length = width;
-        image.height = image.stored_rows = height;
+        image_set_shape(image, {format_rgb, 3, 1, row_order_top_down, width, height});
         ASSERT_TRUE(image_allocate(image));
         for (std::uint32_t i = 0; i < image.size; i += 3) {
             image.buffer[i] = r;

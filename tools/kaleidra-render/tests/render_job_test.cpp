@@ -73,12 +73,7 @@ class RenderJobTest : public ::testing::Test {
                           std::uint8_t shade) {
         ImageRecord image;
         image_construct(image);
-        image.format = format_rgb;
-        image.row_order = row_order_top_down;
-        image.bytes_per_pixel = 3;
-        image.alignment = 1;
-        image.width = image.row_length = width;
-        image.height = image.stored_rows = height;
+        image_set_shape(image, {format_rgb, 3, 1, row_order_top_down, width, height});
         ASSERT_TRUE(image_allocate(image));
         std::memset(image.buffer, shade, image.size);
         ASSERT_TRUE(write_png_file(image, file));

@@ -22,13 +22,7 @@ using raster::Canvas;
 Canvas bgr_frame_to_canvas(const video::VideoFrame& frame) {
     ImageRecord image;
     image_construct(image);
-    image.format = format_bgr;
-    image.row_order = row_order_bottom_up;
-    image.bytes_per_pixel = 3;
-    image.alignment = 4;
-    image.width = image.row_length = frame.width;
-    image.height = image.stored_rows = frame.height;
-    image_update_sizes(image);
+    image_set_shape(image, {format_bgr, 3, 4, row_order_bottom_up, frame.width, frame.height});
     image.buffer = const_cast<std::uint8_t*>(frame.pixels.data());
     Canvas canvas = raster::canvas_from_image(image);
     return canvas;

@@ -131,12 +131,7 @@ TEST_F(EffectWriterTest, SurfacesCarryKindVideoColourAndFlags) {
 TEST_F(EffectWriterTest, IconGoesAfterTheHeaderAndReplacesAnOldOne) {
     ImageRecord icon;
     image_construct(icon);
-    icon.format = format_bgr;
-    icon.row_order = row_order_bottom_up;
-    icon.bytes_per_pixel = 3;
-    icon.alignment = 4;
-    icon.width = icon.row_length = 8;
-    icon.height = icon.stored_rows = 6;
+    image_set_shape(icon, {format_bgr, 3, 4, row_order_bottom_up, 8, 6});
     ASSERT_TRUE(image_allocate(icon));
     icon.buffer[0] = 77;
     auto with_icon = folder.path() / "WithIcon.KDR";

@@ -70,12 +70,9 @@ class Picture {
   public:
     Picture(std::uint8_t format, std::uint32_t width, std::uint32_t height, int seed = 0) {
         image_construct(m_image);
-        m_image.format = format;
-        m_image.bytes_per_pixel = image_has_alpha(format) ? 4 : 3;
-        m_image.alignment = 4;
-        m_image.row_order = row_order_bottom_up;
-        m_image.width = m_image.row_length = width;
-        m_image.height = m_image.stored_rows = height;
+        image_set_shape(m_image,
+                        {format, static_cast<std::uint8_t>(image_has_alpha(format) ? 4 : 3), 4,
+                         row_order_bottom_up, width, height});
         EXPECT_TRUE(image_allocate(m_image));
         for (std::uint32_t i = 0; i < m_image.size; ++i) {
             m_image.buffer[i] = static_cast<std::uint8_t>(i * 37 + seed * 11 + 1);

@@ -6,12 +6,9 @@ namespace kdr::raster {
 
 bool canvas_to_image(const Canvas& canvas, ImageRecord& image) {
     image_release_all(image);
-    image.format = format_bgr;
-    image.row_order = row_order_bottom_up;
-    image.bytes_per_pixel = 3;
-    image.alignment = 4;
-    image.width = image.row_length = static_cast<std::uint32_t>(canvas.width());
-    image.height = image.stored_rows = static_cast<std::uint32_t>(canvas.height());
+    image_set_shape(
+        image, {format_bgr, 3, 4, row_order_bottom_up, static_cast<std::uint32_t>(canvas.width()),
+                static_cast<std::uint32_t>(canvas.height())});
     if (!image_allocate(image)) {
         return false;
     }

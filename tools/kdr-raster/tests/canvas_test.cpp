@@ -94,12 +94,7 @@ TEST(ImageConvert, CanvasBecomesABottomUpBgrRecordAndBack) {
 TEST(ImageConvert, ReadsFourByteFormats) {
     ImageRecord image;
     image_construct(image);
-    image.format = format_argb;
-    image.row_order = row_order_top_down;
-    image.bytes_per_pixel = 4;
-    image.alignment = 1;
-    image.width = image.row_length = 1;
-    image.height = image.stored_rows = 1;
+    image_set_shape(image, {format_argb, 4, 1, row_order_top_down, 1, 1});
     ASSERT_TRUE(image_allocate(image));
     image.buffer[0] = 255;
     image.buffer[1] = 1;

@@ -20,6 +20,22 @@ namespace kdr {
 // Every field zero: no name, no buffer.
 void image_construct(ImageRecord& image);
 
+// The shape of a whole picture stored on its own: rows as long as the width,
+// as many stored rows as the height, no skips.
+struct ImageShape {
+    std::uint8_t format = 0;
+    std::uint8_t bytes_per_pixel = 0;
+    std::uint8_t alignment = 0;
+    std::uint8_t row_order = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// Describes `shape` (row length = width, stored rows = height, no skips,
+// offset 0) and recomputes stride and size; buffer, owns flag, name and
+// bias stay. Returns what image_update_sizes returns.
+bool image_set_shape(ImageRecord& image, const ImageShape& shape);
+
 // Stride = alignment x ceil(row length x bytes per pixel / alignment);
 // size = stride x stored rows. Does nothing when the alignment is 0. Returns
 // false, leaving stride and size 0, when the size would not fit in 32 bits.
