@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr::gl {
@@ -11,6 +12,53 @@ namespace {
 
 bool valid_alignment(std::uint8_t alignment) {
     return alignment == 1 || alignment == 2 || alignment == 4 || alignment == 8;
+}
+
+// Three-byte pictures are stored by the library four bytes a texel, and its
+// own widening goes texel by texel. Widening the rows here first (vector
+// loops, into a buffer kept by the thread) makes the upload a plain copy.
+// The alpha of a widened texel is 255, which samples as a picture without
+// alpha does.
+struct WidenedPicture {
+    const std::uint8_t* pixels = nullptr;
+    std::uint8_t format = 0;
+};
+
+std::uint8_t widened_format(std::uint8_t format) {
+    switch (format) {
+        case format_rgb:
+            return format_rgba;
+        case format_bgr:
+            return format_bgra;
+        default:
+            return 0;
+    }
+}
+
+// The picture's rows as stored (skips and row length applied), widened to
+// `width` x `height` four-byte pixels; no pixels when the layout has no
+// widening.
+WidenedPicture widen(const ImageRecord& image, std::uint32_t width, std::uint32_t height) {
+    const std::uint8_t target = widened_format(image.format);
+    if (image.bytes_per_pixel != 3 || target == 0) {
+        return {};
+    }
+    const ConvertRowFunction convert = image_convert_row_function(image.format, 3, target, 4);
+    if (convert == nullptr) {
+        return {};
+    }
+    thread_local std::vector<std::uint8_t> scratch;
+    scratch.resize(std::size_t{width} * height * 4);
+    const std::uint64_t row_length = image.row_length != 0 ? image.row_length : image.width;
+    const std::uint64_t stride =
+        (row_length * 3 + image.alignment - 1) / image.alignment * image.alignment;
+    for (std::uint32_t r = 0; r < height; ++r) {
+        const std::uint8_t* row = image.buffer + image.offset +
+                                  (image.skip_rows + std::uint64_t{r}) * stride +
+                                  std::uint64_t{image.skip_pixels} * 3;
+        convert(row, scratch.data() + std::size_t{r} * width * 4, width);
+    }
+    return {scratch.data(), target};
 }
 
 }  // namespace
@@ -98,6 +146,15 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
     GLenum gl_format = GL_RGB;
     GLenum gl_type = GL_UNSIGNED_BYTE;
     const bool known_format = upload_format(image.format, gl_format, gl_type, swap_red_blue);
+    // The layout the texture is defined in: three-byte pictures are widened.
+    const std::uint8_t stored_format =
+        widened_format(image.format) != 0 && image.bytes_per_pixel == 3
+            ? widened_format(image.format)
+            : image.format;
+    GLenum stored_gl_format = gl_format;
+    GLenum stored_gl_type = gl_type;
+    const bool known_stored_format =
+        upload_format(stored_format, stored_gl_format, stored_gl_type, swap_red_blue);
     if (!gl.IsTexture(name)) {
         GLint largest = 0;
         gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -107,7 +164,7 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
             return false;  // the library could not hold it; the surface stays untextured
         }
         gl.BindTexture(GL_TEXTURE_2D, name);
-        const GLint components = image.bytes_per_pixel == 4 ? 4 : 3;
+        const GLint components = 4;
         // Defined as black rather than left undefined: filtering at a
         // picture's right and top edges reads the texels just beyond it.
         const std::vector<std::uint8_t> black(
@@ -119,8 +176,9 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
         // The picture's own source format lets the library keep the texture
         // in the same channel order, so that refills are plain copies.
         gl.TexImage2D(GL_TEXTURE_2D, 0, components, static_cast<GLsizei>(texture_width),
-                      static_cast<GLsizei>(texture_height), 0, known_format ? gl_format : GL_RGBA,
-                      known_format ? gl_type : GL_UNSIGNED_BYTE, black.data());
+                      static_cast<GLsizei>(texture_height), 0,
+                      known_stored_format ? stored_gl_format : GL_RGBA,
+                      known_stored_format ? stored_gl_type : GL_UNSIGNED_BYTE, black.data());
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         const GLint filter = linear_filter ? GL_LINEAR : GL_NEAREST;
@@ -148,6 +206,17 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
     const GLsizei height = std::min<GLsizei>(static_cast<GLsizei>(image.height), defined_height);
     if (width <= 0 || height <= 0) {
         return false;
+    }
+    const WidenedPicture widened =
+        widen(image, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    if (widened.pixels != nullptr && known_stored_format) {
+        gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, stored_gl_format, stored_gl_type,
+                         widened.pixels);
+        return true;
     }
     gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, gl_format, gl_type,
                      image.buffer + image.offset);
