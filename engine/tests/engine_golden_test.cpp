@@ -199,9 +199,8 @@ std::vector<GoldenCase> golden_cases() {
         const char* name;
         std::uint32_t flag;
     };
-    for (View view :
-         {View{"camera", flag_preview_camera}, View{"side", flag_preview_side},
-          View{"top", flag_preview_top}, View{"angled", flag_preview_perspective}}) {
+    for (View view : {View{"camera", flag_preview_camera}, View{"side", flag_preview_side},
+                      View{"top", flag_preview_top}, View{"angled", flag_preview_perspective}}) {
         cases.push_back({std::string("layout_") + view.name,
                          [](SceneBuilder& s) {
                              background_video(s);
