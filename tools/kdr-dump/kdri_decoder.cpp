@@ -22,22 +22,8 @@ std::uint32_t load_u32(const std::uint8_t* bytes) {
 }
 
 const char* format_name(std::uint8_t format) {
-    switch (format) {
-        case format_rgb:
-            return "RGB";
-        case format_bgr:
-            return "BGR";
-        case format_rgba:
-            return "RGBA";
-        case format_bgra:
-            return "BGRA";
-        case format_abgr:
-            return "ABGR";
-        case format_argb:
-            return "ARGB";
-        default:
-            return "unknown format";
-    }
+    const char* name = image_format_name(format);
+    return name != nullptr ? name : "unknown format";
 }
 
 class KdriDecoder : public FormDecoder {

@@ -16,22 +16,8 @@ namespace kdr::image_tool {
 namespace {
 
 std::string format_name(std::uint8_t format) {
-    switch (format) {
-        case format_rgb:
-            return "RGB";
-        case format_bgr:
-            return "BGR";
-        case format_rgba:
-            return "RGBA";
-        case format_bgra:
-            return "BGRA";
-        case format_abgr:
-            return "ABGR";
-        case format_argb:
-            return "ARGB";
-        default:
-            return "unknown";
-    }
+    const char* name = image_format_name(format);
+    return name != nullptr ? name : "unknown";
 }
 
 std::vector<std::string> geometry_lines(const ImageRecord& image) {

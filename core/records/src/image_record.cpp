@@ -197,6 +197,25 @@ bool image_has_pixels(const ImageRecord& image) {
     return image.buffer != nullptr;
 }
 
+const char* image_format_name(std::uint8_t format) {
+    switch (format) {
+        case format_rgb:
+            return "RGB";
+        case format_bgr:
+            return "BGR";
+        case format_rgba:
+            return "RGBA";
+        case format_bgra:
+            return "BGRA";
+        case format_abgr:
+            return "ABGR";
+        case format_argb:
+            return "ARGB";
+        default:
+            return nullptr;
+    }
+}
+
 bool image_has_alpha(std::uint8_t format) {
     return (format & 16) != 0;
 }

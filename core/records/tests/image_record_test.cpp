@@ -84,6 +84,17 @@ TEST(ImageRecord, ShapeDescribesAWholePictureAndDropsAnOldWindow) {
     EXPECT_FALSE(image_set_shape(image, {format_bgra, 4, 4, row_order_top_down, 65536, 65536}));
 }
 
+TEST(ImageRecord, FormatNamesCoverTheSixLayoutsOnly) {
+    EXPECT_STREQ(image_format_name(format_rgb), "RGB");
+    EXPECT_STREQ(image_format_name(format_bgr), "BGR");
+    EXPECT_STREQ(image_format_name(format_rgba), "RGBA");
+    EXPECT_STREQ(image_format_name(format_bgra), "BGRA");
+    EXPECT_STREQ(image_format_name(format_abgr), "ABGR");
+    EXPECT_STREQ(image_format_name(format_argb), "ARGB");
+    EXPECT_EQ(image_format_name(0), nullptr);
+    EXPECT_EQ(image_format_name(200), nullptr);
+}
+
 TEST(ImageRecord, TextureSizesArePowersOfTwoWithRatios) {
     ImageRecord image;
     image_construct(image);

@@ -49,6 +49,9 @@ std::uint32_t fixed_word(const std::uint8_t* under) {
 // final pack.
 void lay_row_sse2(const std::uint8_t* picture, const std::uint8_t* under, bool under_fixed,
                   std::uint8_t* target, std::uint32_t width) {
+    if (width == 0) {
+        return;  // a fixed colour beneath is read only for pixels that exist
+    }
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi16(255);
     const __m128i half = _mm_set1_epi16(128);
@@ -90,6 +93,9 @@ __attribute__((target("avx2"), always_inline)) inline __m256i lay_lanes_avx2(__m
 __attribute__((target("avx2"))) void lay_row_avx2(const std::uint8_t* picture,
                                                   const std::uint8_t* under, bool under_fixed,
                                                   std::uint8_t* target, std::uint32_t width) {
+    if (width == 0) {
+        return;
+    }
     const __m256i zero = _mm256_setzero_si256();
     const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xff000000u));
     const __m256i fixed =

@@ -76,6 +76,9 @@ bool image_set_name(ImageRecord& image, const char* name);
 bool image_has_pixels(const ImageRecord& image);
 bool image_has_alpha(std::uint8_t format);
 
+// "RGB", "BGR", "RGBA", "BGRA", "ABGR" or "ARGB"; null for any other value.
+const char* image_format_name(std::uint8_t format);
+
 std::uint8_t* image_row(const ImageRecord& image, std::uint32_t y);
 std::uint8_t* image_pixel(const ImageRecord& image, std::uint32_t x, std::uint32_t y);
 
