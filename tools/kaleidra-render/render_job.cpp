@@ -1,14 +1,17 @@
 #include "render_job.h"
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "background_job.h"
 #include "frame_sink.h"
 #include "frame_source.h"
 #include "kaleidra/host/install_paths.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/host/starting_settings.h"
 #include "kaleidra/records/frame_record.h"
+#include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 #include "render_settings.h"
 #include "sized_frame.h"
@@ -57,28 +60,91 @@ void describe(ImageRecord& slot_image, const ImageRecord& picture, int parity) {
     }
 }
 
-class FrameRenderer {
+// The pictures of one output frame, copied out of the sources: the engine
+// draws from one set while the next frame's set is read beside it. A copy is
+// made only when a source gives a different picture than the set holds.
+class FramePictures {
   public:
-    FrameRenderer(host::RenderDriver& driver, std::vector<Input>& inputs,
-                  const OutputPicture& output, std::uint32_t width, std::uint32_t height)
-        : m_driver(driver), m_inputs(inputs), m_output(output), m_width(width), m_height(height) {}
+    explicit FramePictures(std::size_t count) : m_held(count) {
+        for (Held& held : m_held) {
+            image_construct(held.picture);
+        }
+    }
+    ~FramePictures() {
+        for (Held& held : m_held) {
+            image_release_all(held.picture);
+        }
+    }
+    FramePictures(const FramePictures&) = delete;
+    FramePictures& operator=(const FramePictures&) = delete;
 
-    // Fills the slot for output frame `index` at `position` of `total`; with
-    // a parity, one field of it.
-    Status fill(int slot, std::uint32_t index, std::uint32_t position, std::uint32_t total,
-                int parity) {
-        FrameRecord& frame = m_driver.frame(slot);
-        frame.width = m_width;
-        frame.height = static_cast<std::int32_t>(parity >= 0 ? m_height / 2 : m_height);
-        frame.image_count = static_cast<std::uint32_t>(m_inputs.size());
-        for (std::size_t i = 0; i < m_inputs.size(); ++i) {
-            Result<const ImageRecord*> picture = m_inputs[i].sized->get(*m_inputs[i].source, index);
+    Status read(std::vector<Input>& inputs, std::uint32_t index) {
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            Result<const ImageRecord*> picture = inputs[i].sized->get(*inputs[i].source, index);
             if (!picture) {
                 return Error{picture.error()};
             }
-            describe(frame.images[i], **picture, parity);
+            const std::uint64_t generation = inputs[i].source->generation();
+            Held& held = m_held[i];
+            if (held.picture.buffer != nullptr && held.generation == generation) {
+                continue;
+            }
+            if (Status status = hold(held.picture, **picture, inputs[i].source->name()); !status) {
+                return status;
+            }
+            held.generation = generation;
         }
-        describe(frame.output, m_output.get(), parity);
+        return Status::success();
+    }
+    const ImageRecord& picture(std::size_t i) const { return m_held[i].picture; }
+    std::size_t count() const { return m_held.size(); }
+
+  private:
+    struct Held {
+        ImageRecord picture;
+        std::uint64_t generation = 0;
+    };
+
+    static Status hold(ImageRecord& held, const ImageRecord& picture, const std::string& name) {
+        if (held.buffer == nullptr || held.width != picture.width ||
+            held.height != picture.height || held.format != picture.format ||
+            held.bytes_per_pixel != picture.bytes_per_pixel ||
+            held.row_order != picture.row_order) {
+            image_release_all(held);
+            image_set_shape(held, {picture.format, picture.bytes_per_pixel, 4, picture.row_order,
+                                   picture.width, picture.height});
+            if (!image_allocate(held)) {
+                return Error{"out of memory for a " + std::to_string(picture.width) + "x" +
+                             std::to_string(picture.height) + " picture"};
+            }
+        }
+        std::memcpy(held.bias, picture.bias, sizeof held.bias);
+        if (!image_convert(picture, held, convert_all_rows)) {
+            return Error{"\"" + name + "\" has a picture layout that cannot be copied"};
+        }
+        return Status::success();
+    }
+
+    std::vector<Held> m_held;
+};
+
+class FrameRenderer {
+  public:
+    FrameRenderer(host::RenderDriver& driver, std::uint32_t width, std::uint32_t height)
+        : m_driver(driver), m_width(width), m_height(height) {}
+
+    // Fills the slot for output frame `index` at `position` of `total` from
+    // `pictures` into `output`; with a parity, one field of it.
+    void fill(int slot, const FramePictures& pictures, const OutputPicture& output,
+              std::uint32_t position, std::uint32_t total, int parity) {
+        FrameRecord& frame = m_driver.frame(slot);
+        frame.width = m_width;
+        frame.height = static_cast<std::int32_t>(parity >= 0 ? m_height / 2 : m_height);
+        frame.image_count = static_cast<std::uint32_t>(pictures.count());
+        for (std::size_t i = 0; i < pictures.count(); ++i) {
+            describe(frame.images[i], pictures.picture(i), parity);
+        }
+        describe(frame.output, output.get(), parity);
         frame.position = position;
         frame.total = total;
         frame.quiet = 0;
@@ -88,13 +154,10 @@ class FrameRenderer {
             frame.flags = flag_field | (parity == 1 ? flag_field_parity_1 : flag_field_parity_0);
         }
         frame_set_aspect(frame);
-        return Status::success();
     }
 
   private:
     host::RenderDriver& m_driver;
-    std::vector<Input>& m_inputs;
-    const OutputPicture& m_output;
     std::uint32_t m_width;
     std::uint32_t m_height;
 };
@@ -176,11 +239,17 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
         return Error{status.error()};
     }
 
-    OutputPicture output;
-    if (!output.allocate(width, height)) {
-        return Error{"out of memory for a " + std::to_string(width) + "x" + std::to_string(height) +
-                     " output picture"};
+    // Two of each: while the engine draws frame n from one set into one
+    // output picture, frame n + 1's pictures are read and frame n - 1 is
+    // written.
+    OutputPicture outputs[2];
+    for (OutputPicture& output : outputs) {
+        if (!output.allocate(width, height)) {
+            return Error{"out of memory for a " + std::to_string(width) + "x" +
+                         std::to_string(height) + " output picture"};
+        }
     }
+    FramePictures frame_pictures[2] = {FramePictures(inputs.size()), FramePictures(inputs.size())};
     SinkSettings sink_settings;
     sink_settings.width = width;
     sink_settings.height = height;
@@ -195,14 +264,34 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
         return Error{sink.error()};
     }
 
-    FrameRenderer renderer(driver, inputs, output, width, height);
+    FrameRenderer renderer(driver, width, height);
+    FrameSink& out = **sink;
+    if (options.frames > 0) {
+        if (Status status = frame_pictures[0].read(inputs, 0); !status) {
+            return Error{status.error()};
+        }
+    }
+    // Declared after what its jobs use, so it is gone (its job finished)
+    // before they are.
+    BackgroundJob reading_and_writing;
     // Frame i of N is position i of N - 1; a single frame is position 0 of 1.
     const std::uint32_t total = options.frames > 1 ? options.frames - 1 : 1;
     for (std::uint32_t index = 0; index < options.frames; ++index) {
-        if (!fields) {
-            if (Status status = renderer.fill(0, index, index, total, -1); !status) {
-                return Error{status.error()};
+        const FramePictures& pictures = frame_pictures[index % 2];
+        FramePictures& next_pictures = frame_pictures[(index + 1) % 2];
+        const OutputPicture& output = outputs[index % 2];
+        const OutputPicture& last_output = outputs[(index + 1) % 2];
+        const std::uint32_t frames = options.frames;
+        reading_and_writing.start([&, index, frames]() -> Status {
+            if (index > 0) {
+                if (Status status = out.write(last_output.get()); !status) {
+                    return status;
+                }
             }
+            return index + 1 < frames ? next_pictures.read(inputs, index + 1) : Status::success();
+        });
+        if (!fields) {
+            renderer.fill(0, pictures, output, index, total, -1);
             driver.render(host::FrameCall::whole_frame);
             if (!slots_rendered(driver, driver.multi())) {
                 return Error{"the engine rendered no picture for frame " + std::to_string(index)};
@@ -216,10 +305,7 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
                 const int slot = driver.slot_for(calls[field]);
                 const int parity = field == 0 ? first_parity : 1 - first_parity;
                 const std::uint32_t position = index * 2 + static_cast<std::uint32_t>(field);
-                if (Status status = renderer.fill(slot, index, position, total * 2, parity);
-                    !status) {
-                    return Error{status.error()};
-                }
+                renderer.fill(slot, pictures, output, position, total * 2, parity);
                 driver.render(calls[field]);
                 const bool rendered_now = !driver.multi() || field == 1;
                 if (rendered_now && !slots_rendered(driver, driver.multi())) {
@@ -228,11 +314,19 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
                 }
             }
         }
-        if (Status status = (*sink)->write(output.get()); !status) {
+        if (Status status = reading_and_writing.wait(); !status) {
+            return Error{status.error()};
+        }
+        if (progress && index > 0) {
+            progress(index, options.frames);
+        }
+    }
+    if (options.frames > 0) {
+        if (Status status = out.write(outputs[(options.frames - 1) % 2].get()); !status) {
             return Error{status.error()};
         }
         if (progress) {
-            progress(index + 1, options.frames);
+            progress(options.frames, options.frames);
         }
     }
     if (Status status = (*sink)->finish(); !status) {
