@@ -249,20 +249,42 @@ void render_frames(benchmark::State& state, std::string engine, std::string effe
     report_load(state);
 }
 
+// An engine loaded as the host loads it, with the effect's settings at
+// default options: what a prepare or a preview calls straight.
+struct EngineCalls {
+    host::EngineBinding binding;
+    EffectSettings settings{};
+    bool has_settings = false;
+
+    bool load(benchmark::State& state, const std::string& engine, const std::string& effect) {
+        if (!ready(state, engine)) {
+            return false;
+        }
+        if (!binding.load_named(engine)) {
+            state.SkipWithError(("cannot load " + engine + ": " + binding.error()).c_str());
+            return false;
+        }
+        settings_initialise(settings);
+        has_settings = true;
+        apply_options(settings, effect, Options::defaults);
+        return true;
+    }
+    ~EngineCalls() {
+        if (has_settings) {
+            settings_destroy(settings);
+        }
+    }
+};
+
 // Rnd_Prepare on the context the last prepare returned, as the driver calls
 // it when the settings change.
 void prepare_context(benchmark::State& state, std::string engine, std::string effect, Size size) {
-    if (!ready(state, engine)) {
+    EngineCalls calls;
+    if (!calls.load(state, engine, effect)) {
         return;
     }
-    host::EngineBinding binding;
-    if (!binding.load_named(engine)) {
-        state.SkipWithError(("cannot load " + engine + ": " + binding.error()).c_str());
-        return;
-    }
-    EffectSettings settings{};
-    settings_initialise(settings);
-    apply_options(settings, effect, Options::defaults);
+    host::EngineBinding& binding = calls.binding;
+    EffectSettings& settings = calls.settings;
     FrameRecord frame{};
     frame_construct(frame);
     Pictures pictures(size.width, size.height);
@@ -275,24 +297,18 @@ void prepare_context(benchmark::State& state, std::string engine, std::string ef
         }
     }
     binding.free_context(context);
-    settings_destroy(settings);
     report_load(state);
 }
 
 // The selection dialog's preview thread: one prepare, then 30 quiet frames
 // of 64 x 64 (positions 0 to 29 of 29). One iteration is the whole preview.
 void preview(benchmark::State& state, std::string engine, std::string effect) {
-    if (!ready(state, engine)) {
+    EngineCalls calls;
+    if (!calls.load(state, engine, effect)) {
         return;
     }
-    host::EngineBinding binding;
-    if (!binding.load_named(engine)) {
-        state.SkipWithError(("cannot load " + engine + ": " + binding.error()).c_str());
-        return;
-    }
-    EffectSettings settings{};
-    settings_initialise(settings);
-    apply_options(settings, effect, Options::defaults);
+    host::EngineBinding& binding = calls.binding;
+    EffectSettings& settings = calls.settings;
     FrameRecord frame{};
     frame_construct(frame);
     Pictures pictures(64, 64);
@@ -313,7 +329,6 @@ void preview(benchmark::State& state, std::string engine, std::string effect) {
         }
     }
     binding.free_context(context);
-    settings_destroy(settings);
     report_load(state);
 }
 

@@ -5,27 +5,9 @@
 #
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -P install_test.cmake
 
-foreach(variable BUILD_DIR WORK_DIR)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "${variable} is not set")
-  endif()
-endforeach()
-
-file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
-set(prefix ${WORK_DIR}/Kaleidra)
-set(ENV{KALEIDRA_REGISTRY} ${WORK_DIR}/registry)
-set(ENV{DESTDIR} "")
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/FreshInstall.cmake)
 set(key "Software\\Talvane\\Kaleidra\\3.0")
 set(reg ${prefix}/bin/kdr-reg)
-
-function(install_once)
-  execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
-                  RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE errors)
-  if(failed)
-    message(FATAL_ERROR "cmake --install failed: ${errors}")
-  endif()
-endfunction()
 
 function(expect_value name expected)
   execute_process(COMMAND ${reg} get ${key} ${name} OUTPUT_VARIABLE value
@@ -37,15 +19,11 @@ endfunction()
 
 install_once()
 
-foreach(file
-    EFFECTS/Master.lst EFFECTS/Ballsplt.KDR EFFECTS/PageTurn.KDR EFFECTS/Windows3.KDR
-    Textures/PREVS_01.KDT Textures/PREVM_10.KDT Textures/PREVL_20.KDT Textures/KD_STAGE.KDT
-    Samples/clip_a.avi Samples/clip_b.avi Samples/picture_wheel.tga
-    LIBS/Rnd_Generic.so LIBS/Rnd_Hardware.so bin/kdr-effectc bin/kdr-contact-sheet)
-  if(NOT EXISTS ${prefix}/${file})
-    message(FATAL_ERROR "the installation lacks ${file}")
-  endif()
-endforeach()
+expect_installed(
+  EFFECTS/Master.lst EFFECTS/Ballsplt.KDR EFFECTS/PageTurn.KDR EFFECTS/Windows3.KDR
+  Textures/PREVS_01.KDT Textures/PREVM_10.KDT Textures/PREVL_20.KDT Textures/KD_STAGE.KDT
+  Samples/clip_a.avi Samples/clip_b.avi Samples/picture_wheel.tga
+  LIBS/Rnd_Generic.so LIBS/Rnd_Hardware.so bin/kdr-effectc bin/kdr-contact-sheet)
 foreach(folder LIBS EFFECTS Textures WARPS Work HELP Projects Samples Envelopes Paths orgs)
   if(NOT IS_DIRECTORY ${prefix}/${folder})
     message(FATAL_ERROR "the installation lacks the folder ${folder}")
