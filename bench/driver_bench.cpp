@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "kaleidra/host/engine_binding.h"
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/host/render_driver.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
@@ -48,7 +48,7 @@ struct BenchInstall {
     BenchInstall() {
         const std::filesystem::path registry = folder.path() / "registry";
         ::setenv("KALEIDRA_REGISTRY", registry.c_str(), 1);
-        kdr::host::set_registry_key(kdr::host::package_registry_key);
+        kdr::install::set_registry_key(kdr::install::package_registry_key);
         std::filesystem::path prefix;
         if (const char* given = std::getenv("KALEIDRA_BENCH_PREFIX")) {
             prefix = given;
@@ -64,7 +64,7 @@ struct BenchInstall {
         }
         kdr::platform::Registry store(registry);
         ok = store
-                 .set(kdr::host::package_registry_key,
+                 .set(kdr::install::package_registry_key,
                       kdr::platform::RegistryValue::make_string("Path", prefix.string()))
                  .ok();
     }
@@ -250,8 +250,8 @@ void BM_DriverFixedCost(benchmark::State& state) {
         return;
     }
     kdr::platform::Registry store(kdr::platform::Registry::default_file());
-    const std::optional<std::string> path = kdr::host::read_string("Path");
-    (void)store.set(kdr::host::package_registry_key,
+    const std::optional<std::string> path = kdr::install::read_string("Path");
+    (void)store.set(kdr::install::package_registry_key,
                     kdr::platform::RegistryValue::make_string("Path", folder.path().string()));
     {
         kdr::host::RenderDriver driver;
@@ -285,7 +285,7 @@ void BM_DriverFixedCost(benchmark::State& state) {
         }
     }
     if (path) {
-        (void)store.set(kdr::host::package_registry_key,
+        (void)store.set(kdr::install::package_registry_key,
                         kdr::platform::RegistryValue::make_string("Path", *path));
     }
     state.SetLabel(state.range(0) == 2 ? "two halves" : "one thread");

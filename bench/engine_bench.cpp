@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/contract/engine_api.h"
 #include "kaleidra/gl/osmesa_surface.h"
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/platform/dynamic_library.h"

@@ -34,8 +34,8 @@
 #endif
 
 #include "kaleidra/host/engine_binding.h"
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/host/render_driver.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
@@ -86,9 +86,9 @@ struct Environment {
         }
         const std::filesystem::path registry = folder.path() / "registry";
         ::setenv("KALEIDRA_REGISTRY", registry.c_str(), 1);
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         installed = platform::Registry(registry)
-                        .set(host::package_registry_key,
+                        .set(install::package_registry_key,
                              platform::RegistryValue::make_string("Path", prefix.string()))
                         .ok();
         if (!installed) {

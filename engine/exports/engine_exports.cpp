@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "engine_exports.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 
 #define KDR_ENGINE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -15,7 +15,7 @@ namespace {
 // Registry reads of the library (the installation folder for effects and
 // textures) go to the package's key from the moment the library is loaded.
 struct LibraryStart {
-    LibraryStart() { kdr::host::set_registry_key(kdr::host::package_registry_key); }
+    LibraryStart() { kdr::install::set_registry_key(kdr::install::package_registry_key); }
 };
 const LibraryStart library_start;
 

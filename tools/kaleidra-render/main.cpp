@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "command_line.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "render_job.h"
 
 namespace {
@@ -43,7 +43,7 @@ class Progress {
 }  // namespace
 
 int main(int argc, char** argv) {
-    kdr::host::set_registry_key(kdr::host::package_registry_key);
+    kdr::install::set_registry_key(kdr::install::package_registry_key);
     kdr::Result<RenderOptions> options = parse_command_line(argc, argv);
     if (!options) {
         std::fprintf(stderr, "kaleidra-render: %s\nTry 'kaleidra-render --help'.\n",

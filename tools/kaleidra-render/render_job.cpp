@@ -7,9 +7,9 @@
 #include "background_job.h"
 #include "frame_sink.h"
 #include "frame_source.h"
-#include "kaleidra/host/install_paths.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/host/starting_settings.h"
+#include "kaleidra/install/install_paths.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
@@ -198,7 +198,7 @@ bool slots_rendered(const host::RenderDriver& driver, bool both) {
 }  // namespace
 
 Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress) {
-    if (!host::install_folder()) {
+    if (!install::install_folder()) {
         return Error{
             "the installation folder is not set: registry value \"Path\" (kdr-reg set "
             "'Software\\Talvane\\Kaleidra\\3.0' Path FOLDER)"};

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "kaleidra/effectc/master_list.h"
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/renderkit/effect_renderer.h"
 #include "kaleidra/scene/scene.h"
 
@@ -135,10 +135,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    kdr::host::set_registry_key(kdr::host::package_registry_key);
+    kdr::install::set_registry_key(kdr::install::package_registry_key);
     std::unique_ptr<kdr::renderkit::InstallationScope> scope;
     if (install.empty()) {
-        auto folder = kdr::host::install_folder();
+        auto folder = kdr::install::install_folder();
         if (!folder) {
             return fail("no installation folder: give --install or set the registry's \"Path\"");
         }

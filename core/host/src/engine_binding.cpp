@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 
 namespace kdr::host {
 namespace {
@@ -20,8 +20,8 @@ const char* engine_value_name(EngineRole role) {
 }
 
 std::optional<std::string> read_engine_name(EngineRole role) {
-    char name[max_path_size];
-    if (!read_string(name, sizeof name, engine_value_name(role))) {
+    char name[install::max_path_size];
+    if (!install::read_string(name, sizeof name, engine_value_name(role))) {
         return std::nullopt;
     }
     return std::string(name);
@@ -29,7 +29,8 @@ std::optional<std::string> read_engine_name(EngineRole role) {
 
 std::optional<std::filesystem::path> engine_library_path(std::string_view name) {
     const std::string file_name(name);
-    return build_path(folder_libs, file_name.c_str(), platform::DynamicLibrary::suffix());
+    return install::build_path(install::folder_libs, file_name.c_str(),
+                               platform::DynamicLibrary::suffix());
 }
 
 bool EngineBinding::load(EngineRole role) {

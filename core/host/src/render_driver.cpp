@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/images/image_file.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/threads.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
@@ -103,7 +103,7 @@ void RenderDriver::free_contexts() {
 }
 
 void RenderDriver::read_multi() {
-    m_multi = read_number("Rnd_Multi") != 0;
+    m_multi = install::read_number("Rnd_Multi") != 0;
 }
 
 int RenderDriver::slot_for(FrameCall call) const {
@@ -120,7 +120,8 @@ std::uint32_t RenderDriver::load_extra_images(int slot, int parity) {
         } else {
             std::snprintf(name, sizeof name, "V%02d%d", number, parity);
         }
-        std::optional<std::filesystem::path> file = build_path(folder_work, name, "IMG");
+        std::optional<std::filesystem::path> file =
+            install::build_path(install::folder_work, name, "IMG");
         if (!file || !read_image_file(frame.images[number - 1], *file)) {
             break;
         }

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <optional>
 
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 
 namespace kdr::host {
 namespace {
@@ -66,7 +66,7 @@ bool on(float value) {
 }
 
 std::uint32_t logging_level() {
-    return read_number("Rnd_Logging");
+    return install::read_number("Rnd_Logging");
 }
 
 bool quiet(const FrameRecord& frame) {
@@ -185,7 +185,8 @@ std::string log_total_line(const LogDuration& total) {
 }
 
 bool append_to_render_log(std::string_view text) {
-    std::optional<std::filesystem::path> file = build_path(folder_work, "RENDER", "LOG");
+    std::optional<std::filesystem::path> file =
+        install::build_path(install::folder_work, "RENDER", "LOG");
     if (!file) {
         return false;
     }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/host/install_paths.h"
+#include "kaleidra/install/install_paths.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/scene/scene.h"
 
@@ -18,7 +18,8 @@ constexpr chunks::ChunkId settings_form = chunks::make_id("KDRR");
 
 // The file the dialog's "Save default options" writes.
 std::optional<std::filesystem::path> defaults_file() {
-    std::optional<std::filesystem::path> file = build_path(folder_work, "Defaults", "KRI");
+    std::optional<std::filesystem::path> file =
+        install::build_path(install::folder_work, "Defaults", "KRI");
     if (!file || !std::filesystem::is_regular_file(*file)) {
         return std::nullopt;
     }
@@ -77,7 +78,8 @@ Status load_starting_settings(EffectSettings& settings,
 }
 
 Status check_effect(const char* name) {
-    std::optional<std::filesystem::path> file = build_path(folder_effects, name, "KDR");
+    std::optional<std::filesystem::path> file =
+        install::build_path(install::folder_effects, name, "KDR");
     if (!file) {
         return Error{"the installation folder is not set (registry value \"Path\"; see kdr-reg)"};
     }

@@ -28,7 +28,7 @@
 #include <cstring>
 #include <string>
 
-#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/contract/engine_api.h"
 #include "kaleidra/records/image_record.h"
 
 struct kdr::RenderContext {

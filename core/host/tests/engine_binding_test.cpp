@@ -74,7 +74,8 @@ TEST_F(EngineBindingTest, MissingNameOrInstallFolderLoadsNothing) {
     EXPECT_NE(binding.error().find("\"Prev_Engine\""), std::string::npos) << binding.error();
 
     install(KDR_COUNTING_ENGINE, "Rnd_Count");
-    ASSERT_TRUE(platform::Registry::open_default().remove(package_registry_key, "Path").ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
     EXPECT_FALSE(binding.load_named("Rnd_Count"));
     EXPECT_NE(binding.error().find("\"Path\""), std::string::npos) << binding.error();
     EXPECT_FALSE(binding.load_named("../LIBS/Rnd_Count"));

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/testing/temp_folder.h"
 
@@ -21,7 +21,7 @@ class InstallFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        set_registry_key(package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         std::filesystem::create_directories(libs());
         std::filesystem::create_directories(work());
         set_string("Path", folder.path().string());
@@ -32,16 +32,16 @@ class InstallFolderTest : public ::testing::Test {
     std::filesystem::path log_file() const { return work() / "RENDER.LOG"; }
 
     void set_string(const char* name, const std::string& value) {
-        ASSERT_TRUE(
-            platform::Registry::open_default()
-                .set(package_registry_key, platform::RegistryValue::make_string(name, value))
-                .ok());
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(install::package_registry_key,
+                             platform::RegistryValue::make_string(name, value))
+                        .ok());
     }
     void set_number(const char* name, std::uint32_t value) {
-        ASSERT_TRUE(
-            platform::Registry::open_default()
-                .set(package_registry_key, platform::RegistryValue::make_number(name, value))
-                .ok());
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(install::package_registry_key,
+                             platform::RegistryValue::make_number(name, value))
+                        .ok());
     }
 
     static std::string read_text(const std::filesystem::path& file) {

@@ -119,7 +119,8 @@ TEST_F(RenderDriverTest, MissingLibraryRendersNothing) {
 }
 
 TEST_F(RenderDriverTest, MissingEngineNameRendersNothing) {
-    ASSERT_TRUE(platform::Registry::open_default().remove(package_registry_key, "Engine").ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default().remove(install::package_registry_key, "Engine").ok());
     RenderDriver driver;
     EXPECT_FALSE(driver.attach());
     EXPECT_NE(driver.engine().error().find("\"Engine\""), std::string::npos);

@@ -362,7 +362,8 @@ TEST_F(RenderLogTest, AppendFindsTheWorkFolderWhateverItsCase) {
 }
 
 TEST_F(RenderLogTest, AppendWithoutInstallFolderDropsTheText) {
-    ASSERT_TRUE(platform::Registry::open_default().remove(package_registry_key, "Path").ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
     EXPECT_FALSE(append_to_render_log("lost\r\n"));
     EXPECT_FALSE(std::filesystem::exists(log_file()));
 }

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/host/install_paths.h"
 #include "kaleidra/images/image_limits.h"
+#include "kaleidra/install/install_paths.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr {
@@ -210,7 +210,7 @@ std::vector<std::uint8_t> write_embedded_image(const ImageRecord& image) {
 
 bool load_texture_file(ImageRecord& image, const char* name) {
     std::optional<std::filesystem::path> path =
-        host::build_path(host::folder_textures, name, "KDT");
+        install::build_path(install::folder_textures, name, "KDT");
     if (!path) {
         drop_pixels(image);
         return false;

@@ -1,7 +1,7 @@
 // Effect files ("KDRE") and writing a scene's items as chunks.
 #include <optional>
 
-#include "kaleidra/host/install_paths.h"
+#include "kaleidra/install/install_paths.h"
 #include "kaleidra/scene/scene.h"
 
 namespace kdr {
@@ -25,7 +25,7 @@ bool write_list(const std::vector<std::unique_ptr<Item>>& list, chunks::ChunkStr
 
 bool Scene::load(const char* effect_name, chunks::ChunkId stop) {
     std::optional<std::filesystem::path> file =
-        effect_name != nullptr ? host::build_path(host::folder_effects, effect_name, "KDR")
+        effect_name != nullptr ? install::build_path(install::folder_effects, effect_name, "KDR")
                                : std::nullopt;
     if (!file) {
         clear();

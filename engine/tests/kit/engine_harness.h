@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/contract/engine_api.h"
 #include "kaleidra/platform/dynamic_library.h"
 #include "kaleidra/testing/picture_compare.h"
 #include "kaleidra/testing/xvfb_environment.h"

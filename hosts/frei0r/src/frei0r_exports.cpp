@@ -12,7 +12,7 @@ extern "C" {
 #include <exception>
 #include <new>
 
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "transition_instance.h"
 
 #define KDR_FREI0R_EXPORT extern "C" __attribute__((visibility("default")))
@@ -37,7 +37,7 @@ TransitionInstance* instance_of(f0r_instance_t instance) {
 KDR_FREI0R_EXPORT int f0r_init() {
     // Registry reads (installation folder, engine name) go to the package's
     // key. Hosts may call this several times.
-    kdr::host::set_registry_key(kdr::host::package_registry_key);
+    kdr::install::set_registry_key(kdr::install::package_registry_key);
     return 1;
 }
 

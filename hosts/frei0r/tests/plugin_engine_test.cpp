@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/testing/temp_folder.h"
 #include "plugin_library.h"
@@ -40,7 +40,7 @@ class PluginEngineTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
         ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         const std::filesystem::path stage = KALEIDRA_CONTENT_STAGE;
         std::filesystem::create_directories(folder.path() / "LIBS");
         std::filesystem::create_directories(folder.path() / "Work");
@@ -51,7 +51,7 @@ class PluginEngineTest : public ::testing::TestWithParam<const char*> {
         for (auto [name, value] : {std::pair<const char*, std::string>{"Path", folder.path()},
                                    {"Engine", "Rnd_Generic"}}) {
             ASSERT_TRUE(platform::Registry::open_default()
-                            .set(host::package_registry_key,
+                            .set(install::package_registry_key,
                                  platform::RegistryValue::make_string(name, value))
                             .ok());
         }

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/testing/temp_folder.h"
@@ -50,7 +50,7 @@ class PluginHostTest : public ::testing::Test {
         ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
         ::setenv("KDR_COUNTING_ENGINE_LOG", log_file().c_str(), 1);
         ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         for (const char* name : {"LIBS", "EFFECTS", "Work"}) {
             std::filesystem::create_directories(folder.path() / name);
         }
@@ -67,10 +67,10 @@ class PluginHostTest : public ::testing::Test {
     }
 
     void set_string(const char* name, const std::string& value) {
-        ASSERT_TRUE(
-            platform::Registry::open_default()
-                .set(host::package_registry_key, platform::RegistryValue::make_string(name, value))
-                .ok());
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(install::package_registry_key,
+                             platform::RegistryValue::make_string(name, value))
+                        .ok());
     }
 
     std::filesystem::path log_file() const { return folder.path() / "engine.log"; }
@@ -295,7 +295,7 @@ TEST_P(NoPictureTest, OutputIsInputA) {
         set_string("Engine", c.engine);
     } else {
         ASSERT_TRUE(
-            platform::Registry::open_default().remove(host::package_registry_key, "Engine"));
+            platform::Registry::open_default().remove(install::package_registry_key, "Engine"));
     }
     if (c.fail_prepare != nullptr) {
         ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", c.fail_prepare, 1);

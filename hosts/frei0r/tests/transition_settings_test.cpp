@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/testing/temp_folder.h"
@@ -21,10 +21,10 @@ class TransitionSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         std::filesystem::create_directories(work());
         ASSERT_TRUE(platform::Registry::open_default()
-                        .set(host::package_registry_key,
+                        .set(install::package_registry_key,
                              platform::RegistryValue::make_string("Path", folder.path().string()))
                         .ok());
         ASSERT_TRUE(settings_initialise(record));

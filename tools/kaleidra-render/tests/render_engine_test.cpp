@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/images/png_file.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/video/avi_reader.h"
@@ -26,12 +26,12 @@ constexpr std::uint32_t height = 72;
 class GenericRenderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         std::filesystem::create_directories(installation.path() / "LIBS");
         std::filesystem::copy_file(KALEIDRA_RND_GENERIC,
                                    installation.path() / "LIBS" / "Rnd_Generic.so");
         ASSERT_TRUE(platform::Registry::open_default()
-                        .set(host::package_registry_key,
+                        .set(install::package_registry_key,
                              platform::RegistryValue::make_string("Engine", "Rnd_Generic"))
                         .ok());
         test::SceneBuilder builder;

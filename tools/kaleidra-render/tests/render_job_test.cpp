@@ -13,8 +13,8 @@
 #include <sstream>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/images/png_file.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
@@ -29,7 +29,7 @@ class RenderJobTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        host::set_registry_key(host::package_registry_key);
+        install::set_registry_key(install::package_registry_key);
         for (const char* name : {"LIBS", "EFFECTS", "Work", "in", "out"}) {
             std::filesystem::create_directories(folder.path() / name);
         }
@@ -43,16 +43,16 @@ class RenderJobTest : public ::testing::Test {
     }
 
     void set_string(const char* name, const std::string& value) {
-        ASSERT_TRUE(
-            platform::Registry::open_default()
-                .set(host::package_registry_key, platform::RegistryValue::make_string(name, value))
-                .ok());
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(install::package_registry_key,
+                             platform::RegistryValue::make_string(name, value))
+                        .ok());
     }
     void set_number(const char* name, std::uint32_t value) {
-        ASSERT_TRUE(
-            platform::Registry::open_default()
-                .set(host::package_registry_key, platform::RegistryValue::make_number(name, value))
-                .ok());
+        ASSERT_TRUE(platform::Registry::open_default()
+                        .set(install::package_registry_key,
+                             platform::RegistryValue::make_number(name, value))
+                        .ok());
     }
 
     // An effect file without items: enough for the effect check.
@@ -484,7 +484,8 @@ TEST_F(RenderJobTest, UnknownCompressorListsTheAvailableOnes) {
 }
 
 TEST_F(RenderJobTest, NoInstallFolderIsAClearError) {
-    ASSERT_TRUE(platform::Registry::open_default().remove(host::package_registry_key, "Path").ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
     Result<RenderSummary> summary = run_render(options(out("x.png"), 1), nullptr);
     ASSERT_FALSE(summary);
     EXPECT_NE(summary.error().find("\"Path\""), std::string::npos) << summary.error();

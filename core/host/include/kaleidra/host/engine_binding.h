@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/contract/engine_api.h"
 #include "kaleidra/platform/dynamic_library.h"
 
 namespace kdr::host {

@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "kaleidra/engine/engine_api.h"
+#include "kaleidra/contract/engine_api.h"
 #include "kaleidra/gl/surface.h"
 #include "kaleidra/platform/result.h"
 #include "kaleidra/render/drawing_core.h"

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace kdr::host {
+namespace kdr::install {
 
 inline constexpr const char* package_registry_key = "Software\\Talvane\\Kaleidra\\3.0";
 
@@ -30,4 +30,4 @@ std::uint32_t read_number(const char* value_name);
 [[nodiscard]] bool read_string(char* buffer, std::size_t size, const char* value_name);
 std::optional<std::string> read_string(const char* value_name);
 
-}  // namespace kdr::host
+}  // namespace kdr::install

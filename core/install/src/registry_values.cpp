@@ -1,11 +1,11 @@
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 
 #include <cstring>
 #include <mutex>
 
 #include "kaleidra/platform/registry.h"
 
-namespace kdr::host {
+namespace kdr::install {
 namespace {
 
 constexpr std::size_t key_buffer_size = 256;
@@ -88,4 +88,4 @@ std::optional<std::string> read_string(const char* value_name) {
     return text;
 }
 
-}  // namespace kdr::host
+}  // namespace kdr::install

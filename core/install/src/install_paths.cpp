@@ -1,12 +1,12 @@
-#include "kaleidra/host/install_paths.h"
+#include "kaleidra/install/install_paths.h"
 
 #include <cstring>
 #include <string>
 
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/folder_case.h"
 
-namespace kdr::host {
+namespace kdr::install {
 
 std::optional<std::filesystem::path> install_folder() {
     char buffer[max_path_size];
@@ -52,4 +52,4 @@ bool build_path(char* buffer, std::size_t size, const char* folder, const char* 
     return true;
 }
 
-}  // namespace kdr::host
+}  // namespace kdr::install

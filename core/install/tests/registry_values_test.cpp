@@ -6,12 +6,12 @@
 #include <fstream>
 #include <string>
 
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/testing/temp_folder.h"
 
-namespace kdr::host {
+namespace kdr::install {
 namespace {
 
 using platform::Registry;
@@ -137,4 +137,4 @@ TEST_F(HostRegistryTest, PathThatWouldNotFitIsAFailureNotATruncation) {
 }
 
 }  // namespace
-}  // namespace kdr::host
+}  // namespace kdr::install

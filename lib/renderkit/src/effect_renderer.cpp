@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kaleidra/host/install_paths.h"
-#include "kaleidra/host/registry_values.h"
 #include "kaleidra/images/bmp_file.h"
 #include "kaleidra/images/image_file.h"
 #include "kaleidra/images/png_file.h"
 #include "kaleidra/images/targa_file.h"
+#include "kaleidra/install/install_paths.h"
+#include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/raster/image_convert.h"
 #include "kaleidra/records/frame_record.h"
@@ -37,11 +37,12 @@ Result<std::unique_ptr<InstallationScope>> InstallationScope::open(const fs::pat
     std::error_code error;
     fs::path folder = fs::absolute(install_folder, error);
     Status set = platform::Registry(store).set(
-        host::package_registry_key, platform::RegistryValue::make_string("Path", folder.string()));
+        install::package_registry_key,
+        platform::RegistryValue::make_string("Path", folder.string()));
     if (!set.ok()) {
         return Error{"cannot write the private registry: " + set.error()};
     }
-    host::set_registry_key(host::package_registry_key);
+    install::set_registry_key(install::package_registry_key);
     return scope;
 }
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace kdr::host {
+namespace kdr::install {
 
 inline constexpr std::size_t max_path_size = 256;
 
@@ -32,4 +32,4 @@ std::optional<std::filesystem::path> install_folder();
 std::optional<std::filesystem::path> build_path(const char* folder, const char* name,
                                                 const char* extension);
 
-}  // namespace kdr::host
+}  // namespace kdr::install
