@@ -144,7 +144,7 @@ TEST_F(RecordingPreviewTest, WithoutASceneEveryTextureSlotIsOffered) {
 }
 
 TEST_F(RecordingPreviewTest, StoppingShowsWaitUntilTheThreadStopsThenRender) {
-    ::setenv("KDR_RECORDING_ENGINE_DELAY_MS", "400", 1);
+    install.set_engine_delay(400);
     PreviewRenderer renderer(preview_config(0, 10, false));
     Record record("Globe");
     ASSERT_TRUE(eventually([&] { return renderer.engine_tried(); }, "the engine"));
@@ -155,7 +155,7 @@ TEST_F(RecordingPreviewTest, StoppingShowsWaitUntilTheThreadStopsThenRender) {
     EXPECT_EQ(renderer.button_state(), RenderButtonState::wait);
     EXPECT_STREQ(render_button_text(renderer.button_state()), "Wait...");
     ASSERT_TRUE(eventually([&] { return !renderer.rendering(); }, "the render to stop"));
-    ::unsetenv("KDR_RECORDING_ENGINE_DELAY_MS");
+    install.set_engine_delay(0);
     EXPECT_EQ(renderer.button_state(), RenderButtonState::render);
     EXPECT_FALSE(renderer.stop_pending());
     EXPECT_EQ(renderer.renders_completed(), 0);
@@ -171,13 +171,13 @@ TEST_F(RecordingPreviewTest, StoppingShowsWaitUntilTheThreadStopsThenRender) {
 }
 
 TEST_F(RecordingPreviewTest, AStopAndANewRequestStartOverWithTheNewSettings) {
-    ::setenv("KDR_RECORDING_ENGINE_DELAY_MS", "300", 1);
+    install.set_engine_delay(300);
     PreviewRenderer renderer(preview_config(0, 10, false));
     Record first("Globe");
     ASSERT_TRUE(eventually([&] { return renderer.engine_tried(); }, "the engine"));
     renderer.request_render(first.value, {true, 2, 45});
     ASSERT_TRUE(eventually([&] { return renderer.rendering(); }, "the first render"));
-    ::unsetenv("KDR_RECORDING_ENGINE_DELAY_MS");
+    install.set_engine_delay(0);
     Record second("PageTurn");
     renderer.request_stop();
     renderer.request_render(second.value, {true, 2, 35});
@@ -190,7 +190,7 @@ TEST_F(RecordingPreviewTest, AStopAndANewRequestStartOverWithTheNewSettings) {
 }
 
 TEST_F(RecordingPreviewTest, DestroyingTheRendererAbortsTheFrameInProgress) {
-    ::setenv("KDR_RECORDING_ENGINE_DELAY_MS", "60000", 1);
+    install.set_engine_delay(60000);
     {
         PreviewRenderer renderer(preview_config(0, 10, false));
         Record record("Globe");
@@ -198,7 +198,7 @@ TEST_F(RecordingPreviewTest, DestroyingTheRendererAbortsTheFrameInProgress) {
         renderer.request_render(record.value, {true, 2, 45});
         ASSERT_TRUE(eventually([&] { return renderer.rendering(); }, "the render"));
     }
-    ::unsetenv("KDR_RECORDING_ENGINE_DELAY_MS");
+    install.set_engine_delay(0);
     EXPECT_EQ(renders_in(lines_of(install.engine_log())),
               (std::vector<std::string>{"render 0/9 32x32 images 2 effect Globe aborted"}));
 }

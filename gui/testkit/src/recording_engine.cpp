@@ -7,9 +7,11 @@
 //
 // and fills the output with a flat colour that encodes the position (blue =
 // position, green = total, red = 7), so a test can tell the frames apart.
-// KDR_RECORDING_ENGINE_DELAY_MS makes each render take that long, asking
-// the abort callback every millisecond; an aborted render writes nothing
-// and its line ends in " aborted".
+// A number of milliseconds in the file named as the log with ".delay"
+// added makes each render take that long, asking the abort callback every
+// millisecond (a file, not the environment, so that a test may change it
+// while a render thread runs); an aborted render writes nothing and its
+// line ends in " aborted".
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -50,10 +52,25 @@ std::string describe(const kdr::FrameRecord& frame, const kdr::EffectSettings& s
     return text;
 }
 
+long render_delay_ms() {
+    const char* log = std::getenv("KDR_RECORDING_ENGINE_LOG");
+    if (log == nullptr) {
+        return 0;
+    }
+    const std::string file = std::string(log) + ".delay";
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return 0;
+    }
+    char text[32] = {};
+    const ssize_t length = ::read(descriptor, text, sizeof text - 1);
+    ::close(descriptor);
+    return length > 0 ? std::strtol(text, nullptr, 10) : 0;
+}
+
 // True when the render was aborted.
 bool wait_for_delay(const kdr::FrameRecord& frame) {
-    const char* delay = std::getenv("KDR_RECORDING_ENGINE_DELAY_MS");
-    const long milliseconds = delay != nullptr ? std::strtol(delay, nullptr, 10) : 0;
+    const long milliseconds = render_delay_ms();
     for (long waited = 0; waited < milliseconds; ++waited) {
         if (frame.abort != nullptr && frame.abort(0) != 0) {
             return true;

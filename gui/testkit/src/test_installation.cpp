@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -55,6 +56,7 @@ TestInstallation::TestInstallation(const InstallationContents& contents) {
             fs::create_symlink(entry.path(), folder("Textures") / entry.path().filename());
         }
     }
+    fs::create_symlink(KALEIDRA_SELECTION_HELP, folder("HELP") / "KDRSlct.html");
     set_string("Path", root().string());
     if (contents.generic_engine) {
         install_engine("Rnd_Generic", KALEIDRA_RND_GENERIC);
@@ -103,6 +105,13 @@ std::optional<std::string> TestInstallation::text(const char* name) const {
 void TestInstallation::remove_value(const char* name) const {
     Result<bool> removed = store().remove(install::package_registry_key, name);
     ASSERT_TRUE(removed.ok()) << removed.error();
+}
+
+void TestInstallation::set_engine_delay(int milliseconds) const {
+    const fs::path file = engine_log().string() + ".delay";
+    const fs::path temporary = file.string() + ".new";
+    std::ofstream(temporary) << milliseconds;
+    fs::rename(temporary, file);
 }
 
 void TestInstallation::install_engine(const std::string& name, const fs::path& library) const {

@@ -5,7 +5,8 @@
 // the package key is set, and "Path" names the folder. It holds LIBS,
 // EFFECTS (each shipped effect and the master list linked one by one, so a
 // test may add or remove files), Textures (the shipped textures), Work,
-// orgs and HELP. Create it before any thread reads the registry.
+// orgs and HELP (with the selection dialog's help file). Create it before any thread reads the
+// registry.
 
 #include <cstdint>
 #include <filesystem>
@@ -35,6 +36,9 @@ class TestInstallation {
     std::filesystem::path folder(const char* name) const { return root() / name; }
     // The file the recording engine appends its lines to.
     std::filesystem::path engine_log() const { return root() / "engine.log"; }
+    // Makes each render of the recording engine take `milliseconds` (0:
+    // none); safe while render threads run.
+    void set_engine_delay(int milliseconds) const;
 
     void set_number(const char* name, std::uint32_t value) const;
     void set_string(const char* name, const std::string& value) const;
