@@ -49,6 +49,12 @@ platform::MessageAnswer qt_message_box(const std::string& title, const std::stri
 
 }  // namespace
 
+LibraryState::LibraryState() {
+    // The message-box handler's storage is made before the state, so that it
+    // is still there when the detach work below resets it.
+    platform::set_message_box_handler(platform::set_message_box_handler({}));
+}
+
 LibraryState::~LibraryState() {
     // Detach: a handler that points into this library must not outlive it.
     if (own_message_boxes) {

@@ -21,6 +21,7 @@ struct LibraryState {
     DialogShownHook shown_hook;
     bool own_message_boxes = false;  // the library installed the Qt message boxes
 
+    LibraryState();
     ~LibraryState();
 };
 
