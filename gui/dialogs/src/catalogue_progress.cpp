@@ -1,5 +1,6 @@
 #include "catalogue_progress.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QProgressBar>
 #include <QTimer>
@@ -24,7 +25,9 @@ void run_with_progress_window(const RebuildWork& work) {
         work([&](std::size_t done, std::size_t total) {
             bar->setRange(0, static_cast<int>(total));
             bar->setValue(static_cast<int>(done));
-            bar->repaint();
+            // Keeps the window drawn while effect files are read; input
+            // waits until the list is written.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
         window.accept();
     });

@@ -1,5 +1,6 @@
-// The preview renderer's thread with the recording engine (which frames it
-// asks for, stopping, a missing engine) and with Rnd_Generic (real frames).
+// The preview renderer's thread with the recording engine: which frames it
+// asks for, stopping, a missing engine (preview_engine_test.cpp renders with
+// Rnd_Generic).
 
 #include <gtest/gtest.h>
 
@@ -242,25 +243,6 @@ TEST(MissingTexturesTest, RenderStillRunsWithEmptySlots) {
     renderer.request_render(record.value, {true, 2, 45});
     ASSERT_TRUE(eventually([&] { return renderer.renders_completed() == 1; }, "a render"));
     EXPECT_EQ(renders_in(lines_of(install.engine_log())).size(), 1u);
-}
-
-TEST(GenericPreviewTest, ThirtyFramesOfSixtyFourPixelsFromRndGeneric) {
-    TestInstallation install{
-        InstallationContents{.generic_engine = true, .preview_engine = "Rnd_Generic"}};
-    PreviewRenderer renderer(preview_config(1, 30, false));
-    Record record("Globe");
-    ASSERT_TRUE(eventually([&] { return renderer.engine_tried(); }, "the engine"));
-    ASSERT_TRUE(renderer.engine_loaded());
-    renderer.request_render(record.value, {true, 2, 45});
-    ASSERT_TRUE(eventually([&] { return renderer.renders_completed() == 1; }, "the render"));
-    std::vector<std::vector<std::uint8_t>> frames(30);
-    for (int i = 0; i < 30; ++i) {
-        ASSERT_TRUE(renderer.copy_frame(i, frames[i]));
-        ASSERT_EQ(frames[i].size(), 64u * 64 * 3);
-        EXPECT_FALSE(all_grey(frames[i])) << "frame " << i << " was not rendered";
-    }
-    EXPECT_NE(frames[0], frames[15]) << "the preview does not move";
-    EXPECT_NE(frames[15], frames[29]) << "the preview does not move";
 }
 
 }  // namespace
