@@ -71,7 +71,7 @@ TEST_F(PreviewPanelTest, RenderWhileRenderingShowsWaitThenRender) {
         QTest::mouseClick(render, Qt::LeftButton);
         ASSERT_TRUE(eventually([&] { return sheet.session().renderer()->renders_completed() == 1; },
                                "a render from the button"));
-        EXPECT_EQ(render->text(), "Render");
+        EXPECT_TRUE(eventually([&] { return render->text() == "Render"; }, "the text after it"));
         sheet.accept();
     });
 }

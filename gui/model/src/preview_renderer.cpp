@@ -55,8 +55,16 @@ struct ThreadRecords {
         frame_construct(frame);
     }
     ~ThreadRecords() {
-        frame_release_images(frame);
+        release_slots();
         settings_destroy(record);
+    }
+    // The slots' copies of the textures own their names (not their pixels);
+    // a slot the engine filled itself may own its pixels too.
+    void release_slots() {
+        for (ImageRecord& image : frame.images) {
+            image_release_all(image);
+        }
+        image_release_all(frame.output);
     }
     ThreadRecords(const ThreadRecords&) = delete;
     ThreadRecords& operator=(const ThreadRecords&) = delete;
@@ -225,7 +233,7 @@ void PreviewRenderer::render_job(const Job& job, ThreadRecords& records, RenderC
         return;
     }
     FrameRecord& frame = records.frame;
-    frame_release_images(frame);
+    records.release_slots();
     frame_construct(frame);
     const std::uint32_t side = static_cast<std::uint32_t>(m_config.size);
     frame.width = side;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -15,6 +16,8 @@
 
 #include "kaleidra/gui/preview_renderer.h"
 #include "kaleidra/gui/testing/test_installation.h"
+#include "kaleidra/images/image_file.h"
+#include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 
 namespace kdr::gui {
@@ -68,10 +71,37 @@ bool all_grey(const std::vector<std::uint8_t>& pixels) {
                        [](std::uint8_t b) { return b == preview_grey; });
 }
 
+// Writes the twenty sample textures of each size into "Textures": small
+// pictures of one colour each.
+void write_sample_textures(const TestInstallation& install) {
+    for (const char* prefix : {"PREVS_", "PREVM_", "PREVL_"}) {
+        for (int n = 1; n <= 20; ++n) {
+            ImageRecord image;
+            image_construct(image);
+            ImageShape shape;
+            shape.format = format_bgr;
+            shape.bytes_per_pixel = 3;
+            shape.alignment = 4;
+            shape.row_order = row_order_bottom_up;
+            shape.width = shape.height = 8;
+            ASSERT_TRUE(image_set_shape(image, shape) && image_allocate(image));
+            std::memset(image.buffer, n * 12, image.size);
+            char name[16];
+            std::snprintf(name, sizeof name, "%s%02d.KDT", prefix, n);
+            EXPECT_TRUE(write_image_file(image, install.folder("Textures") / name));
+            image_release_all(image);
+        }
+    }
+}
+
 class RecordingPreviewTest : public ::testing::Test {
   protected:
-    TestInstallation install{InstallationContents{
-        .shipped_effects = false, .recording_engine = true, .preview_engine = "Rnd_Recording"}};
+    RecordingPreviewTest() { write_sample_textures(install); }
+
+    TestInstallation install{InstallationContents{.shipped_effects = false,
+                                                  .textures = false,
+                                                  .recording_engine = true,
+                                                  .preview_engine = "Rnd_Recording"}};
 
     void render_once(PreviewRenderer& renderer, const Record& record,
                      const PreviewSceneValues& scene) {
@@ -215,8 +245,10 @@ TEST_F(RecordingPreviewTest, TheDisplayCyclesAndFollowsARenderInProgress) {
 }
 
 TEST(MissingPreviewEngineTest, LeavesGreyPreviewsAndRendersNothing) {
-    TestInstallation install{InstallationContents{
-        .shipped_effects = false, .recording_engine = true, .preview_engine = "Rnd_Vanished"}};
+    TestInstallation install{InstallationContents{.shipped_effects = false,
+                                                  .textures = false,
+                                                  .recording_engine = true,
+                                                  .preview_engine = "Rnd_Vanished"}};
     PreviewRenderer renderer(preview_config(1, 30, false));
     ASSERT_TRUE(eventually([&] { return renderer.engine_tried(); }, "the engine"));
     EXPECT_FALSE(renderer.engine_loaded());
