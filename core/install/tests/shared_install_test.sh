@@ -158,6 +158,26 @@ said=$(grep -c "kaleidra (frei0r)" "$work/melt.log" || true)
 [ "$said" = 1 ] || fail "a transition without an engine said so $said times: $(cat "$work/melt.log")"
 grep -q "Engine" "$work/melt.log" || fail "the message does not name the missing value"
 
+# --- with no "Path" in any store, kaleidra-render, the plug-in and the
+# engine use the installation folder they lie in (the engine is named in the
+# user's own store).
+mkdir -p "$work/no-path-home"
+[ -z "$account" ] || chown "$account:" "$work/no-path-home"
+no_path() {
+  user_home=$work/no-path-home user_sysconf=$work/no-system-store "$@"
+}
+no_path as_user "$prefix/bin/kdr-reg" set --string "$key" Engine Rnd_Generic
+no_path as_user "$prefix/bin/kaleidra-render" --no-progress --effect Ballsplt \
+  --a "$prefix/Samples/picture_mountains.bmp" --b "$prefix/Samples/picture_wheel.tga" \
+  --size 160x120 --frames 1 --out "$out/no-path.bmp" >"$work/render.log" 2>&1 ||
+  fail "kaleidra-render without Path failed: $(cat "$work/render.log")"
+no_path run_melt "$out/no-path.avi"
+if grep -q "kaleidra (frei0r)" "$work/melt.log"; then
+  fail "the transition without Path complained: $(grep "kaleidra (frei0r)" "$work/melt.log")"
+fi
+share=$(input_share "$out/no-path.avi")
+[ "$share" -lt 90 ] || fail "without Path the middle frame is ${share}% one input"
+
 # --- the other user's preference goes to their own store alone
 cp "$system_store" "$work/system-store-before"
 as_user "$prefix/bin/kdr-reg" set "$key" Prev_Frames 12 ||
