@@ -1,6 +1,7 @@
 #include "kaleidra/platform/registry.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "registry_store.h"
@@ -27,6 +28,23 @@ bool valid_key_name(std::string_view key) {
 Status check_key_name(std::string_view key) {
     if (!valid_key_name(key)) {
         return Error{"\"" + std::string(key) + "\" is not a valid key name"};
+    }
+    return Status::success();
+}
+
+// Calls `visit` with the lines of each store that exists, nearest first;
+// fails at the first store that exists but cannot be read.
+Status visit_stores(
+    const std::vector<std::filesystem::path>& stores,
+    const std::function<void(const Document&, const std::filesystem::path&)>& visit) {
+    for (const std::filesystem::path& store : stores) {
+        Result<std::optional<Document>> document = registry_store::load(store);
+        if (!document) {
+            return Error{document.error()};
+        }
+        if (document->has_value()) {
+            visit(**document, store);
+        }
     }
     return Status::success();
 }
@@ -117,23 +135,20 @@ std::optional<RegistryValue> Registry::get(std::string_view key, std::string_vie
 
 Result<std::vector<RegistryEntry>> Registry::entries(std::string_view key) const {
     std::vector<RegistryEntry> entries;
-    for (const std::filesystem::path& store : m_stores) {
-        Result<std::optional<Document>> document = registry_store::load(store);
-        if (!document) {
-            return Error{document.error()};
-        }
-        if (!document->has_value()) {
-            continue;
-        }
-        for (RegistryValue& value : (*document)->list(key)) {
-            const bool shadowed =
-                std::any_of(entries.begin(), entries.end(), [&](const RegistryEntry& entry) {
-                    return names_equal(entry.value.name, value.name);
-                });
-            if (!shadowed) {
-                entries.push_back(RegistryEntry{std::move(value), store});
+    Status read =
+        visit_stores(m_stores, [&](const Document& document, const std::filesystem::path& store) {
+            for (RegistryValue& value : document.list(key)) {
+                const bool shadowed =
+                    std::any_of(entries.begin(), entries.end(), [&](const RegistryEntry& entry) {
+                        return names_equal(entry.value.name, value.name);
+                    });
+                if (!shadowed) {
+                    entries.push_back(RegistryEntry{std::move(value), store});
+                }
             }
-        }
+        });
+    if (!read) {
+        return Error{read.error()};
     }
     return entries;
 }
@@ -153,20 +168,18 @@ Result<std::vector<RegistryValue>> Registry::list(std::string_view key) const {
 
 Result<std::vector<std::string>> Registry::keys() const {
     std::vector<std::string> names;
-    for (const std::filesystem::path& store : m_stores) {
-        Result<std::optional<Document>> document = registry_store::load(store);
-        if (!document) {
-            return Error{document.error()};
-        }
-        if (!document->has_value()) {
-            continue;
-        }
-        for (std::string& key : (*document)->keys()) {
-            if (std::none_of(names.begin(), names.end(),
-                             [&](const std::string& known) { return names_equal(known, key); })) {
-                names.push_back(std::move(key));
+    Status read =
+        visit_stores(m_stores, [&](const Document& document, const std::filesystem::path&) {
+            for (std::string& key : document.keys()) {
+                if (std::none_of(names.begin(), names.end(), [&](const std::string& known) {
+                        return names_equal(known, key);
+                    })) {
+                    names.push_back(std::move(key));
+                }
             }
-        }
+        });
+    if (!read) {
+        return Error{read.error()};
     }
     return names;
 }
