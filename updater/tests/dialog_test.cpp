@@ -35,6 +35,7 @@ using platform::MessageKind;
 using platform::RegistryValue;
 using testing::crlf_lines;
 using testing::read_file;
+using testing::script_key;
 using testing::write_file;
 
 QApplication& application() {
@@ -194,8 +195,6 @@ TEST_F(MessageBoxes, ProgressDialogCannotBeClosedWhileTheRunGoesOn) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-const std::string key = "Software\\Talvane\\Kaleidra\\3.0";
-
 struct SeenBox {
     std::string text;
     MessageKind kind = MessageKind::information;
@@ -206,16 +205,11 @@ struct SeenBox {
 
 // A whole run with the dialog; boxes are answered by a handler installed
 // through the platform hook, which records what the dialog showed then.
-class DialogRun : public ::testing::Test {
+class DialogRun : public ::testing::Test, protected testing::UpdateFolders {
   protected:
     void SetUp() override {
         application();
-        fs::create_directories(m_installation);
-        write_file(m_update / "update.txt", "Kaleidra 3.0.9");
-        write_file(m_update / "plugin.dll", "new plug-in");
-        ASSERT_TRUE(platform::Registry(m_root.path() / "registry")
-                        .set(key, RegistryValue::make_string("Path", m_installation.string()))
-                        .ok());
+        write_file(update / "plugin.dll", "new plug-in");
         m_previous = platform::set_message_box_handler(
             [this](const std::string& title, const std::string& text, MessageKind kind) {
                 EXPECT_EQ(title, "Talvane Mini Installer");
@@ -234,19 +228,14 @@ class DialogRun : public ::testing::Test {
     void TearDown() override { platform::set_message_box_handler(m_previous); }
 
     int run(std::initializer_list<std::string> commands) {
-        write_file(m_update / "update.data",
-                   crlf_lines({key, "3", "3.0.9", std::to_string(commands.size())}) +
-                       crlf_lines(commands));
+        script(commands);
         SessionSettings settings;
-        settings.update_path = m_update.string();
-        settings.registry = platform::Registry(m_root.path() / "registry");
+        settings.update_path = update.string();
+        settings.registry = registry();
         settings.search_roots = std::vector<std::string>{};
         return run_with_dialog(std::move(settings));
     }
 
-    test::TempFolder m_root;
-    fs::path m_update = m_root.path() / "update";
-    fs::path m_installation = m_root.path() / "Kal";
     MessageAnswer m_answer = MessageAnswer::ok;
     std::vector<SeenBox> m_seen;
     platform::MessageBoxHandler m_previous;
@@ -255,7 +244,7 @@ class DialogRun : public ::testing::Test {
 TEST_F(DialogRun, RunsTheCommandsWhileTheDialogShowsThem) {
     int code = run({"C,{KDRDIR}/,plugin.dll", "C,{KDRDIR}/,missing.dll"});
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(read_file(m_installation / "plugin.dll"), "new plug-in");
+    EXPECT_EQ(read_file(installation / "plugin.dll"), "new plug-in");
     ASSERT_EQ(m_seen.size(), 3u);
     EXPECT_EQ(m_seen[0].text, "Kaleidra 3.0.9");
     EXPECT_EQ(m_seen[0].kind, MessageKind::question);
@@ -266,7 +255,7 @@ TEST_F(DialogRun, RunsTheCommandsWhileTheDialogShowsThem) {
     EXPECT_TRUE(m_seen[1].dialog_visible);
     EXPECT_EQ(m_seen[1].upper, "Updating Files");
     EXPECT_EQ(m_seen[1].lower.toStdString(),
-              "Copying missing.dll to " + m_installation.string() + "/");
+              "Copying missing.dll to " + installation.string() + "/");
 
     EXPECT_EQ(m_seen[2].text, "Update is complete.");
     EXPECT_FALSE(m_seen[2].dialog_visible) << "the dialog closes before the last box";
@@ -276,7 +265,7 @@ TEST_F(DialogRun, CancelShowsNoDialogAndChangesNothing) {
     m_answer = MessageAnswer::cancel;
     EXPECT_EQ(run({"C,{KDRDIR}/,plugin.dll"}), 3);
     EXPECT_EQ(m_seen.size(), 1u);
-    EXPECT_FALSE(fs::exists(m_installation / "plugin.dll"));
+    EXPECT_FALSE(fs::exists(installation / "plugin.dll"));
 }
 
 }  // namespace

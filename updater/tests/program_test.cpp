@@ -19,9 +19,8 @@ using platform::RegistryType;
 using platform::RegistryValue;
 using testing::crlf_lines;
 using testing::read_file;
+using testing::script_key;
 using testing::write_file;
-
-const std::string key = "Software\\Talvane\\Kaleidra\\3.0";
 
 struct Outcome {
     int status = -1;
@@ -37,35 +36,19 @@ std::string quoted(const std::string& text) {
     return result + "'";
 }
 
-class Program : public ::testing::Test {
+class Program : public ::testing::Test, protected testing::UpdateFolders {
   protected:
-    Program() : m_update(m_root.path() / "update"), m_installation(m_root.path() / "Kal") {
-        fs::create_directories(m_installation);
-        write_file(m_update / "update.txt", "Kaleidra 3.0.9");
-        EXPECT_TRUE(
-            registry().set(key, RegistryValue::make_string("Path", m_installation.string())).ok());
-    }
-
-    Registry registry() const { return Registry(m_root.path() / "registry"); }
-
-    void script(std::initializer_list<std::string> commands) {
-        write_file(m_update / "update.data",
-                   crlf_lines({key, "3", "3.0.9", std::to_string(commands.size())}) +
-                       crlf_lines(commands));
-    }
-
     // The program with a clean environment of our own: a temporary store and
     // system folders, and no display.
     Outcome run(const std::string& arguments) {
-        fs::path out = m_root.path() / "out.txt";
-        fs::path err = m_root.path() / "err.txt";
-        std::string command =
-            "env -i PATH=/usr/bin:/bin HOME=" + quoted(m_root.path().string()) +
-            " KALEIDRA_REGISTRY=" + quoted((m_root.path() / "registry").string()) +
-            " KALEIDRA_WINDIR=" + quoted((m_root.path() / "etc").string()) +
-            " KALEIDRA_SYSDIR=" + quoted((m_root.path() / "lib").string()) + " " +
-            quoted(KALEIDRA_UPDATER_PROGRAM) + " " + arguments + " >" + quoted(out.string()) +
-            " 2>" + quoted(err.string()) + " </dev/null";
+        fs::path out = root.path() / "out.txt";
+        fs::path err = root.path() / "err.txt";
+        std::string command = "env -i PATH=/usr/bin:/bin HOME=" + quoted(root.path().string()) +
+                              " KALEIDRA_REGISTRY=" + quoted((root.path() / "registry").string()) +
+                              " KALEIDRA_WINDIR=" + quoted((root.path() / "etc").string()) +
+                              " KALEIDRA_SYSDIR=" + quoted((root.path() / "lib").string()) + " " +
+                              quoted(KALEIDRA_UPDATER_PROGRAM) + " " + arguments + " >" +
+                              quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null";
         int status = std::system(command.c_str());
         Outcome result;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -73,35 +56,31 @@ class Program : public ::testing::Test {
         result.err = read_file(err);
         return result;
     }
-
-    test::TempFolder m_root;
-    fs::path m_update;
-    fs::path m_installation;
 };
 
 TEST_F(Program, YesCopiesDeletesAndSetsValuesAndPrintsEachAction) {
-    write_file(m_update / "plugin.dll", "new plug-in");
-    write_file(m_update / "kaleidra.conf", "conf");
-    write_file(m_installation / "old.so", "old");
-    fs::create_directories(m_root.path() / "etc");
+    write_file(update / "plugin.dll", "new plug-in");
+    write_file(update / "kaleidra.conf", "conf");
+    write_file(installation / "old.so", "old");
+    fs::create_directories(root.path() / "etc");
     script({"C,{KDRDIR}/,plugin.dll", "C,{WINDIR}/,kaleidra.conf", "D,{KDRDIR}/old.so",
             "K,S,Version,3.0.9", "K,D,Count,12", "9,{KDRDIR}/,plugin.dll"});
 
-    Outcome result = run("--yes " + quoted(m_update.string()));
+    Outcome result = run("--yes " + quoted(update.string()));
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(read_file(m_installation / "plugin.dll"), "new plug-in");
-    EXPECT_EQ(read_file(m_root.path() / "etc" / "kaleidra.conf"), "conf");
-    EXPECT_FALSE(fs::exists(m_installation / "old.so"));
-    EXPECT_EQ(registry().get(key, "Version")->text, "3.0.9");
-    EXPECT_EQ(registry().get(key, "Count")->type, RegistryType::number);
-    EXPECT_EQ(registry().get(key, "Count")->number, 12u);
+    EXPECT_EQ(read_file(installation / "plugin.dll"), "new plug-in");
+    EXPECT_EQ(read_file(root.path() / "etc" / "kaleidra.conf"), "conf");
+    EXPECT_FALSE(fs::exists(installation / "old.so"));
+    EXPECT_EQ(registry().get(script_key, "Version")->text, "3.0.9");
+    EXPECT_EQ(registry().get(script_key, "Count")->type, RegistryType::number);
+    EXPECT_EQ(registry().get(script_key, "Count")->number, 12u);
 
-    std::string inst = m_installation.string();
+    std::string inst = installation.string();
     std::string expected_lines[] = {
-        "  registry store: " + (m_root.path() / "registry").string() + "\n",
+        "  registry store: " + (root.path() / "registry").string() + "\n",
         "Updating Files\n",
         "Copying plugin.dll to " + inst + "/\n",
-        "Copying kaleidra.conf to " + (m_root.path() / "etc").string() + "/\n",
+        "Copying kaleidra.conf to " + (root.path() / "etc").string() + "/\n",
         "Deleting File " + inst + "/old.so\n",
         "Updating Registry\n  Version = \"3.0.9\"\n",
         "Updating Registry\n  Count = 12\n",
@@ -119,17 +98,17 @@ TEST_F(Program, YesCopiesDeletesAndSetsValuesAndPrintsEachAction) {
 }
 
 TEST_F(Program, YesExitsNonZeroWhenACommandFailed) {
-    write_file(m_installation / "plugin.dll", "old plug-in");
+    write_file(installation / "plugin.dll", "old plug-in");
     script({"C,{KDRDIR}/,plugin.dll"});  // the update lacks plugin.dll
-    Outcome result = run("--yes " + quoted(m_update.string()));
+    Outcome result = run("--yes " + quoted(update.string()));
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("Talvane Mini Installer: File copy failed!\n"), std::string::npos);
     EXPECT_NE(result.out.find("Talvane Mini Installer: Update is complete.\n"), std::string::npos);
-    EXPECT_EQ(read_file(m_installation / "plugin.dll"), "old plug-in");
+    EXPECT_EQ(read_file(installation / "plugin.dll"), "old plug-in");
 }
 
 TEST_F(Program, YesWithoutAnUpdateScriptChangesNothing) {
-    Outcome result = run("--yes " + quoted(m_update.string()));
+    Outcome result = run("--yes " + quoted(update.string()));
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.out.find("Talvane Mini Installer: Could not open update.data. Update failed."),
               std::string::npos)
@@ -137,20 +116,20 @@ TEST_F(Program, YesWithoutAnUpdateScriptChangesNothing) {
 }
 
 TEST_F(Program, YesReplacesFilesBelowTheGivenSearchRootAndListsThem) {
-    write_file(m_update / "readme.txt", "new readme");
-    write_file(m_root.path() / "disk" / "docs" / "README.TXT", "old readme");
+    write_file(update / "readme.txt", "new readme");
+    write_file(root.path() / "disk" / "docs" / "README.TXT", "old readme");
     script({"R,readme.txt"});
-    Outcome result = run("--yes --search-root " + quoted((m_root.path() / "disk").string()) + " " +
-                         quoted(m_update.string()));
+    Outcome result = run("--yes --search-root " + quoted((root.path() / "disk").string()) + " " +
+                         quoted(update.string()));
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    std::string replaced = (m_root.path() / "disk" / "docs" / "README.TXT").string();
+    std::string replaced = (root.path() / "disk" / "docs" / "README.TXT").string();
     EXPECT_EQ(read_file(replaced), "new readme");
-    EXPECT_NE(result.out.find("Searching " + (m_root.path() / "disk").string() + "/\n"),
+    EXPECT_NE(result.out.find("Searching " + (root.path() / "disk").string() + "/\n"),
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("Replaced " + replaced + "\n"), std::string::npos);
     EXPECT_NE(result.out.find("Talvane Mini Installer: Replaced 1 file"), std::string::npos);
-    EXPECT_EQ(result.out.find("Searching " + (m_root.path() / "disk" / "docs").string()),
+    EXPECT_EQ(result.out.find("Searching " + (root.path() / "disk" / "docs").string()),
               std::string::npos)
         << "folders below a root are not printed";
 }
@@ -171,7 +150,7 @@ TEST_F(Program, HelpUsageErrorsAndNoDisplay) {
     // Without --yes the program needs a display; it says so instead of
     // failing inside the toolkit.
     script({"C,{KDRDIR}/,plugin.dll"});
-    Outcome headless = run(quoted(m_update.string()));
+    Outcome headless = run(quoted(update.string()));
     EXPECT_EQ(headless.status, 2);
     EXPECT_NE(headless.err.find("updater --yes"), std::string::npos);
 }

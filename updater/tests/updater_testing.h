@@ -11,9 +11,12 @@
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "kaleidra/platform/registry.h"
+#include "kaleidra/testing/temp_folder.h"
 #include "kaleidra/updater/progress.h"
 
 namespace kdr::updater::testing {
@@ -131,5 +134,36 @@ inline std::string crlf_lines(std::initializer_list<std::string> lines) {
     }
     return text;
 }
+
+inline const std::string script_key = "Software\\Talvane\\Kaleidra\\3.0";
+
+// An update folder holding update.txt, and an installation folder recorded
+// as "Path" under the script key in a registry store, all in one temporary
+// folder.
+class UpdateFolders {
+  public:
+    UpdateFolders() {
+        std::filesystem::create_directories(installation);
+        write_file(update / "update.txt", "Kaleidra 3.0.9");
+        Status status = registry().set(
+            script_key, platform::RegistryValue::make_string("Path", installation.string()));
+        if (!status) {
+            throw std::runtime_error(status.error());
+        }
+    }
+
+    platform::Registry registry() const { return platform::Registry(root.path() / "registry"); }
+
+    // update.data: the header for the script key and these command lines.
+    void script(std::initializer_list<std::string> commands) const {
+        write_file(update / "update.data",
+                   crlf_lines({script_key, "3", "3.0.9", std::to_string(commands.size())}) +
+                       crlf_lines(commands));
+    }
+
+    test::TempFolder root;
+    std::filesystem::path update = root.path() / "update";
+    std::filesystem::path installation = root.path() / "Kal";
+};
 
 }  // namespace kdr::updater::testing
