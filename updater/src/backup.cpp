@@ -32,18 +32,8 @@ Status append(int folder, const std::string& name, const std::string& text) {
     if (!file.valid()) {
         return Error{"cannot open \"" + name + "\": " + error_text(errno)};
     }
-    const char* data = text.data();
-    std::size_t size = text.size();
-    while (size > 0) {
-        ssize_t written = ::write(file.get(), data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Error{"cannot write \"" + name + "\": " + error_text(errno)};
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
+    if (Status status = write_all(file.get(), text); !status) {
+        return Error{"cannot write \"" + name + "\": " + status.error()};
     }
     return Status::success();
 }
@@ -101,20 +91,14 @@ Status BackupFolder::keep(int folder, const std::string& name, const std::string
 
     // The copy's folder: every folder of the original path, below the backup.
     UniqueFd target = UniqueFd(::fcntl(m_folder.get(), F_DUPFD_CLOEXEC, 0));
-    std::size_t position = 0;
     std::size_t last_slash = path.rfind('/');
     std::string_view folders =
         std::string_view(path).substr(0, last_slash == std::string::npos ? 0 : last_slash);
-    while (position < folders.size()) {
-        std::size_t end = folders.find('/', position);
-        if (end == std::string_view::npos) {
-            end = folders.size();
-        }
-        std::string component(folders.substr(position, end - position));
-        position = end + 1;
-        if (component.empty() || component == "." || component == "..") {
+    for (std::string_view part : path_components(folders)) {
+        if (part == "..") {
             continue;
         }
+        std::string component(part);
         Result<UniqueFd> next = folder_inside(target.get(), component);
         if (!next) {
             return Error{"backup of \"" + path + "\": " + next.error()};

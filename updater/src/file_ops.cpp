@@ -31,21 +31,6 @@ std::string temporary_name() {
     return name;
 }
 
-Status write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Error{error_text(errno)};
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return Status::success();
-}
-
 Status copy_contents(int source, int target) {
     std::vector<char> block(copy_block);
     off_t offset = 0;
@@ -60,7 +45,8 @@ Status copy_contents(int source, int target) {
         if (got == 0) {
             return Status::success();
         }
-        if (Status status = write_all(target, block.data(), static_cast<std::size_t>(got));
+        if (Status status =
+                write_all(target, std::string_view(block.data(), static_cast<std::size_t>(got)));
             !status) {
             return Error{"cannot write: " + status.error()};
         }
@@ -99,8 +85,38 @@ std::string error_text(int error) {
     return std::strerror(error);
 }
 
-Result<UniqueFd> open_folder(int base, std::string_view path) {
+std::vector<std::string_view> path_components(std::string_view path) {
+    std::vector<std::string_view> components;
     std::size_t position = 0;
+    while (position < path.size()) {
+        std::size_t end = path.find('/', position);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        std::string_view component = path.substr(position, end - position);
+        if (!component.empty() && component != ".") {
+            components.push_back(component);
+        }
+        position = end + 1;
+    }
+    return components;
+}
+
+Status write_all(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Error{error_text(errno)};
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return Status::success();
+}
+
+Result<UniqueFd> open_folder(int base, std::string_view path) {
     UniqueFd current;
     if (!path.empty() && path.front() == '/') {
         current = UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -110,20 +126,13 @@ Result<UniqueFd> open_folder(int base, std::string_view path) {
     if (!current.valid()) {
         return Error{"cannot open the folder " + quoted(path) + ": " + error_text(errno)};
     }
-    while (position < path.size()) {
-        std::size_t end = path.find('/', position);
-        if (end == std::string_view::npos) {
-            end = path.size();
-        }
-        std::string component(path.substr(position, end - position));
-        position = end + 1;
-        if (component.empty() || component == ".") {
-            continue;
-        }
-        UniqueFd next(::openat(current.get(), component.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    std::string_view walked;
+    for (std::string_view component : path_components(path)) {
+        walked = path.substr(0, static_cast<std::size_t>(component.end() - path.begin()));
+        std::string name(component);
+        UniqueFd next(::openat(current.get(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!next.valid()) {
-            return Error{"cannot open the folder " + quoted(path.substr(0, end)) + ": " +
-                         error_text(errno)};
+            return Error{"cannot open the folder " + quoted(walked) + ": " + error_text(errno)};
         }
         current = std::move(next);
     }

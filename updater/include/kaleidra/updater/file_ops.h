@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kaleidra/platform/result.h"
 
@@ -67,6 +68,12 @@ Status delete_file(int base, std::string_view path, bool& missing);
 
 // Reads a whole file of at most `limit` bytes.
 Result<std::string> read_small_file(int base, std::string_view path, std::size_t limit);
+
+// The components of a path, without empty ones and ".".
+std::vector<std::string_view> path_components(std::string_view path);
+
+// Writes all of `data` to `fd`, going on after short writes and interrupts.
+Status write_all(int fd, std::string_view data);
 
 // A system error as text, for messages.
 std::string error_text(int error);
