@@ -86,10 +86,14 @@ Options parse_options(int argc, char** argv) {
     return options;
 }
 
+// The folder's own path, without links, as the mount table names folders.
 std::string absolute(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::path whole = std::filesystem::absolute(path, ignored);
-    return whole.empty() ? path : whole.lexically_normal().string();
+    std::error_code failed;
+    std::filesystem::path whole = std::filesystem::weakly_canonical(path, failed);
+    if (failed || whole.empty()) {
+        whole = std::filesystem::absolute(path, failed);
+    }
+    return failed || whole.empty() ? path : whole.string();
 }
 
 // The folder of this program: everything before the last "/".
