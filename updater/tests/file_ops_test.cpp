@@ -152,7 +152,7 @@ TEST(PathsOfAnyLength, RelativePathsStartAtTheBaseFolder) {
 }
 
 TEST(OpenParent, RefusesPathsThatNameNoFile) {
-    for (const char* path : {"", "/", "folder/", ".", "a/..", "/tmp/."}) {
+    for (const char* path : {"", "/", "folder/", ".", "a/..", "/var/."}) {
         EXPECT_FALSE(open_parent(AT_FDCWD, path).ok()) << path;
     }
 }

@@ -25,7 +25,7 @@ std::string header(int count) {
 
 TEST(ScriptParser, ReadsTheHeaderAndOneRecordPerCommandLine) {
     Script script = parse(
-        header(3) + crlf_lines({"C,{KDRDIR}/,plugin.dll", "D,/tmp/old.so", "K,S,Version,3.0.9"}));
+        header(3) + crlf_lines({"C,{KDRDIR}/,plugin.dll", "D,/opt/old.so", "K,S,Version,3.0.9"}));
     EXPECT_EQ(script.key, "Software\\Talvane\\Kaleidra\\3.0");
     EXPECT_EQ(script.number, 3);
     EXPECT_EQ(script.text, "Kaleidra 3.0.9");
@@ -34,7 +34,7 @@ TEST(ScriptParser, ReadsTheHeaderAndOneRecordPerCommandLine) {
     EXPECT_EQ(script.records[0].letter, 'C');
     EXPECT_EQ(script.records[0].arguments, (std::vector<std::string>{"/x/Kal/", "plugin.dll"}));
     EXPECT_EQ(script.records[1].letter, 'D');
-    EXPECT_EQ(script.records[1].arguments, (std::vector<std::string>{"/tmp/old.so"}));
+    EXPECT_EQ(script.records[1].arguments, (std::vector<std::string>{"/opt/old.so"}));
     EXPECT_EQ(script.records[2].arguments, (std::vector<std::string>{"S", "Version", "3.0.9"}));
     EXPECT_EQ(script.records[2].line, "K,S,Version,3.0.9");
 }
