@@ -18,7 +18,7 @@ build=$(cd "${1:?usage: shared_install_test.sh BUILD_DIR}" && pwd)
 key='Software\Talvane\Kaleidra\3.0'
 
 # Outside the build tree: the other user must reach every folder on the way.
-work=$(mktemp -d /tmp/kaleidra-shared-install-XXXXXX)
+work=$(mktemp -d -t kaleidra-shared-install-XXXXXX)
 chmod 0755 "$work"
 account=""
 cleanup() {
