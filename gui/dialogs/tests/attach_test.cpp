@@ -24,15 +24,24 @@ TEST(AttachTest, TheFirstUseRebuildsTheCatalogueUnderAProgressWindow) {
     ASSERT_TRUE(read_catalogue(master, install.folder("EFFECTS") / "Master.lst"));
     QString title;
     int bar_maximum = -1;
+    int bar_last = -1;
+    QProgressBar* watched = nullptr;
     QTimer watcher;
+    // Once the window shows (it waits half a second before it rebuilds),
+    // follow its bar.
     QObject::connect(&watcher, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == "124" && window->isVisible()) {
-                title = window->windowTitle();
-                if (auto* bar = window->findChild<QProgressBar*>("1084")) {
-                    bar_maximum = std::max(bar_maximum, bar->maximum());
-                }
+            auto* bar = window->findChild<QProgressBar*>("1084");
+            if (window->objectName() != "124" || !window->isVisible() || bar == nullptr ||
+                bar == watched) {
+                continue;
             }
+            title = window->windowTitle();
+            watched = bar;
+            QObject::connect(bar, &QProgressBar::valueChanged, [&, bar](int value) {
+                bar_maximum = std::max(bar_maximum, bar->maximum());
+                bar_last = value;
+            });
         }
     });
     watcher.start(20);
@@ -40,6 +49,7 @@ TEST(AttachTest, TheFirstUseRebuildsTheCatalogueUnderAProgressWindow) {
     watcher.stop();
     EXPECT_EQ(title, "Updating FX List, Please Wait...");
     EXPECT_EQ(bar_maximum, static_cast<int>(master.item_total()));
+    EXPECT_EQ(bar_last, static_cast<int>(master.item_total())) << "the bar ends full";
     Catalogue current;
     ASSERT_TRUE(read_catalogue(current, install.folder("orgs") / "current.org"));
     EXPECT_EQ(current, master);
