@@ -1,5 +1,8 @@
 #include "record_image.h"
 
+#include <cstring>
+
+#include "kaleidra/raster/image_convert.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr::gui {
@@ -29,38 +32,17 @@ QImage record_to_image(const ImageRecord& image) {
     if (!image_has_pixels(image) || image.width == 0 || image.height == 0 ||
         image.width > max_side || image.height > max_side ||
         image_format_name(image.format) == nullptr ||
-        (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) || !pixels_inside(image)) {
+        (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) ||
+        // An alpha layout in three bytes would put a channel in the next pixel.
+        (image.bytes_per_pixel == 3 && image_has_alpha(image.format)) || !pixels_inside(image)) {
         return {};
     }
-    // Which byte of a pixel holds red, green and blue.
-    int red = 0, green = 1, blue = 2;
-    switch (image.format) {
-        case format_bgr:
-        case format_bgra:
-            red = 2, blue = 0;
-            break;
-        case format_abgr:
-            red = 3, green = 2, blue = 1;
-            break;
-        case format_argb:
-            red = 1, green = 2, blue = 3;
-            break;
-        default:
-            break;
-    }
-    if (image.bytes_per_pixel == 3 && (red > 2 || green > 2 || blue > 2)) {
-        return {};
-    }
-    QImage picture(static_cast<int>(image.width), static_cast<int>(image.height),
-                   QImage::Format_RGB888);
-    for (std::uint32_t y = 0; y < image.height; ++y) {
-        std::uint8_t* target = picture.scanLine(static_cast<int>(y));
-        for (std::uint32_t x = 0; x < image.width; ++x) {
-            const std::uint8_t* pixel = image_pixel(image, x, y);
-            target[3 * x] = pixel[red];
-            target[3 * x + 1] = pixel[green];
-            target[3 * x + 2] = pixel[blue];
-        }
+    const raster::Canvas canvas = raster::canvas_from_image(image);
+    QImage picture(canvas.width(), canvas.height(), QImage::Format_RGB888);
+    const std::size_t row_bytes = static_cast<std::size_t>(canvas.width()) * 3;
+    for (int y = 0; y < canvas.height(); ++y) {
+        std::memcpy(picture.scanLine(y),
+                    canvas.bytes().data() + row_bytes * static_cast<std::size_t>(y), row_bytes);
     }
     return picture;
 }

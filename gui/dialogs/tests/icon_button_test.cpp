@@ -159,6 +159,8 @@ TEST(RecordImageTest, RefusesRecordsWhoseGeometryLeavesTheBuffer) {
     image.offset = 0;
     image.format = 99;
     EXPECT_TRUE(record_to_image(image).isNull());
+    image.format = format_argb;  // four channels named in three bytes
+    EXPECT_TRUE(record_to_image(image).isNull());
     image.format = format_bgr;
     EXPECT_FALSE(record_to_image(image).isNull());
     image.buffer = nullptr;
