@@ -301,6 +301,56 @@ TEST_F(GenericRenderTest, ThirtyTwoBitBitmapRendersLikeItsTwentyFourBitTwin) {
     EXPECT_NE(picture.at(45, 33)[0], 26) << "the source shows, not the backdrop";
 }
 
+// A blur count of 2^30 would draw a billion sub-frames a frame; the engine
+// draws at most 10.
+TEST_F(GenericRenderTest, HugeBlurCountEndsWithAPicture) {
+    auto run = run_program(
+        "--effect Slide --frames 3 --set blur_count=1073741824 --set blur=100 "
+        "--a " +
+        file("a.png") + " --b " + file("b.png") + " --out " + file("blurred%d.png"));
+    ASSERT_EQ(run.first, 0) << run.second;
+    Loaded middle;
+    ASSERT_TRUE(read_png_file(middle.image, file("blurred1.png")));
+    EXPECT_GE(inset_centre(middle), 0) << "the inset shows";
+}
+
+// Stored settings files may hold any float in any of their 230 values.
+TEST_F(GenericRenderTest, StoredSettingsWithHostileValuesEndWithPictures) {
+    const float hostile[] = {std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             -1.0f,
+                             1e30f,
+                             -1e30f,
+                             1073741824.0f};
+    int index = 0;
+    for (float value : hostile) {
+        EffectSettings stored;
+        ASSERT_TRUE(settings_initialise(stored));
+        std::strcpy(stored.name, "Slide");
+        std::fill(std::begin(stored.globals), std::end(stored.globals), value);
+        for (auto& group : stored.video_values) {
+            std::fill(std::begin(group), std::end(group), value);
+        }
+        const std::string settings_file = file("hostile" + std::to_string(index) + ".kdr");
+        chunks::ChunkStream stream = chunks::ChunkStream::open_file(
+            chunks::ChunkMode::write_file, settings_file, chunks::make_id("KDRR"));
+        settings_write(stored, stream);
+        ASSERT_EQ(stream.close(), chunks::ready);
+        settings_destroy(stored);
+        const std::string out = "hostile" + std::to_string(index) + "_%d.png";
+        auto run = run_program("--settings " + settings_file + " --frames 3 --a " + file("a.png") +
+                               " --b " + file("b.png") + " --out " + file(out));
+        EXPECT_EQ(run.first, 0) << "every value " << value << ": " << run.second;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(
+                file("hostile" + std::to_string(index) + "_" + std::to_string(i) + ".png")))
+                << "every value " << value << ", frame " << i;
+        }
+        ++index;
+    }
+}
+
 TEST_F(GenericRenderTest, ProgramWritesAMovie) {
     const std::string command = std::string(KDR_RENDER_PROGRAM) +
                                 " --effect Slide --frames 5 --no-progress --codec MJPG --a " +
