@@ -37,20 +37,6 @@ void paint_distinct(TestPicture& picture, bool zero_alpha = false) {
     }
 }
 
-// Writes the effect "Shown": a dark backdrop, and in front of it video 1 on
-// a quad that fills the frame, so that every output pixel shows one pixel
-// of the video (nearest filtering). The video is not on the first object,
-// so both engines draw it as a texture.
-void add_shown_effect(const Installation& installation) {
-    SceneBuilder s;
-    s.type(1).camera();
-    s.colour_surface(12, 0.1f, 0.1f, 0.1f);
-    s.quad(100, 12, 6, 4.5f).motion.position[2] = -1;
-    s.video_surface(10, 1);
-    s.video_quad(101, 10, 1);
-    ASSERT_TRUE(installation.add_effect("Shown", s));
-}
-
 // A user mapping of `file` (source kind 3 AVI, 4 bitmaps) onto image slot 0.
 void map_file(EffectSettings& settings, std::uint16_t kind, const std::filesystem::path& file) {
     auto surface = std::make_unique<Surface>();
@@ -118,7 +104,7 @@ class FieldStrides : public ::testing::TestWithParam<FieldCase> {
   protected:
     void SetUp() override {
         ASSERT_TRUE(engine.loaded()) << engine.error();
-        add_shown_effect(installation);
+        ASSERT_TRUE(installation.add_video_over_backdrop("Shown"));
     }
     // The video of a render for `picture`: the picture itself, or a file
     // holding it that is mapped onto video 1.
@@ -200,7 +186,7 @@ class AlphaBias : public ::testing::TestWithParam<EngineKind> {
   protected:
     void SetUp() override {
         ASSERT_TRUE(engine.loaded()) << engine.error();
-        add_shown_effect(installation);
+        ASSERT_TRUE(installation.add_video_over_backdrop("Shown"));
         paint_distinct(picture_24);
         paint_distinct(picture_32, true);
         ASSERT_TRUE(write_bmp_file(picture_24.image, file("z24_0000.bmp")).ok());

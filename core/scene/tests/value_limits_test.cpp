@@ -109,6 +109,14 @@ struct HostileFixture {
         frame_release_images(frame);
         settings_destroy(settings);
     }
+    FrameScene build(float completion) const {
+        FrameSceneRequest request;
+        request.scene = &scene;
+        request.settings = &settings;
+        request.frame = &frame;
+        request.completion = completion;
+        return build_frame_scene(request);
+    }
 
     Scene scene;
     EffectSettings settings;
@@ -139,12 +147,7 @@ TEST(HostileEnvelopes, ReachTheirParameterAndTheFrameIsStillBuilt) {
             test::add_envelope(user, 900, 0, static_cast<std::uint16_t>(number),
                                {{0, hostile}, {1, hostile}});
             merge_user_items(f.scene, user);
-            FrameSceneRequest request;
-            request.scene = &f.scene;
-            request.settings = &f.settings;
-            request.frame = &f.frame;
-            request.completion = 0.5f;
-            const FrameScene result = build_frame_scene(request);
+            const FrameScene result = f.build(0.5f);
             const std::string what =
                 "parameter " + std::to_string(number) + " = " + std::to_string(hostile);
             ASSERT_NE(result.scene, nullptr) << what;
@@ -193,12 +196,7 @@ TEST(HostileEnvelopes, KeyFieldsOfEnvelopesAndPaths) {
             motion_value(turn, field) = hostile;
             path.keys.insert(path.keys.begin() + 1, turn);
 
-            FrameSceneRequest request;
-            request.scene = &f.scene;
-            request.settings = &f.settings;
-            request.frame = &f.frame;
-            request.completion = 0.25f;
-            const FrameScene result = build_frame_scene(request);
+            const FrameScene result = f.build(0.25f);
             const std::string what =
                 "field " + std::to_string(field) + " = " + std::to_string(hostile);
             ASSERT_NE(result.scene, nullptr) << what;

@@ -48,15 +48,7 @@ class GenericRenderTest : public ::testing::Test {
         inset.motion.position[2] = 0.5f;
         builder.path(200, 101, {test::path_key(0, -1, 0, 0.5f), test::path_key(1, 1, 0, 0.5f)});
         ASSERT_TRUE(installation.add_effect("Slide", builder));
-        // Video 1 over the whole frame, in front of a backdrop, so that it
-        // is drawn as a texture by every engine.
-        test::SceneBuilder cover;
-        cover.type(1).camera();
-        cover.colour_surface(12, 0.1f, 0.1f, 0.1f);
-        cover.quad(100, 12, 6, 4.5f).motion.position[2] = -1;
-        cover.video_surface(10, 1);
-        cover.video_quad(101, 10, 1);
-        ASSERT_TRUE(installation.add_effect("Cover", cover));
+        ASSERT_TRUE(installation.add_video_over_backdrop("Cover"));
         write_png(file("a.png"), 255, 0, 0);
         write_png(file("b.png"), 0, 0, 255);
     }
@@ -352,20 +344,10 @@ TEST_F(GenericRenderTest, StoredSettingsWithHostileValuesEndWithPictures) {
 }
 
 TEST_F(GenericRenderTest, ProgramWritesAMovie) {
-    const std::string command = std::string(KDR_RENDER_PROGRAM) +
-                                " --effect Slide --frames 5 --no-progress --codec MJPG --a " +
-                                file("a.png") + " --b " + file("b.png") + " --out " +
-                                file("movie.avi") + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[512];
-    std::string output;
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, count);
-    }
-    const int status = ::pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    const auto [status, output] =
+        run_program("--effect Slide --frames 5 --codec MJPG --a " + file("a.png") + " --b " +
+                    file("b.png") + " --out " + file("movie.avi"));
+    ASSERT_EQ(status, 0) << output;
     EXPECT_EQ(output, file("movie.avi") + "\n");
     Result<video::AviReader> reader = video::AviReader::open(file("movie.avi"));
     ASSERT_TRUE(reader) << reader.error();
