@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "kaleidra/chunks/chunk_stream.h"
@@ -306,7 +307,8 @@ TEST_F(GenericRenderTest, HugeBlurCountEndsWithAPicture) {
     EXPECT_GE(inset_centre(middle), 0) << "the inset shows";
 }
 
-// Stored settings files may hold any float in any of their 230 values.
+// Stored settings files may hold any float in any of their 230 values and
+// in the keys of the user's envelopes and paths.
 TEST_F(GenericRenderTest, StoredSettingsWithHostileValuesEndWithPictures) {
     const float hostile[] = {std::numeric_limits<float>::quiet_NaN(),
                              std::numeric_limits<float>::infinity(),
@@ -324,6 +326,18 @@ TEST_F(GenericRenderTest, StoredSettingsWithHostileValuesEndWithPictures) {
         for (auto& group : stored.video_values) {
             std::fill(std::begin(group), std::end(group), value);
         }
+        // The user's own envelope on the blur count and a path for the
+        // inset, every key value the hostile one.
+        auto envelope = std::make_unique<Envelope>();
+        envelope->id = 900;
+        envelope->parameter = global_blur_count;
+        envelope->keys = {test::envelope_key(0, value), test::envelope_key(1, value)};
+        settings_scene(stored)->envelopes.push_back(std::move(envelope));
+        auto path = std::make_unique<Path>();
+        path->id = 200;
+        path->keys = {test::path_key(0, value, value, value, value, value, value),
+                      test::path_key(1, value, value, value, value, value, value)};
+        settings_scene(stored)->paths.push_back(std::move(path));
         const std::string settings_file = file("hostile" + std::to_string(index) + ".kdr");
         chunks::ChunkStream stream = chunks::ChunkStream::open_file(
             chunks::ChunkMode::write_file, settings_file, chunks::make_id("KDRR"));
