@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine_harness.h"
+#include "kaleidra/images/bmp_file.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/scene/motion.h"
@@ -153,12 +154,18 @@ class HostileValues : public ::testing::Test {
     // settings.
     template <class Change>
     void expect_drawn(const std::string& what, Change change) {
+        expect_drawn(what, change, [](const RenderJob&) {});
+    }
+    // The same, then `check` looks at the records after the render.
+    template <class Change, class Check>
+    void expect_drawn(const std::string& what, Change change, Check check) {
         RenderJob job("Busy", width, height);
         TestPicture video_c(format_bgr, width, height);
         busy_job(job, video_c);
         change(job.settings);
         progress_log = {};
         expect_sane(what, render_once(*engine, job));
+        check(job);
     }
 
     static Installation* installation;
@@ -269,6 +276,34 @@ TEST_F(HostileValues, EveryFieldOfPathKeys) {
                     settings_scene(s)->paths.push_back(std::move(path));
                 });
         }
+    }
+}
+
+// The frame offset of the user's mapping of a numbered bitmap sequence onto
+// video 2 (its frame index is the offset plus the position): offsets that
+// are not a number, infinite or huge still give a drawn frame.
+TEST_F(HostileValues, FrameOffsetsOfMappedFiles) {
+    TestPicture picture(format_bgr, width, height);
+    paint_video_b(picture);
+    const std::filesystem::path first = installation->path() / "Work" / "seq0000.bmp";
+    ASSERT_TRUE(write_bmp_file(picture.image, first).ok());
+    for (const Hostile& h : hostile_values) {
+        expect_drawn(
+            "frame offset " + std::string(h.name),
+            [&](EffectSettings& s) {
+                auto mapping = std::make_unique<Surface>();
+                mapping->id = 950;
+                mapping->source_kind = source_bitmap_sequence;
+                mapping->video_number = 1;  // image slot 1: video 2
+                mapping->frame_offset_or_smoothing = h.value;
+                const std::string name = first.string();
+                std::copy(name.begin(), name.end(), mapping->name.begin());
+                settings_scene(s)->surfaces.push_back(std::move(mapping));
+            },
+            [&](const RenderJob& job) {
+                // The engine loaded the file into the slot (and owns it).
+                EXPECT_EQ(job.frame.images[1].owns, 1) << "frame offset " << h.name;
+            });
     }
 }
 
