@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ using namespace kdr;
 namespace {
 
 std::string temporary_file() {
-    static const std::string name = "/tmp/kdr-catalogue-fuzz-" + std::to_string(::getpid());
+    static const std::string name = (std::filesystem::temp_directory_path() /
+                                     ("kdr-catalogue-fuzz-" + std::to_string(::getpid())))
+                                        .string();
     return name;
 }
 

@@ -20,7 +20,7 @@ TEST(DialogScriptParseTest, SplitsCommandsAndChecksTheirArguments) {
     std::string error;
     ASSERT_TRUE(
         parse_dialog_script("page 114;click 1501\n\n  choose-text 1511 Rnd Generic ; "
-                            "shot /tmp/a b.png; ok",
+                            "shot pictures/a b.png; ok",
                             commands, error))
         << error;
     ASSERT_EQ(commands.size(), 5u);
@@ -28,7 +28,7 @@ TEST(DialogScriptParseTest, SplitsCommandsAndChecksTheirArguments) {
     EXPECT_EQ(commands[1].line, 1);
     EXPECT_EQ(commands[2].line, 3);
     EXPECT_EQ(commands[2].arguments, (std::vector<QString>{"1511", "Rnd Generic"}));
-    EXPECT_EQ(commands[3].arguments, (std::vector<QString>{"/tmp/a b.png"}));
+    EXPECT_EQ(commands[3].arguments, (std::vector<QString>{"pictures/a b.png"}));
     EXPECT_TRUE(commands[4].arguments.empty());
 
     EXPECT_FALSE(parse_dialog_script("ok\npress 1", commands, error));
