@@ -78,7 +78,7 @@ Status read_png_file(ImageRecord& image, const std::filesystem::path& file) {
 
 Status write_png_file(const ImageRecord& image, const std::filesystem::path& file) {
     const bool alpha = image_has_alpha(image.format);
-    Result<images_detail::OwnedImage> packed =
+    Result<OwnedImage> packed =
         images_detail::repack(image, alpha ? format_rgba : format_rgb, row_order_top_down, 1);
     if (!packed) {
         return Error{"cannot write \"" + file.string() + "\": " + packed.error()};
