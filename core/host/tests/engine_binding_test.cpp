@@ -4,20 +4,20 @@
 
 #include <filesystem>
 
-#include "host_test_support.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::host {
 namespace {
 
-class EngineBindingTest : public test::InstallFolderTest {
+class EngineBindingTest : public kdr::test::InstallationTest {
   protected:
-    void install(const char* source, const std::string& name) {
-        std::filesystem::copy_file(source, libs() / (name + ".so"));
+    void install(const std::filesystem::path& source, const std::string& name) {
+        install_engine(name, source);
     }
 };
 
 TEST_F(EngineBindingTest, BindsAllFiveExportsOfTheNamedEngine) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
     EXPECT_EQ(binding.tried_path(), libs() / "Rnd_Count.so");
@@ -34,8 +34,8 @@ TEST_F(EngineBindingTest, BindsAllFiveExportsOfTheNamedEngine) {
 }
 
 TEST_F(EngineBindingTest, ReadsTheEngineNameOfItsRole) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Final");
-    install(KDR_COUNTING_ENGINE, "Rnd_Preview");
+    install(kdr::test::counting_engine_file(), "Rnd_Final");
+    install(kdr::test::counting_engine_file(), "Rnd_Preview");
     set_string("Engine", "Rnd_Final");
     set_string("Prev_Engine", "Rnd_Preview");
     EngineBinding final_engine;
@@ -49,7 +49,8 @@ TEST_F(EngineBindingTest, ReadsTheEngineNameOfItsRole) {
 TEST_F(EngineBindingTest, FindsTheLibsFolderWhateverItsCase) {
     std::filesystem::remove(libs());
     std::filesystem::create_directories(folder.path() / "libs");
-    std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "libs" / "Rnd_Count.so");
+    std::filesystem::copy_file(kdr::test::counting_engine_file(),
+                               folder.path() / "libs" / "Rnd_Count.so");
     EngineBinding binding;
     EXPECT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
 }
@@ -73,16 +74,15 @@ TEST_F(EngineBindingTest, MissingNameOrInstallFolderLoadsNothing) {
     EXPECT_FALSE(binding.load(EngineRole::preview));
     EXPECT_NE(binding.error().find("\"Prev_Engine\""), std::string::npos) << binding.error();
 
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
-    ASSERT_TRUE(
-        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
+    remove_value("Path");
     EXPECT_FALSE(binding.load_named("Rnd_Count"));
     EXPECT_NE(binding.error().find("\"Path\""), std::string::npos) << binding.error();
     EXPECT_FALSE(binding.load_named("../LIBS/Rnd_Count"));
 }
 
 TEST_F(EngineBindingTest, MissingExportsAreSkippedWhereverTheyWouldBeCalled) {
-    install(KDR_PARTIAL_ENGINE, "Rnd_Partial");
+    install(kdr::test::partial_engine_file(), "Rnd_Partial");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Partial")) << binding.error();
     EXPECT_TRUE(binding.has_create_context());
@@ -99,7 +99,7 @@ TEST_F(EngineBindingTest, MissingExportsAreSkippedWhereverTheyWouldBeCalled) {
 }
 
 TEST_F(EngineBindingTest, FailedLoadKeepsTheEngineItHad) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Count"));
     EXPECT_FALSE(binding.load_named("Rnd_Gone"));
@@ -111,7 +111,7 @@ TEST_F(EngineBindingTest, FailedLoadKeepsTheEngineItHad) {
 }
 
 TEST_F(EngineBindingTest, ReleaseForgetsEveryExport) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Count"));
     binding.release();

@@ -213,14 +213,14 @@ TEST_F(MultiRenderTest, EngineChangeFreesBothContextsBeforeTheOldLibraryIsReleas
 TEST_F(MultiRenderTest, FailedLowerHalfIsPreparedAgainAtTheNextFrame) {
     RenderDriver driver;
     ASSERT_TRUE(driver.attach());
-    ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", "0x800", 1);
+    fail_prepare("0x800");
     fill(driver, 0, 8, 6);
     driver.render(FrameCall::whole_frame);
     EXPECT_NE(driver.slot(0).context, nullptr);
     EXPECT_EQ(driver.slot(1).context, nullptr);
     EXPECT_EQ(events_of("render").size(), 1u);
 
-    ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
+    fail_prepare("");
     fill(driver, 0, 8, 6);
     driver.render(FrameCall::whole_frame);
     EXPECT_NE(driver.slot(1).context, nullptr);

@@ -6,7 +6,6 @@
 
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/images/image_file.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr::test {
@@ -232,30 +231,6 @@ EnvelopeKey envelope_key(float time, float value, bool linear) {
     key.value = value;
     key.linear = linear ? 1 : 0;
     return key;
-}
-
-Installation::Installation() {
-    const char* previous = std::getenv("KALEIDRA_REGISTRY");
-    m_had_registry = previous != nullptr;
-    if (previous != nullptr) {
-        m_previous_registry = previous;
-    }
-    const std::filesystem::path registry = path() / "registry";
-    ::setenv("KALEIDRA_REGISTRY", registry.c_str(), 1);
-    static_cast<void>(platform::Registry(registry).set(
-        "Software\\Talvane\\Kaleidra\\3.0",
-        platform::RegistryValue::make_string("Path", path().string())));
-    for (const char* folder : {"EFFECTS", "Textures", "Work"}) {
-        std::filesystem::create_directories(path() / folder);
-    }
-}
-
-Installation::~Installation() {
-    if (m_had_registry) {
-        ::setenv("KALEIDRA_REGISTRY", m_previous_registry.c_str(), 1);
-    } else {
-        ::unsetenv("KALEIDRA_REGISTRY");
-    }
 }
 
 bool Installation::add_effect(const std::string& name, const SceneBuilder& scene) const {

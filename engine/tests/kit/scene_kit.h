@@ -13,6 +13,7 @@
 #include "kaleidra/records/layout.h"
 #include "kaleidra/scene/items.h"
 #include "kaleidra/scene/scene.h"
+#include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr::test {
@@ -69,27 +70,16 @@ PathKey path_key(float time, float x, float y, float z, float heading = 0, float
                  float bank = 0, bool linear = true);
 EnvelopeKey envelope_key(float time, float value, bool linear = true);
 
-// A temporary installation folder (EFFECTS, Textures, Work) that a fresh
-// registry store names as "Path"; $KALEIDRA_REGISTRY points at that store
-// while the object lives.
-class Installation {
+// The tests' installation (kaleidra/testing/installation_test.h) with
+// effects and textures of the scene kit's making.
+class Installation : public TestInstallation {
   public:
-    Installation();
-    ~Installation();
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
-
-    const std::filesystem::path& path() const { return m_folder.path(); }
+    const std::filesystem::path& path() const { return root(); }
     bool add_effect(const std::string& name, const SceneBuilder& scene) const;
     bool add_texture(const std::string& name, const ImageRecord& image) const;
     // The fallback effect: a full-frame quad of video 1 and a smaller quad
     // of video 2 in front of it.
     bool add_fallback_effect() const;
-
-  private:
-    TempFolder m_folder;
-    std::string m_previous_registry;
-    bool m_had_registry = false;
 };
 
 // A picture owned by a test: pixels in a vector, described by `image`.

@@ -10,8 +10,6 @@
 #include <cstring>
 
 #include "kaleidra/images/png_file.h"
-#include "kaleidra/install/registry_values.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/video/avi_reader.h"
 #include "render_job.h"
@@ -26,14 +24,8 @@ constexpr std::uint32_t height = 72;
 class GenericRenderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        install::set_registry_key(install::package_registry_key);
-        std::filesystem::create_directories(installation.path() / "LIBS");
-        std::filesystem::copy_file(KALEIDRA_RND_GENERIC,
-                                   installation.path() / "LIBS" / "Rnd_Generic.so");
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string("Engine", "Rnd_Generic"))
-                        .ok());
+        installation.install_engine("Rnd_Generic", KALEIDRA_RND_GENERIC);
+        installation.set_string("Engine", "Rnd_Generic");
         test::SceneBuilder builder;
         builder.type(1).camera();
         builder.video_surface(10, 1);

@@ -1,4 +1,4 @@
-// A render engine for the host core's tests. It exports the five engine
+// A render engine for the tests of the render driver and its hosts. It exports the five engine
 // entry points (or, built with COUNTING_ENGINE_PARTIAL, only three of them),
 // appends one line per call to the file named by KDR_COUNTING_ENGINE_LOG, and
 // draws a pattern into the output rows it is asked for:
