@@ -11,6 +11,7 @@
 
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/install/registry_values.h"
+#include "kaleidra/records/frame_record.h"
 
 namespace kdr::host {
 namespace {
@@ -67,10 +68,6 @@ bool on(float value) {
 
 std::uint32_t logging_level() {
     return install::read_number("Rnd_Logging");
-}
-
-bool quiet(const FrameRecord& frame) {
-    return frame.quiet != 0;
 }
 
 }  // namespace
@@ -217,7 +214,7 @@ bool append_to_render_log(std::string_view text) {
 
 void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame,
                        std::string_view engine_name) {
-    if (quiet(frame) || logging_level() == 0) {
+    if (frame_is_quiet(frame) || logging_level() == 0) {
         return;
     }
     const std::string text = log_header_text(settings, frame, engine_name);
@@ -226,7 +223,7 @@ void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame,
 }
 
 void RenderLog::frame_start(const FrameRecord& frame) {
-    if (quiet(frame)) {
+    if (frame_is_quiet(frame)) {
         return;
     }
     const std::uint32_t level = logging_level();
@@ -243,7 +240,7 @@ void RenderLog::frame_start(const FrameRecord& frame) {
 }
 
 void RenderLog::frame_end(const FrameRecord& frame) {
-    if (quiet(frame)) {
+    if (frame_is_quiet(frame)) {
         return;
     }
     const std::uint32_t level = logging_level();

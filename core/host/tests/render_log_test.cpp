@@ -164,6 +164,21 @@ TEST_F(RenderLogTest, QuietFramesWriteNothingAndLeaveTheTotal) {
     EXPECT_EQ(log.total().seconds, 0);
 }
 
+TEST_F(RenderLogTest, OnlyTheLow16BitsOfTheQuietFieldSilenceTheLog) {
+    // The engine reads the quiet field this way too: a high bit alone makes
+    // a real frame, which both must log and map videos for.
+    set_number("Rnd_Logging", 2);
+    RenderLog log(clock);
+    FrameRecord record = example_field(0, 4);
+    record.quiet = 0x10000;
+    log.header(example_settings(), record, "Rnd_Generic");
+    frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 250),
+          milliseconds(250));
+    const std::string text = read_text(render_log());
+    EXPECT_NE(text.find("Effect    :"), std::string::npos) << text;
+    EXPECT_NE(text.find("Elapsed :    0:00:00.250"), std::string::npos) << text;
+}
+
 TEST_F(RenderLogTest, HeaderRestartsTheRunningTotal) {
     set_number("Rnd_Logging", 1);
     RenderLog log(clock);
