@@ -114,7 +114,7 @@ std::vector<EngineEvent> TestInstallation::engine_events(const std::string& even
         std::istringstream fields(line);
         EngineEvent e;
         fields >> e.library >> e.event >> e.context >> e.flags >> e.position >> e.images >>
-            e.thread >> e.name >> e.a >> e.b;
+            e.thread >> e.name >> e.a >> e.b >> e.quiet;
         if (event.empty() || e.event == event) {
             events.push_back(e);
         }

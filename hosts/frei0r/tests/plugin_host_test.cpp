@@ -218,6 +218,34 @@ TEST_F(PluginHostTest, ChangedOptionsOrSettingsFilePrepareAgain) {
     EXPECT_EQ(engine_calls("render").size(), 6u);
 }
 
+TEST_F(PluginHostTest, OnlyFramesNarrowAndLowAreQuiet) {
+    // Quiet frames write no render-log lines and map no video files; a
+    // 135 x 240 portrait preview and a 1920 x 100 strip are real frames.
+    set_number("Rnd_Logging", 2);
+    struct Size {
+        unsigned w;
+        unsigned h;
+        bool quiet;
+    };
+    for (const Size size : {Size{135, 240, false}, Size{1920, 100, false}, Size{150, 100, true}}) {
+        std::filesystem::remove(render_log());
+        clear_engine_events();
+        HostPicture a = picture_a(size.w, size.h), b = picture_b(size.w, size.h),
+                    out(size.w, size.h);
+        {
+            Instance instance(*plugin, size.w, size.h);
+            plugin->update2(instance.get(), 0, a.pixels.data(), b.pixels.data(), nullptr,
+                            out.pixels.data());
+        }
+        const std::vector<EngineCall> renders = engine_calls("render");
+        ASSERT_EQ(renders.size(), 1u) << size.w << " x " << size.h;
+        EXPECT_EQ(renders[0].quiet, size.quiet ? 1u : 0u) << size.w << " x " << size.h;
+        EXPECT_EQ(read_text(render_log()).find("Effect    : Ballsplt") != std::string::npos,
+                  !size.quiet)
+            << size.w << " x " << size.h;
+    }
+}
+
 TEST_F(PluginHostTest, TheSameFrameAgainRendersAgain) {
     const unsigned w = 16, h = 8;
     HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h);

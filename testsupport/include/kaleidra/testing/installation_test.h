@@ -40,6 +40,7 @@ struct EngineEvent {
     std::string name;  // the settings' effect name, "-" for none
     int a = -1;        // first byte of image slots 0 and 1, -1 without pixels
     int b = -1;
+    std::uint32_t quiet = 0;  // the frame's quiet field
 };
 
 // The built counting engine, and its build without Rnd_Prepare and Rnd_Render.
