@@ -80,3 +80,44 @@ function(kdr_tool name)
   kdr_warnings(${name})
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
+
+# kdr_plugin_module(name EXPORTS symbol... SOURCES ... [LINKS ...] [STAYS_LOADED])
+# A loadable module that a host opens by file name (an engine, a host
+# plug-in) and that exports exactly the named entry points: a version script
+# generated from EXPORTS hides every other symbol, those of the static
+# libraries linked in included, so two plug-ins in one process never bind
+# each other's copies of our code. Every symbol must resolve when the module
+# is linked. STAYS_LOADED keeps the module in the process once loaded
+# (-z nodelete), for modules whose libraries hold thread-local storage that
+# repeated unloading and reloading would exhaust. With the tests, the test
+# NAME_exports checks with nm that the built module exports exactly these
+# symbols.
+function(kdr_plugin_module name)
+  cmake_parse_arguments(ARG "STAYS_LOADED" "" "EXPORTS;SOURCES;LINKS" ${ARGN})
+  if(NOT ARG_EXPORTS)
+    message(FATAL_ERROR "kdr_plugin_module(${name}) needs EXPORTS")
+  endif()
+  list(JOIN ARG_EXPORTS ";\n    " symbols)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
+  file(CONFIGURE OUTPUT ${map}
+       CONTENT "{\n  global:\n    ${symbols};\n  local:\n    *;\n};\n" @ONLY)
+  add_library(${name} MODULE ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${map})
+  target_link_options(${name} PRIVATE
+    -Wl,--version-script=${map} -Wl,--no-undefined -Wl,--exclude-libs,ALL)
+  if(ARG_STAYS_LOADED)
+    target_link_options(${name} PRIVATE -Wl,-z,nodelete)
+  endif()
+  kdr_warnings(${name})
+  if(KALEIDRA_BUILD_TESTS)
+    list(JOIN ARG_EXPORTS "," expected)
+    add_test(NAME ${name}_exports
+      COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${name}> "-DEXPECTED=${expected}"
+              -P ${PROJECT_SOURCE_DIR}/cmake/CheckExports.cmake)
+  endif()
+endfunction()
