@@ -17,6 +17,10 @@
 // field, with events create, prepare, render, free, unload. Setting
 // KDR_COUNTING_ENGINE_FAIL_PREPARE to a flag mask makes Rnd_Prepare return
 // null for frames whose flags contain that mask ("all" fails every prepare).
+// Setting KDR_COUNTING_ENGINE_EFFECTS to a folder makes Rnd_Prepare do what
+// the engines do with an effect they cannot load: when the settings name no
+// file NAME.KDR in that folder, it writes the fallback name "Ballsplt" into
+// the settings record it was given (after logging the name it was given).
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -84,6 +88,22 @@ void record(const char* event, const kdr::RenderContext* context, const kdr::Fra
         (void)!::write(descriptor, line, static_cast<std::size_t>(length));
     }
     ::close(descriptor);
+}
+
+[[maybe_unused]] void fall_back_like_the_engines(kdr::EffectSettings& settings) {
+    const char* folder = std::getenv("KDR_COUNTING_ENGINE_EFFECTS");
+    if (folder == nullptr) {
+        return;
+    }
+    char name[kdr::effect_name_size];
+    std::memcpy(name, settings.name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    const std::string file = std::string(folder) + "/" + name + ".KDR";
+    if (name[0] != '\0' && ::access(file.c_str(), R_OK) == 0) {
+        return;
+    }
+    std::memset(settings.name, 0, sizeof settings.name);
+    std::memcpy(settings.name, "Ballsplt", 8);
 }
 
 [[maybe_unused]] bool prepare_should_fail(const kdr::FrameRecord* frame) {
@@ -172,6 +192,7 @@ __attribute__((visibility("default"))) kdr::RenderContext* Rnd_Prepare(
     }
     kdr::RenderContext* fresh = new_context();
     record("prepare", fresh, frame, settings);
+    fall_back_like_the_engines(*settings);
     return fresh;
 }
 

@@ -35,7 +35,9 @@ RenderDriver::RenderDriver(EngineRole role, LogClock& clock) : m_role(role), m_l
     // An all-zero record; the name stays empty until the caller loads one.
     (void)settings_initialise(m_current);
     (void)settings_initialise(m_previous);
-    (void)settings_initialise(m_slot1_settings);
+    for (EffectSettings& copy : m_slot_settings) {
+        (void)settings_initialise(copy);
+    }
     m_workers = std::make_unique<RenderWorkers>([this](int slot) { run_slot(slot); },
                                                 [] { platform::raise_thread_priority(); });
 }
@@ -46,7 +48,9 @@ RenderDriver::~RenderDriver() {
     for (RenderSlot& slot : m_slots) {
         release_all_images(slot.frame);
     }
-    settings_destroy(m_slot1_settings);
+    for (EffectSettings& copy : m_slot_settings) {
+        settings_destroy(copy);
+    }
     settings_destroy(m_previous);
     settings_destroy(m_current);
 }
@@ -162,7 +166,9 @@ void RenderDriver::mark_for_preparation(int slot) {
         each.needs_prepare = 1;
     }
     (void)settings_copy(m_previous, m_current);
-    (void)settings_copy(m_slot1_settings, m_current);
+    for (EffectSettings& copy : m_slot_settings) {
+        (void)settings_copy(copy, m_current);
+    }
     m_previous_width = m_slots[slot].frame.width;
     m_previous_height = m_slots[slot].frame.height;
 }
@@ -231,7 +237,7 @@ void RenderDriver::end_frame(int slot, bool rendered) {
 }
 
 EffectSettings* RenderDriver::settings_for(int slot) {
-    return slot == 1 ? &m_slot1_settings : &m_current;
+    return &m_slot_settings[slot];
 }
 
 void RenderDriver::run_slot(int slot) {
@@ -252,16 +258,16 @@ void RenderDriver::render_calling_context() {
     FrameRecord& frame = m_slots[0].frame;
     m_slots[0].last_result = 0;
     if (m_calling_context == nullptr) {
-        (void)m_engine.prepare(m_calling_context, &m_current, &frame);
+        (void)m_engine.prepare(m_calling_context, settings_for(0), &frame);
     }
     if (m_calling_context != nullptr) {
-        m_slots[0].last_result = m_engine.render(m_calling_context, &m_current, &frame);
+        m_slots[0].last_result = m_engine.render(m_calling_context, settings_for(0), &frame);
     }
 }
 
 void RenderDriver::prepare_calling_context() {
     // The calling thread's context renders slot 0's frame record.
-    (void)m_engine.prepare(m_calling_context, &m_current, &m_slots[0].frame);
+    (void)m_engine.prepare(m_calling_context, settings_for(0), &m_slots[0].frame);
 }
 
 }  // namespace kdr::host

@@ -246,6 +246,36 @@ TEST_F(PluginHostTest, OnlyFramesNarrowAndLowAreQuiet) {
     }
 }
 
+TEST_F(PluginHostTest, AnUnknownEffectPreparesOnceWithOneAndTwoThreads) {
+    // The engine falls back to "Ballsplt" and writes that name into the
+    // record it is given; the instance keeps its settings between frames.
+    ::setenv("KDR_COUNTING_ENGINE_EFFECTS", effects().c_str(), 1);
+    set_number("Rnd_Logging", 1);
+    for (std::uint32_t threads : {1u, 2u}) {
+        set_number("Rnd_Multi", threads == 2 ? 1 : 0);
+        clear_engine_events();
+        std::filesystem::remove(render_log());
+        const unsigned w = 200, h = 150;  // not a quiet thumbnail: the log is written
+        HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h);
+        {
+            Instance instance(*plugin, w, h);
+            plugin->set_text(instance.get(), effect, "Nowhere");
+            for (int i = 0; i < 3; ++i) {
+                plugin->update2(instance.get(), i / 25.0, a.pixels.data(), b.pixels.data(), nullptr,
+                                out.pixels.data());
+            }
+        }
+        EXPECT_EQ(engine_calls("prepare").size(), threads) << threads << " thread(s)";
+        EXPECT_EQ(engine_calls("render").size(), 3 * threads) << threads << " thread(s)";
+        const std::string log = read_text(render_log());
+        EXPECT_EQ(log.find("Effect    : Nowhere"), log.rfind("Effect    :"))
+            << threads << " thread(s), one header:\n"
+            << log;
+        EXPECT_NE(log.find("Effect    : Nowhere"), std::string::npos) << log;
+    }
+    ::unsetenv("KDR_COUNTING_ENGINE_EFFECTS");
+}
+
 TEST_F(PluginHostTest, TheSameFrameAgainRendersAgain) {
     const unsigned w = 16, h = 8;
     HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h);
