@@ -16,8 +16,8 @@
 
 namespace kdr {
 
-// Zeroes the name and the values and constructs the embedded scene empty;
-// the padding is not touched. False when memory runs out.
+// Zeroes every byte of the record (name, padding, values) and constructs
+// the embedded scene empty. False when memory runs out.
 bool settings_initialise(EffectSettings& settings);
 void settings_destroy(EffectSettings& settings);
 // Name, values and a deep copy of the scene.
@@ -26,8 +26,9 @@ bool settings_copy(EffectSettings& target, const EffectSettings& source);
 // value), then the scenes. Padding is ignored.
 bool settings_differ(const EffectSettings& a, const EffectSettings& b);
 
-// Writes "RIN0" (961 bytes) and the scene's items. Nothing when the stream's
-// status is not ready.
+// Writes "RIN0" (961 bytes; the padding and the name's bytes after its end
+// as zeros) and the scene's items. Nothing when the stream's status is not
+// ready.
 void settings_write(const EffectSettings& settings, chunks::ChunkStream& stream);
 // Empties the scene, reads chunks while the status is ready ("RIN0" fills at
 // most 964 bytes, a shorter one leaves the rest as it was; item and header
