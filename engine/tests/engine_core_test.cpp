@@ -271,7 +271,7 @@ TEST_P(ObjectDirection, TurnsThePathAndGraduallyTheObject) {
     FrameValues values{};
     values.video_values[c.slot][video_direction] = c.direction;
     values.video_values[c.slot][video_follows_direction] = c.follows;
-    Object object;
+    scene::Object object;
     object.video_number = static_cast<std::uint32_t>(c.slot + 1);
     render::DirectionInputs inputs;
     inputs.values = &values;
@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ObjectPivot, RootObjectTurnsItsPivotWithTheDirection) {
     FrameValues values{};
     values.video_values[0][video_direction] = 90;
-    Object object;
+    scene::Object object;
     object.video_number = 1;
     object.pivot = {1, 0, 0.5f};
     render::DirectionInputs inputs;

@@ -49,7 +49,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         return;
     }
 
-    std::unordered_set<const SceneItem*> linked_to;
+    std::unordered_set<const scene::SceneItem*> linked_to;
     for (const auto& object : scene.objects) {
         if (object->link != nullptr && object->link != object.get()) {
             linked_to.insert(object->link);
@@ -75,7 +75,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         const long long copies = std::min<long long>(count, room);
 
         for (std::size_t i = 0; i < sources; ++i) {
-            Object& source = *scene.objects[i];
+            scene::Object& source = *scene.objects[i];
             if (source.id >= first_trail_id || source.video_number != video ||
                 linked_to.count(&source) != 0) {
                 continue;
@@ -90,7 +90,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
                 if (fly_on) {
                     t = 1 - t;
                 }
-                auto copy = std::make_unique<Object>(source);
+                auto copy = std::make_unique<scene::Object>(source);
                 copy->id = static_cast<std::uint16_t>(next_id++);
                 for (const auto& path : scene.paths) {
                     if (path->link == &source) {

@@ -44,7 +44,7 @@ void fill(Settings& s) {
     s.scene().description = "user description";
     s.scene().video_names = {"a"};
     test::add_object(s.scene(), 3).own_transparency = 0.5f;
-    auto& surface = *s.scene().surfaces.emplace_back(std::make_unique<Surface>());
+    auto& surface = *s.scene().surfaces.emplace_back(std::make_unique<scene::Surface>());
     surface.id = 4;
     surface.source_kind = source_avi;
     surface.set_name("clip.avi");
@@ -59,7 +59,7 @@ TEST(EffectSettings, InitialiseZeroesEveryByteBeforeTheScene) {
         ASSERT_EQ(s.bytes()[i], 0) << "byte " << i;
     }
     ASSERT_NE(settings_scene(s.record), nullptr);
-    EXPECT_EQ(s.scene().item_count(ItemKind::object), 0u);
+    EXPECT_EQ(s.scene().item_count(scene::ItemKind::object), 0u);
 }
 
 TEST(EffectSettings, TwoWritesOfTheSameSettingsAreByteIdentical) {

@@ -73,7 +73,7 @@ TEST_F(EffectFile, IsFoundByNameInTheEffectsFolder) {
 TEST_F(EffectFile, AMissingOrForeignFileFailsAndLeavesTheSceneEmpty) {
     Scene scene;
     scene.name = "left over";
-    scene.cameras.push_back(std::make_unique<Camera>());
+    scene.cameras.push_back(std::make_unique<scene::Camera>());
     EXPECT_FALSE(scene.load("ABSENT"));
     EXPECT_TRUE(scene.name.empty());
     EXPECT_TRUE(scene.cameras.empty());

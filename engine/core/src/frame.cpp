@@ -256,7 +256,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
         gl.Enable(GL_LIGHT0);
         gl.Enable(GL_LIGHT1);
         gl.PopMatrix();
-    } else if (const Object* highlighted =
+    } else if (const scene::Object* highlighted =
                    scene.find_object(static_cast<std::uint16_t>(frame.highlighted_id & 0xffff));
                highlighted != nullptr && frame.highlighted_id <= 0xffff) {
         pass.key_video = highlighted->video_number;
@@ -269,11 +269,12 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
 
     // The first pass clears, or gives back the picture a still first object
     // left in an earlier frame.
-    const Object* backdrop = nullptr;
+    const scene::Object* backdrop = nullptr;
     bool reused = false;
     if (m_clear.due) {
         m_clear.due = false;
-        const Object* first_object = scene.objects.empty() ? nullptr : scene.objects.front().get();
+        const scene::Object* first_object =
+            scene.objects.empty() ? nullptr : scene.objects.front().get();
         if (!pass.layout && first_object != nullptr && !keep_colour &&
             !(m_underlay && lies_under(pass, *first_object)) &&
             backdrop_candidate(scene, *first_object)) {
@@ -313,7 +314,7 @@ bool DrawingCore::draw_pass(const FrameScene& frame_scene, const EffectSettings&
 
     bool first = true;
     for (const auto& item : scene.objects) {
-        const Object& object = *item;
+        const scene::Object& object = *item;
         const bool is_first = first;
         first = false;
         bool skip = is_first && (keep_colour || reused);

@@ -42,7 +42,7 @@ void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame, Mapp
         files.resize(user->surfaces.size());
     }
     for (std::size_t i = 0; i < user->surfaces.size(); ++i) {
-        const Surface* surface = user->surfaces[i].get();
+        const scene::Surface* surface = user->surfaces[i].get();
         const int kind = mapped_kind(surface->source_kind);
         if (kind < 0) {
             continue;

@@ -15,7 +15,7 @@ const GLfloat no_colour[4] = {0, 0, 0, 0};
 // OpenGL's own material defaults for specular and emission.
 const GLfloat default_dark[4] = {0, 0, 0, 1};
 
-float object_transparency(const Object& object, const FrameValues& values, int slot) {
+float object_transparency(const scene::Object& object, const FrameValues& values, int slot) {
     float p = 0;
     if (object.video_number != 0) {
         p = values.video(slot, video_transparency) * 0.01f;
@@ -37,7 +37,7 @@ DirectionInputs direction_inputs(const FrameValues& values, int slot, float comp
     return inputs;
 }
 
-bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
+bool valid_polygon(const scene::Polygon& polygon, std::size_t vertex_count) {
     if (polygon.corner_count != 3 && polygon.corner_count != 4) {
         return false;
     }
@@ -51,7 +51,7 @@ bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
 
 }  // namespace
 
-bool DrawingCore::lies_under(const Pass& pass, const Object& object) const {
+bool DrawingCore::lies_under(const Pass& pass, const scene::Object& object) const {
     // The blit stands for the first object only when that object would be
     // drawn as its whole video: it shows the laid-under slot, is not faded
     // by any transparency, and the filter does not leave it out.
@@ -87,8 +87,8 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     return true;
 }
 
-void DrawingCore::apply_material(const Pass& pass, const Object& object, const Surface& surface,
-                                 bool shine, bool& textured) {
+void DrawingCore::apply_material(const Pass& pass, const scene::Object& object,
+                                 const scene::Surface& surface, bool shine, bool& textured) {
     const gl::GlApi& gl = m_gl;
     const int slot = video_slot(object.video_number, pass.swap);
     const float p = object_transparency(object, pass.values, slot);
@@ -165,7 +165,7 @@ void DrawingCore::apply_material(const Pass& pass, const Object& object, const S
     }
 }
 
-void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine) {
+void DrawingCore::draw_object(const Pass& pass, const scene::Object& object, bool shine) {
     const gl::GlApi& gl = m_gl;
     const bool final_frame = !pass.layout;
     if (final_frame && (object.vertices.empty() || object.own_transparency == 1)) {
@@ -214,11 +214,11 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
         }
     }
 
-    const Surface* surface = nullptr;
+    const scene::Surface* surface = nullptr;
     bool have_surface = false;
     std::uint16_t surface_id = 0;
     bool textured = false;
-    for (const Polygon& polygon : object.polygons) {
+    for (const scene::Polygon& polygon : object.polygons) {
         if (!valid_polygon(polygon, object.vertices.size())) {
             continue;
         }
@@ -258,7 +258,7 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
     }
 }
 
-void DrawingCore::draw_shadow(const Pass& pass, const Object& object) {
+void DrawingCore::draw_shadow(const Pass& pass, const scene::Object& object) {
     const gl::GlApi& gl = m_gl;
     const int slot = video_slot(object.video_number, pass.swap);
     const float p = object_transparency(object, pass.values, slot);
@@ -278,7 +278,7 @@ void DrawingCore::draw_shadow(const Pass& pass, const Object& object) {
     const Vector3 light = m_state.light;
     const float plane = m_state.shadow_plane;
     Vector3 corners[4];
-    for (const Polygon& polygon : object.polygons) {
+    for (const scene::Polygon& polygon : object.polygons) {
         if (!valid_polygon(polygon, object.vertices.size())) {
             continue;
         }

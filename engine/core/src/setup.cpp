@@ -15,8 +15,8 @@ constexpr float degrees_to_radians = 0.017453292f;
 // Every final frame is projected with this aspect, whatever the output size.
 constexpr double frame_aspect = 1.3333;
 
-const Camera& first_camera(const Scene& scene) {
-    static const Camera fallback;  // read-only defaults for scenes without a camera
+const scene::Camera& first_camera(const Scene& scene) {
+    static const scene::Camera fallback;  // read-only defaults for scenes without a camera
     return scene.cameras.empty() ? fallback : *scene.cameras.front();
 }
 
@@ -86,7 +86,7 @@ void DrawingCore::projection(const Scene& scene, std::uint32_t flags) {
     m_gl.MatrixMode(GL_PROJECTION);
     m_gl.LoadIdentity();
     const bool layout = (flags & flag_layout_preview) != 0;
-    const Camera& camera = first_camera(scene);
+    const scene::Camera& camera = first_camera(scene);
     const double top =
         camera.near_distance * std::tan(camera.field_of_view * 0.5 * degrees_to_radians);
     const double right = frame_aspect * top;
@@ -179,8 +179,8 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
 
         const bool swap = scene.type == 1 && flies_on(settings);
         for (auto& object : scene.objects) {
-            for (Polygon& polygon : object->polygons) {
-                const Surface* surface = scene.find_surface(polygon.surface_id);
+            for (scene::Polygon& polygon : object->polygons) {
+                const scene::Surface* surface = scene.find_surface(polygon.surface_id);
                 if (surface == nullptr) {
                     continue;
                 }

@@ -31,7 +31,7 @@ class GenericRenderTest : public ::testing::Test {
         builder.video_surface(10, 1);
         builder.video_surface(11, 2);
         builder.video_quad(100, 10, 1);
-        Object& inset = builder.quad(101, 11, 1.5f, 1.5f, 2);
+        scene::Object& inset = builder.quad(101, 11, 1.5f, 1.5f, 2);
         inset.motion.position[2] = 0.5f;
         builder.path(200, 101, {test::path_key(0, -1, 0, 0.5f), test::path_key(1, 1, 0, 0.5f)});
         ASSERT_TRUE(installation.add_effect("Slide", builder));

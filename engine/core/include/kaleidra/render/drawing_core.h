@@ -81,13 +81,13 @@ class DrawingCore {
     struct Pass;
     bool draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
                    FrameRecord& frame, float completion);
-    void draw_object(const Pass& pass, const Object& object, bool shine);
-    bool lies_under(const Pass& pass, const Object& object) const;
-    void apply_material(const Pass& pass, const Object& object, const Surface& surface, bool shine,
-                        bool& textured);
+    void draw_object(const Pass& pass, const scene::Object& object, bool shine);
+    bool lies_under(const Pass& pass, const scene::Object& object) const;
+    void apply_material(const Pass& pass, const scene::Object& object,
+                        const scene::Surface& surface, bool shine, bool& textured);
     bool bind_video(const Pass& pass, int slot);
-    void draw_shadow(const Pass& pass, const Object& object);
-    void draw_path(const Pass& pass, const Object& object);
+    void draw_shadow(const Pass& pass, const scene::Object& object);
+    void draw_path(const Pass& pass, const scene::Object& object);
     void light_and_shadow_plane(const Scene& scene, const FrameValues& values);
     void projection(const Scene& scene, std::uint32_t flags);
     void report_progress(const FrameRecord& frame);
