@@ -5,6 +5,7 @@
 
 #include "frame_steps.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/scene/video_roles.h"
 
 namespace kdr::frame_steps {
 namespace {
@@ -41,6 +42,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         return;
     }
     const bool fly_on = values.globals[global_fly_direction] != 0;
+    const bool trade = videos_trade_places(scene.type, values.globals[global_fly_direction]);
     const long long position = frame.position;
     const long long total = frame.total;
     // Copies never reach back before the start nor beyond the end.
@@ -68,10 +70,8 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         }
         const int spacing =
             truncate_to(values.video(slot, video_trail_spacing), 0, max_trail_spacing);
-        std::uint32_t video = static_cast<std::uint32_t>(slot) + 1;
-        if (scene.type == 1 && fly_on && video <= 2) {
-            video = 3 - video;
-        }
+        // The objects that show this slot's picture.
+        const std::uint32_t video = video_shown(static_cast<std::uint32_t>(slot) + 1, trade);
         const long long copies = std::min<long long>(count, room);
 
         for (std::size_t i = 0; i < sources; ++i) {

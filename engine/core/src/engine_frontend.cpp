@@ -8,6 +8,8 @@
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/render/mapped_videos.h"
 #include "kaleidra/render/picture_output.h"
+#include "kaleidra/scene/video_roles.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
@@ -143,10 +145,9 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
                 ImageRecord& texture = fresh->scene.textures[i];
                 image_prepare_texture(texture);
-                static_cast<void>(gl::upload_texture(fresh->surface->gl(),
-                                                     static_cast<GLuint>(100 + i), texture,
-                                                     texture.texture_width, texture.texture_height,
-                                                     linear, fresh->surface->swaps_red_blue()));
+                static_cast<void>(gl::upload_texture(
+                    fresh->surface->gl(), scene_texture_name(i), texture, texture.texture_width,
+                    texture.texture_height, linear, fresh->surface->swaps_red_blue()));
             }
         }
     } catch (const std::bad_alloc&) {
@@ -180,9 +181,10 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
             if (backend.lays_first_video_under()) {
                 frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
                 if (!layout && !context->scene.objects.empty()) {
-                    const bool swap =
-                        context->scene.type == 1 && settings->globals[global_fly_direction] != 0;
-                    const int slot = video_slot(context->scene.objects.front()->video_number, swap);
+                    const bool trade = videos_trade_places(context->scene.type,
+                                                           settings->globals[global_fly_direction]);
+                    const int slot =
+                        video_slot(context->scene.objects.front()->video_number, trade);
                     if (slot_has_picture(*frame, slot) &&
                         gl::upload_extent_valid(frame->images[slot])) {
                         options.underlay_slot = slot;

@@ -6,6 +6,7 @@
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/render/object_transform.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
@@ -55,7 +56,7 @@ bool DrawingCore::lies_under(const Pass& pass, const scene::Object& object) cons
     // The blit stands for the first object only when that object would be
     // drawn as its whole video: it shows the laid-under slot, is not faded
     // by any transparency, and the filter does not leave it out.
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     if (slot != m_underlay_slot || !slot_has_picture(pass.frame, slot) || object.vertices.empty()) {
         return false;
     }
@@ -71,8 +72,8 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     if (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) {
         return false;
     }
-    const GLuint name = image.bytes_per_pixel;
-    VideoTexture& held = m_video_textures[name - 3];
+    const GLuint name = video_texture_name(image.bytes_per_pixel);
+    VideoTexture& held = m_video_textures[video_texture_index(name)];
     if (held.slot == slot && held.pixels == image.buffer && held.frame == m_frame_serial &&
         m_gl.IsTexture(name)) {
         m_gl.BindTexture(GL_TEXTURE_2D, name);
@@ -90,7 +91,7 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
 void DrawingCore::apply_material(const Pass& pass, const scene::Object& object,
                                  const scene::Surface& surface, bool shine, bool& textured) {
     const gl::GlApi& gl = m_gl;
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float p = object_transparency(object, pass.values, slot);
     Colour diffuse = surface.diffuse;
     if (p > 0) {
@@ -150,12 +151,12 @@ void DrawingCore::apply_material(const Pass& pass, const scene::Object& object,
         const int index = surface.texture_index;
         if (index >= 0 && static_cast<std::size_t>(index) < pass.scene.textures.size() &&
             image_has_pixels(pass.scene.textures[index]) &&
-            gl.IsTexture(static_cast<GLuint>(100 + index))) {
-            gl.BindTexture(GL_TEXTURE_2D, static_cast<GLuint>(100 + index));
+            gl.IsTexture(scene_texture_name(static_cast<std::size_t>(index)))) {
+            gl.BindTexture(GL_TEXTURE_2D, scene_texture_name(static_cast<std::size_t>(index)));
             textured = true;
         }
     } else {
-        const int surface_slot = video_slot(surface.video_number, pass.swap);
+        const int surface_slot = video_slot(surface.video_number, pass.trade_places);
         textured = slot_has_picture(pass.frame, surface_slot) && bind_video(pass, surface_slot);
     }
     if (textured) {
@@ -171,7 +172,7 @@ void DrawingCore::draw_object(const Pass& pass, const scene::Object& object, boo
     if (final_frame && (object.vertices.empty() || object.own_transparency == 1)) {
         return;
     }
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float lighting = pass.values.globals[global_lighting];
     if (shine && !(pass.values.video(slot, video_shine) != 0 && lighting != 0 &&
                    pass.completion >= 0.03f && pass.completion <= 0.97f)) {
@@ -260,7 +261,7 @@ void DrawingCore::draw_object(const Pass& pass, const scene::Object& object, boo
 
 void DrawingCore::draw_shadow(const Pass& pass, const scene::Object& object) {
     const gl::GlApi& gl = m_gl;
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float p = object_transparency(object, pass.values, slot);
     const float k = pass.values.globals[global_shadows] * 0.01f * (1 - p);
     const GLfloat shade[4] = {0, 0, 0, k};

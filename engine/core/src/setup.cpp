@@ -6,6 +6,7 @@
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
@@ -28,15 +29,11 @@ bool slot_has_picture(const FrameRecord& frame, int slot) {
     return slot >= 0 && slot < in_use && image_has_pixels(frame.images[slot]);
 }
 
-int video_slot(std::uint32_t video_number, bool swap) {
+int video_slot(std::uint32_t video_number, bool trade_places) {
     if (video_number == 0 || video_number > 0x7fffffff) {
         return -1;
     }
-    int slot = static_cast<int>(video_number) - 1;
-    if (swap && slot <= 1) {
-        slot = 1 - slot;
-    }
-    return slot;
+    return static_cast<int>(video_shown(video_number, trade_places)) - 1;
 }
 
 DrawingCore::DrawingCore(gl::Surface& surface)
@@ -174,10 +171,11 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
             image.width_ratio = float(image.width) / float(m_video_texture_width);
             image.height_ratio = float(image.height) / float(m_video_texture_height);
         }
-        const GLuint video_names[2] = {3, 4};
-        gl.DeleteTextures(2, video_names);
+        const GLuint video_names[video_texture_count] = {video_texture_3_bytes,
+                                                         video_texture_4_bytes};
+        gl.DeleteTextures(video_texture_count, video_names);
 
-        const bool swap = scene.type == 1 && flies_on(settings);
+        const bool trade = videos_trade_places(scene, settings);
         for (auto& object : scene.objects) {
             for (scene::Polygon& polygon : object->polygons) {
                 const scene::Surface* surface = scene.find_surface(polygon.surface_id);
@@ -186,7 +184,7 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
                 }
                 const int corners = std::min<int>(polygon.corner_count, 4);
                 if (surface->source_kind == source_video) {
-                    const int slot = video_slot(surface->video_number, swap);
+                    const int slot = video_slot(surface->video_number, trade);
                     if (slot < 0 || slot >= image_slot_count) {
                         continue;
                     }

@@ -24,6 +24,8 @@
 
 namespace kdr::render {
 
+struct BackdropInputs;
+
 // The state of one drawing.
 struct DrawState {
     Vector3 light{0, 20, 20};  // the shadow-casting light, recomputed every pass
@@ -79,8 +81,47 @@ class DrawingCore {
 
   private:
     struct Pass;
+    // The picture rows a frame delivers, counted from the top.
+    struct Rows {
+        std::uint32_t first = 0;
+        std::uint32_t end = 0;
+    };
+    // What every pass of one frame draws from.
+    struct PassInputs {
+        Scene& scene;
+        const EffectSettings& settings;
+        FrameRecord& frame;
+        bool layout = false;
+    };
+    // The first pass's clear: the still first object whose picture may be
+    // kept, and whether a kept one was given back instead of clearing.
+    struct BackdropUse {
+        const scene::Object* backdrop = nullptr;
+        bool reused = false;
+    };
+
+    // draw_frame in its steps (frame.cpp).
+    void begin_frame(const FrameOptions& options, bool layout);
+    Rows choose_rows(const FrameRecord& frame, bool layout);
+    void plan_clear(const FrameRecord& frame, int blur_setting, bool layout);
+    // The blur sub-frames this frame draws (0: none) and the progress step.
+    int blur_passes(const Scene& scene, int blur_setting, float completion, bool layout);
+    bool run_pass(const PassInputs& inputs, float completion);
+    bool draw_unblurred(const PassInputs& inputs, float completion);
+    bool draw_blurred(const PassInputs& inputs, const Rows& rows, int blur);
+    void lay_sub_frame_under(std::uint8_t* picture, const FrameRecord& frame);
+
+    // draw_pass in its steps (pass.cpp).
     bool draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
                    FrameRecord& frame, float completion);
+    void set_view(const Pass& pass);
+    void draw_camera_outline();
+    void place_lights(const Pass& pass);
+    void find_highlighted_video(Pass& pass);
+    BackdropUse clear_or_give_back_backdrop(const Pass& pass, bool keep_colour);
+    BackdropInputs backdrop_inputs(const Pass& pass, const scene::Object& backdrop) const;
+    bool draw_objects(const Pass& pass, const BackdropUse& backdrop, bool keep_colour);
+
     void draw_object(const Pass& pass, const scene::Object& object, bool shine);
     bool lies_under(const Pass& pass, const scene::Object& object) const;
     void apply_material(const Pass& pass, const scene::Object& object,
@@ -108,9 +149,9 @@ class DrawingCore {
     std::uint8_t* m_picture = nullptr;
     std::vector<float> m_pass_completions;
 
-    // Video textures: one per depth (names 3 and 4), defined at the largest
-    // power-of-two size of the slots at prepare and refilled when a surface
-    // shows another slot's picture than the texture holds.
+    // Video textures: one per depth (texture_names.h), defined at the
+    // largest power-of-two size of the slots at prepare and refilled when a
+    // surface shows another slot's picture than the texture holds.
     std::uint32_t m_video_texture_width = 1;
     std::uint32_t m_video_texture_height = 1;
     bool m_linear_filter = false;
@@ -120,7 +161,7 @@ class DrawingCore {
         const std::uint8_t* pixels = nullptr;
         std::uint64_t frame = 0;
     };
-    VideoTexture m_video_textures[2];  // names 3 and 4
+    VideoTexture m_video_textures[2];  // the 3-byte and the 4-byte texture
     std::uint64_t m_frame_serial = 0;
     bool m_underlay = false;  // drawing over a transparent background
     int m_underlay_slot = -1;
@@ -148,9 +189,9 @@ class DrawingCore {
 // (1 - d) + d n / count + position - 1 with d = percent / 100.
 std::vector<double> blur_positions(int count, float percent, std::uint32_t position);
 
-// The image slot of a video number (1-based; 0 = none gives -1), with videos
-// 1 and 2 swapped when `swap` (a two-video transition flying on).
-int video_slot(std::uint32_t video_number, bool swap);
+// The image slot of a video number (1-based; 0 = none gives -1), videos 1
+// and 2 trading places when `trade_places` (kaleidra/scene/video_roles.h).
+int video_slot(std::uint32_t video_number, bool trade_places);
 
 // True when `slot` is an image slot in use (below the frame's slot count)
 // that holds a picture.
