@@ -169,7 +169,9 @@ struct Job {
     FrameRecord frame{};
 
     Job(std::uint32_t width, std::uint32_t height) {
-        settings_initialise(settings);
+        if (!settings_initialise(settings)) {
+            std::abort();  // out of memory: no figure would mean anything
+        }
         std::strcpy(settings.name, "Transition");
         frame_construct(frame);
         frame.width = width;

@@ -115,7 +115,9 @@ void build_effect(Scene& scene) {
 struct FrameFixture {
     FrameFixture() {
         build_effect(scene);
-        settings_initialise(settings);
+        if (!settings_initialise(settings)) {
+            std::abort();  // out of memory: no figure would mean anything
+        }
         settings.globals[global_lighting] = 1;
         settings.video_values[0][video_trail_count] = 3;
         settings.video_values[1][video_trail_count] = 3;
@@ -126,7 +128,9 @@ struct FrameFixture {
             image.bytes_per_pixel = 3;
             image.alignment = 4;
             image.width = image.height = image.row_length = image.stored_rows = 16;
-            image_allocate(image);
+            if (!image_allocate(image)) {
+                std::abort();
+            }
         }
         frame.image_count = 2;
         frame.position = 50;

@@ -133,7 +133,7 @@ Result<host::DrawnPicture> render_frame(host::RenderDriver& driver, host::FrameC
 }
 
 Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
-    bool loaded = false;
+    Status loaded;
     if (options.engine.empty()) {
         loaded = driver.attach();
     } else if (options.engine.find('/') != std::string::npos) {
@@ -145,11 +145,7 @@ Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
     }
     const host::EngineBinding& engine = driver.engine();
     if (!loaded) {
-        if (engine.tried_path().empty()) {
-            return Error{"no engine: " + engine.error()};
-        }
-        return Error{"no engine: cannot load " + engine.tried_path().string() + ": " +
-                     engine.error()};
+        return Error{"no engine: " + loaded.error()};
     }
     if (!engine.has_prepare() || !engine.has_render()) {
         return Error{"the engine " + engine.tried_path().string() +

@@ -219,6 +219,7 @@ void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame,
     }
     const std::string text = log_header_text(settings, frame, engine_name);
     m_total = LogDuration{};
+    // Text the log cannot take is dropped: the log never stops a render.
     (void)append_to_render_log(text);
 }
 
@@ -235,6 +236,7 @@ void RenderLog::frame_start(const FrameRecord& frame) {
     m_started = true;
     m_finish_stamp = platform::LocalTime{};
     if (level == 2) {
+        // Dropped when it cannot be written, as every entry.
         (void)append_to_render_log(log_started_line(frame, m_start_stamp));
     }
 }
@@ -265,6 +267,7 @@ void RenderLog::frame_end(const FrameRecord& frame) {
     }
     add_duration(m_total, elapsed);
     text += log_total_line(m_total);
+    // Dropped when it cannot be written, as every entry.
     (void)append_to_render_log(text);
 }
 

@@ -18,7 +18,8 @@ class RenderDriverTest : public test::DriverTest {};
 
 TEST_F(RenderDriverTest, FirstFrameAfterAttachPreparesBothSlotsForDefaultSettings) {
     RenderDriver driver;
-    ASSERT_TRUE(driver.attach()) << driver.engine().error();
+    Status attached = driver.attach();
+    ASSERT_TRUE(attached.ok()) << attached.error();
     EXPECT_EQ(driver.engine_name(), "Rnd_Count");
     ASSERT_FALSE(driver.multi());
     fill(driver, 0, 8, 4);
@@ -122,8 +123,9 @@ TEST_F(RenderDriverTest, MissingLibraryRendersNothing) {
 TEST_F(RenderDriverTest, MissingEngineNameRendersNothing) {
     remove_value("Engine");
     RenderDriver driver;
-    EXPECT_FALSE(driver.attach());
-    EXPECT_NE(driver.engine().error().find("\"Engine\""), std::string::npos);
+    Status attached = driver.attach();
+    ASSERT_FALSE(attached.ok());
+    EXPECT_NE(attached.error().find("\"Engine\""), std::string::npos) << attached.error();
     fill(driver, 0, 4, 4);
     driver.render(FrameCall::whole_frame);
     EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](auto b) { return b == 0xEE; }));

@@ -53,10 +53,7 @@ namespace {
 Status read_by_format(ImageRecord& image, const std::filesystem::path& file) {
     switch (picture_format(file)) {
         case PictureFormat::image_file:
-            if (!read_image_file(image, file)) {
-                return Error{"\"" + file.string() + "\" cannot be read as a Kaleidra image file"};
-            }
-            return Status::success();
+            return read_image_file(image, file);
         case PictureFormat::bmp:
             return read_bmp_file(image, file);
         case PictureFormat::targa:
@@ -86,10 +83,7 @@ Status read_picture(ImageRecord& image, const std::filesystem::path& file) {
 Status write_picture(const ImageRecord& image, const std::filesystem::path& file) {
     switch (picture_format(file)) {
         case PictureFormat::image_file:
-            if (!write_image_file(image, file)) {
-                return Error{"cannot write \"" + file.string() + "\""};
-            }
-            return Status::success();
+            return write_image_file(image, file);
         case PictureFormat::bmp:
             return write_bmp_file(image, file);
         case PictureFormat::targa:

@@ -120,7 +120,9 @@ void Scene::load_textures() {
         const char* texture_name = surface->name.data();
         const auto [first, is_new] = first_of_name.emplace(texture_name, index);
         if (is_new) {
-            // A missing file leaves the record without pixels.
+            // A texture that cannot be loaded leaves the record without
+            // pixels, and the engines draw its surfaces untextured, as they
+            // always have: an effect is not refused for a missing texture.
             (void)load_texture_file(texture, texture_name);
         }
         if (!image_set_name(texture, texture_name)) {

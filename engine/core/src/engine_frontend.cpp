@@ -1,8 +1,10 @@
 #include "kaleidra/render/engine_frontend.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
 
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
@@ -15,20 +17,18 @@ namespace kdr::render {
 
 namespace {
 
-// Two render workers may prepare and render with one shared settings record
+// Several contexts may prepare and render with one shared settings record
 // at once; the fallback name written into it is read and written only under
-// this lock.
-std::mutex settings_name_mutex;
-
-bool name_is_empty(const EffectSettings& settings) {
-    std::lock_guard<std::mutex> lock(settings_name_mutex);
+// the library's lock.
+bool name_is_empty(EngineBackend& backend, const EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(backend.settings_name_mutex());
     return settings.name[0] == '\0';
 }
 
 // Loads the effect named in the settings, else the fallback (whose name is
 // then written into the settings); clears the name when neither loads.
-void load_effect(Scene& scene, EffectSettings& settings) {
-    std::lock_guard<std::mutex> lock(settings_name_mutex);
+void load_effect(EngineBackend& backend, Scene& scene, EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(backend.settings_name_mutex());
     char name[effect_name_size];
     std::memcpy(name, settings.name, effect_name_size);
     name[effect_name_size - 1] = '\0';
@@ -63,7 +63,30 @@ class CurrentContext {
     bool m_current = false;
 };
 
+std::string texture_failure(const ImageRecord& texture, const std::string& effect) {
+    return "effect \"" + effect + "\": texture \"" +
+           std::string(texture.name != nullptr ? texture.name : "") + "\" (" +
+           std::to_string(texture.width) + " x " + std::to_string(texture.height) +
+           ") could not be uploaded; its surfaces are drawn without it";
+}
+
 }  // namespace
+
+bool EngineBackend::report_once(const std::string& message) {
+    std::lock_guard<std::mutex> lock(m_reported_mutex);
+    // Enough for every distinct problem a session meets; beyond it, messages
+    // still go out but are no longer remembered.
+    constexpr std::size_t remembered_limit = 256;
+    if (m_reported.count(message) != 0) {
+        return false;
+    }
+    if (m_reported.size() < remembered_limit) {
+        m_reported.insert(message);
+    }
+    std::fprintf(stderr, "%s: %s\n", library_name(), message.c_str());
+    std::fflush(stderr);
+    return true;
+}
 
 bool drawing_size(const EffectSettings& settings, const FrameRecord& frame, std::uint32_t& width,
                   std::uint32_t& height) {
@@ -94,7 +117,9 @@ RenderContext* create_context(EngineBackend& backend, const EffectSettings* sett
             return nullptr;
         }
         context->surface = std::move(surface.value());
-        context->core = std::make_unique<DrawingCore>(*context->surface);
+        context->core = std::make_unique<DrawingCore>(
+            *context->surface,
+            [&backend](const std::string& message) { backend.report_once(message); });
         return context.release();
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -134,7 +159,7 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             free_context(backend, fresh);
             return nullptr;
         }
-        load_effect(fresh->scene, *settings);
+        load_effect(backend, fresh->scene, *settings);
         const bool layout = (frame->flags & flag_layout_preview) != 0;
         if (!layout) {
             load_mapped_videos(*settings, *frame, fresh->mapped_files);
@@ -145,9 +170,15 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
                 ImageRecord& texture = fresh->scene.textures[i];
                 image_prepare_texture(texture);
-                static_cast<void>(gl::upload_texture(
+                const bool uploaded = gl::upload_texture(
                     fresh->surface->gl(), scene_texture_name(i), texture, texture.texture_width,
-                    texture.texture_height, linear, fresh->surface->swaps_red_blue()));
+                    texture.texture_height, linear, fresh->surface->swaps_red_blue());
+                // A texture the installation lacks has no pixels and never
+                // uploads; one that has pixels and still fails is worth a
+                // word. Either way its surfaces are drawn untextured.
+                if (!uploaded && image_has_pixels(texture)) {
+                    backend.report_once(texture_failure(texture, fresh->scene.name));
+                }
             }
         }
     } catch (const std::bad_alloc&) {
@@ -162,7 +193,7 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
     if (context == nullptr || settings == nullptr || frame == nullptr || !context->surface) {
         return 0;
     }
-    if (name_is_empty(*settings)) {
+    if (name_is_empty(backend, *settings)) {
         return 0;
     }
     gl::Surface& surface = *context->surface;

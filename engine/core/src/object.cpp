@@ -1,6 +1,7 @@
 // Drawing one object: material, texture, polygons, and its shadow.
 
 #include <algorithm>
+#include <string>
 
 #include "core_internal.h"
 #include "kaleidra/gl/texture_upload.h"
@@ -82,6 +83,14 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     held = {};
     if (!gl::upload_texture(m_gl, name, image, m_video_texture_width, m_video_texture_height,
                             m_linear_filter, m_swap_red_blue)) {
+        // The surface is drawn untextured.
+        if (m_report) {
+            m_report("the picture of video " + std::to_string(slot + 1) + " (" +
+                     std::to_string(image.width) + " x " + std::to_string(image.height) + ", " +
+                     std::to_string(image.bytes_per_pixel) +
+                     " bytes a pixel) could not be uploaded as a texture; its surfaces are drawn "
+                     "without it");
+        }
         return false;
     }
     held = {slot, image.buffer, m_frame_serial};

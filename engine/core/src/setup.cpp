@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
@@ -36,8 +37,11 @@ int video_slot(std::uint32_t video_number, bool trade_places) {
     return static_cast<int>(video_shown(video_number, trade_places)) - 1;
 }
 
-DrawingCore::DrawingCore(gl::Surface& surface)
-    : m_surface(surface), m_gl(surface.gl()), m_swap_red_blue(surface.swaps_red_blue()) {}
+DrawingCore::DrawingCore(gl::Surface& surface, Report report)
+    : m_surface(surface),
+      m_gl(surface.gl()),
+      m_report(std::move(report)),
+      m_swap_red_blue(surface.swaps_red_blue()) {}
 
 void DrawingCore::colour(float r, float g, float b, float a) {
     if (m_swap_red_blue) {

@@ -240,7 +240,7 @@ bool Installation::add_effect(const std::string& name, const SceneBuilder& scene
 }
 
 bool Installation::add_texture(const std::string& name, const ImageRecord& image) const {
-    return write_image_file(image, path() / "Textures" / (name + ".KDT"));
+    return write_image_file(image, path() / "Textures" / (name + ".KDT")).ok();
 }
 
 bool Installation::add_fallback_effect() const {

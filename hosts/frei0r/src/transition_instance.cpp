@@ -88,16 +88,12 @@ bool TransitionInstance::start_driver() {
         return m_engine_ready;
     }
     m_driver = std::make_unique<host::RenderDriver>();
-    m_engine_ready = m_driver->attach();
+    const Status attached = m_driver->attach();
+    m_engine_ready = attached.ok();
     const host::EngineBinding& engine = m_driver->engine();
     if (!m_engine_ready) {
-        std::string where =
-            engine.tried_path().empty() ? std::string() : " " + engine.tried_path().string();
-        warn_once(
-            "no render engine (registry values \"Path\" and \"Engine\"; see kdr-reg): "
-            "cannot load" +
-            where + (engine.error().empty() ? "" : ": " + engine.error()) +
-            ". Frames show the first input unchanged.");
+        warn_once("no render engine (registry values \"Path\" and \"Engine\"; see kdr-reg): " +
+                  attached.error() + ". Frames show the first input unchanged.");
     } else if (!engine.has_prepare() || !engine.has_render()) {
         warn_once("the engine " + engine.tried_path().string() +
                   " lacks Rnd_Prepare or Rnd_Render. Frames show the first input unchanged.");

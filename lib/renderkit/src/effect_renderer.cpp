@@ -53,8 +53,8 @@ InstallationScope::~InstallationScope() {
 
 Result<std::unique_ptr<EffectRenderer>> EffectRenderer::open(const fs::path& engine) {
     std::unique_ptr<EffectRenderer> renderer(new EffectRenderer());
-    if (!renderer->m_engine.load_file(engine)) {
-        return Error{engine.string() + ": " + renderer->m_engine.error()};
+    if (Status loaded = renderer->m_engine.load_file(engine); !loaded) {
+        return Error{loaded.error()};
     }
     // The engine and the OpenGL libraries it pulls in stay mapped until the
     // process ends, even after the binding releases them: what they leave
@@ -79,9 +79,10 @@ struct Job {
     FrameRecord frame;
     std::vector<ImageRecord> sources;
     ImageRecord output;
+    bool ready = false;  // false: no memory for the settings' scene
 
     Job() {
-        settings_initialise(settings);
+        ready = settings_initialise(settings);
         frame_construct(frame);
         image_construct(output);
     }
@@ -109,6 +110,9 @@ Result<std::vector<raster::Canvas>> EffectRenderer::render(
         return Error{"at most 20 sources"};
     }
     Job job;
+    if (!job.ready) {
+        return Error{"out of memory for the settings of \"" + effect + "\""};
+    }
     std::strncpy(job.settings.name, effect.c_str(), effect_name_size - 1);
     float* g = job.settings.globals;
     g[global_fly_direction] = options.fly_on ? 1.0f : 0.0f;

@@ -76,17 +76,17 @@ class RenderDriver {
     RenderDriver& operator=(const RenderDriver&) = delete;
 
     // Library start: reads and remembers the engine name, loads that engine,
-    // previous size to 0, reads "Rnd_Multi". False when no engine was loaded
-    // (rendering then produces nothing).
-    bool attach();
+    // previous size to 0, reads "Rnd_Multi". Fails, saying why, when no
+    // engine was loaded (rendering then produces nothing).
+    [[nodiscard]] Status attach();
     // After a setup dialog: reads the engine name again and reloads when it
     // changed, then reads "Rnd_Multi" again. True when the engine was
-    // reloaded.
+    // reloaded (whether or not the new one could be loaded: engine() says).
     bool refresh_engine();
     // Loads the named engine, or a library file, instead of the registry's
     // (tools).
-    bool use_engine(std::string_view name);
-    bool use_engine_file(const std::filesystem::path& file);
+    [[nodiscard]] Status use_engine(std::string_view name);
+    [[nodiscard]] Status use_engine_file(const std::filesystem::path& file);
     // Frees every context through the engine, then releases the library.
     void unload_engine();
 

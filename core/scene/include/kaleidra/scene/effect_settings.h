@@ -18,10 +18,10 @@ namespace kdr {
 
 // Zeroes every byte of the record (name, padding, values) and constructs
 // the embedded scene empty. False when memory runs out.
-bool settings_initialise(EffectSettings& settings);
+[[nodiscard]] bool settings_initialise(EffectSettings& settings);
 void settings_destroy(EffectSettings& settings);
 // Name, values and a deep copy of the scene.
-bool settings_copy(EffectSettings& target, const EffectSettings& source);
+[[nodiscard]] bool settings_copy(EffectSettings& target, const EffectSettings& source);
 // Names as strings, the 30 global values, the 200 per-video values (by
 // value), then the scenes. Padding is ignored.
 bool settings_differ(const EffectSettings& a, const EffectSettings& b);
@@ -41,7 +41,8 @@ void settings_read(EffectSettings& settings, chunks::ChunkStream& stream);
 // form is not "KDRR"; it fails after reading what came before when the
 // block is cut inside a chunk.
 std::vector<std::uint8_t> settings_to_block(const EffectSettings& settings);
-bool settings_from_block(EffectSettings& settings, const void* block, std::size_t available);
+[[nodiscard]] bool settings_from_block(EffectSettings& settings, const void* block,
+                                       std::size_t available);
 
 // Parameter numbers: 0..21 are global values 0..21; (v + 1) * 100 + k with
 // v < 20, k < 10 is value k of group v. Every other number is ignored.

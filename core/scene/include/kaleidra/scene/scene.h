@@ -32,7 +32,7 @@ class Scene {
     // Type, strings, best frame, allow word, video names, preview image,
     // every item by clone in list order, relinked, and the texture images.
     // False when memory runs out (the scene is then cleared).
-    bool copy_from(const Scene& other, ImageCopy images = ImageCopy::deep);
+    [[nodiscard]] bool copy_from(const Scene& other, ImageCopy images = ImageCopy::deep);
     // Type or allow word differ, or any list differs in count or in a pair of
     // items at the same place.
     bool differs(const Scene& other) const;
@@ -58,8 +58,8 @@ class Scene {
     // Loads "EFFECTS" / name ".KDR" below the installation folder. With a
     // non-zero `stop`, stops right after the chunk with that identifier.
     // Succeeds when the stream ended with status 0 or 1.
-    bool load(const char* effect_name, chunks::ChunkId stop = 0);
-    bool load_file(const std::filesystem::path& file, chunks::ChunkId stop = 0);
+    [[nodiscard]] bool load(const char* effect_name, chunks::ChunkId stop = 0);
+    [[nodiscard]] bool load_file(const std::filesystem::path& file, chunks::ChunkId stop = 0);
 
     // Header values.
     std::uint32_t type = 0;  // 1 = two-video transition whose videos swap flying on

@@ -13,6 +13,8 @@
 // makes the surface current before every call.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "kaleidra/gl/accumulation.h"
@@ -50,7 +52,11 @@ enum class Underlay { none, video, background };
 
 class DrawingCore {
   public:
-    explicit DrawingCore(gl::Surface& surface);
+    // Where the core says what it could not do and went on without (a video
+    // picture it could not upload); called on the drawing thread.
+    using Report = std::function<void(const std::string& message)>;
+
+    explicit DrawingCore(gl::Surface& surface, Report report = {});
 
     // Prepare-time setup, after the effect is loaded into `scene`: drawing
     // state, render style, quality hints, texture coordinates scaled to the
@@ -143,6 +149,7 @@ class DrawingCore {
 
     gl::Surface& m_surface;
     const gl::GlApi& m_gl;
+    Report m_report;
     DrawState m_state;
     gl::Accumulator m_accumulator;
     std::vector<std::uint8_t> m_blurred;
