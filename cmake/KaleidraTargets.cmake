@@ -46,14 +46,21 @@ endfunction()
 # kdr_test(name SOURCES ... LINKS ... [LABELS ...] [ENVIRONMENT ...])
 # A GoogleTest program registered with CTest. Each test gets its own
 # registry file and work folder through the environment so tests never touch
-# the user's configuration.
+# the user's configuration. Tests live beside their module, in its tests/
+# folder (cross-engine tests in engine/tests); their main() fails the
+# program when a test skipped itself and KALEIDRA_TESTS_MUST_RUN is set, as
+# scripts/test sets it.
 function(kdr_test name)
   if(NOT KALEIDRA_BUILD_TESTS)
     return()
   endif()
+  if(NOT CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests$")
+    message(FATAL_ERROR "kdr_test(${name}): tests live in the tests/ folder beside their "
+                        "module, not in ${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} Kaleidra::test_main GTest::gtest GTest::gmock)
   kdr_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
   set(env "KALEIDRA_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/${name}.registry"
