@@ -115,6 +115,14 @@ class LayeringCheckTest(unittest.TestCase):
         self.write("updater/src/main.cpp", '#include "kaleidra/scene/scene.h"\n')
         self.assert_violation("the updater uses only platform")
 
+    def test_only_tests_use_the_updater(self):
+        self.write("updater/include/kaleidra/updater/script.h", "#pragma once\n")
+        self.write("fuzz/script_fuzz.cpp", '#include "kaleidra/updater/script.h"\n')
+        code, errors = self.check()
+        self.assertEqual(code, 0, errors)
+        self.write("tools/kdr-tool/main.cpp", '#include "kaleidra/updater/script.h"\n')
+        self.assert_violation("nothing but tests uses the updater")
+
     def test_an_include_no_module_provides_fails(self):
         self.write("core/host/src/driver.cpp", '#include "kaleidra/host/gone.h"\n')
         self.assert_violation("includes kaleidra/host/gone.h, which no module provides")

@@ -7,6 +7,7 @@
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/render/picture_output.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr::render {
 
@@ -20,6 +21,9 @@ std::vector<double> blur_positions(int count, float percent, std::uint32_t posit
 }
 
 void DrawingCore::report_progress(const FrameRecord& frame) {
+    // Steps are sized by the prepared scene's objects; trail copies make a
+    // frame scene hold more, whose steps would run past 100.
+    m_state.progress = std::min(m_state.progress, 100);
     if (frame.progress != nullptr) {
         frame.progress(m_state.progress);
     }
@@ -46,7 +50,7 @@ void DrawingCore::blend_add() {
 bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, FrameRecord& frame,
                              const FrameOptions& options) {
     const bool layout = is_layout_preview(frame);
-    const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
+    const int blur_setting = blur_count_value(settings.globals[global_blur_count]);
     begin_frame(options, layout);
     if (layout) {
         // The editors change the user's paths between frames.
@@ -125,7 +129,8 @@ int DrawingCore::blur_passes(const Scene& scene, int blur_setting, float complet
         blur = 0;
     }
     const int passes = std::max(blur, 1);
-    m_state.progress_step = 90 / (passes * (static_cast<int>(scene.objects.size()) + 1));
+    m_state.progress_step =
+        static_cast<int>(90 / (std::uint64_t(passes) * (std::uint64_t{scene.objects.size()} + 1)));
     return blur;
 }
 
