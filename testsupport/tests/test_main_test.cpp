@@ -2,18 +2,14 @@
 // KALEIDRA_TESTS_MUST_RUN is set, as it is in CI, and only then.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "kaleidra/testing/program_run.h"
 
 namespace {
 
-struct ProgramRun {
-    int exit_code = -1;
-    std::string output;
-};
+using kdr::test::ProgramRun;
 
 ProgramRun run_skipping_program(const char* must_run) {
     std::string command;
@@ -22,20 +18,7 @@ ProgramRun run_skipping_program(const char* must_run) {
     } else {
         command = "env -u KALEIDRA_TESTS_MUST_RUN ";
     }
-    command += std::string(KDR_SKIPPING_PROGRAM) + " 2>&1";
-    ProgramRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.output.append(buffer, count);
-    }
-    const int status = ::pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return kdr::test::run_program(command + KDR_SKIPPING_PROGRAM);
 }
 
 TEST(TestMain, ASkippedTestFailsTheProgramWhenTestsMustRun) {

@@ -5,7 +5,6 @@
 #include "render_job.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +18,7 @@
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/testing/installation_test.h"
+#include "kaleidra/testing/program_run.h"
 #include "kaleidra/video/avi_reader.h"
 #include "kaleidra/video/avi_writer.h"
 
@@ -463,47 +463,29 @@ TEST_F(RenderJobTest, EngineThatRendersNothingFailsTheRender) {
 }
 
 // The program itself: exit codes and where its words go.
-struct ProgramRun {
-    int status;
-    std::string output;
-};
-
-ProgramRun run_program(const std::string& arguments) {
-    const std::string command = std::string(KDR_RENDER_PROGRAM) + " " + arguments + " 2>&1";
-    ProgramRun run{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.output.append(buffer, count);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+test::ProgramRun run_program(const std::string& arguments) {
+    return test::run_program(std::string(KDR_RENDER_PROGRAM) + " " + arguments);
 }
 
 TEST_F(RenderJobTest, ProgramExitCodes) {
-    ProgramRun help = run_program("--help");
-    EXPECT_EQ(help.status, 0);
+    test::ProgramRun help = run_program("--help");
+    EXPECT_EQ(help.exit_code, 0);
     EXPECT_NE(help.output.find("Usage: kaleidra-render"), std::string::npos);
 
-    ProgramRun usage = run_program("--frames 0");
-    EXPECT_EQ(usage.status, 2);
+    test::ProgramRun usage = run_program("--frames 0");
+    EXPECT_EQ(usage.exit_code, 2);
     EXPECT_NE(usage.output.find("--help"), std::string::npos) << usage.output;
 
-    ProgramRun missing = run_program("--effect Nowhere --a " + in("a.png") + " --b " + in("b.png") +
-                                     " --out " + out("m.png"));
-    EXPECT_EQ(missing.status, 1);
+    test::ProgramRun missing = run_program("--effect Nowhere --a " + in("a.png") + " --b " +
+                                           in("b.png") + " --out " + out("m.png"));
+    EXPECT_EQ(missing.exit_code, 1);
     EXPECT_NE(missing.output.find("kaleidra-render: effect \"Nowhere\" not found"),
               std::string::npos)
         << missing.output;
 
-    ProgramRun good = run_program("--effect Swirl --frames 2 --a " + in("a.png") + " --b " +
-                                  in("b.png") + " --out " + out("g%d.png"));
-    EXPECT_EQ(good.status, 0) << good.output;
+    test::ProgramRun good = run_program("--effect Swirl --frames 2 --a " + in("a.png") + " --b " +
+                                        in("b.png") + " --out " + out("g%d.png"));
+    EXPECT_EQ(good.exit_code, 0) << good.output;
     EXPECT_NE(good.output.find("frame 2 of 2"), std::string::npos) << good.output;
     expect_pattern(out("g1.png"), 1);
 }
