@@ -63,7 +63,8 @@ bool display_usable() {
 
 struct Record {
     kdr::EffectSettings value;
-    Record() { kdr::settings_initialise(value); }
+    bool valid;
+    Record() : valid(kdr::settings_initialise(value)) {}
     ~Record() { kdr::settings_destroy(value); }
 };
 
@@ -95,6 +96,10 @@ int show_about() {
 
 int select(const fs::path& file, bool filter) {
     Record record;
+    if (!record.valid) {
+        std::fprintf(stderr, "kaleidra-select: out of memory\n");
+        return 3;
+    }
     std::error_code error;
     const bool exists = fs::exists(file, error);
     const kdr::Status loaded =

@@ -144,7 +144,8 @@ void EffectPage::mark_selection() {
 
 void EffectPage::effect_clicked(int index) {
     if (Scene* scene = settings_scene(session().record())) {
-        scene->remove_items_if([](const SceneItem& item) { return item.kind() == ItemKind::path; });
+        scene->remove_items_if(
+            [](const scene::SceneItem& item) { return item.kind() == scene::ItemKind::path; });
         scene->link();
     }
     select_item(index);

@@ -9,6 +9,8 @@
 namespace kdr::gui {
 
 OwnedRecord::OwnedRecord() {
+    // Fails only when memory runs out; the record is then an empty, zeroed
+    // one that every later operation accepts.
     (void)settings_initialise(m_record);
 }
 

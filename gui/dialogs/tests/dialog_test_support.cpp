@@ -18,7 +18,7 @@
 namespace kdr::gui::test {
 
 TestRecord::TestRecord(const char* name) {
-    settings_initialise(value);
+    EXPECT_TRUE(settings_initialise(value));
     std::strncpy(value.name, name, sizeof value.name - 1);
 }
 
@@ -32,7 +32,7 @@ std::vector<std::uint8_t> TestRecord::stored() const {
 
 void TestRecord::add_user_items() {
     Scene* scene = settings_scene(value);
-    auto path = std::make_unique<Path>();
+    auto path = std::make_unique<scene::Path>();
     path->id = 40;
     path->link_id = 20;
     for (float time : {0.0f, 1.0f}) {
@@ -43,7 +43,7 @@ void TestRecord::add_user_items() {
         path->keys.push_back(key);
     }
     scene->paths.push_back(std::move(path));
-    auto envelope = std::make_unique<Envelope>();
+    auto envelope = std::make_unique<scene::Envelope>();
     envelope->id = 41;
     envelope->parameter = global_shadows;
     for (float time : {0.0f, 1.0f}) {
@@ -53,7 +53,7 @@ void TestRecord::add_user_items() {
         envelope->keys.push_back(key);
     }
     scene->envelopes.push_back(std::move(envelope));
-    auto mapping = std::make_unique<Surface>();
+    auto mapping = std::make_unique<scene::Surface>();
     mapping->id = 1;
     mapping->source_kind = 3;
     mapping->video_number = 0;

@@ -39,7 +39,7 @@ struct Library {
 struct Record {
     EffectSettings value;
     explicit Record(const char* name) {
-        settings_initialise(value);
+        EXPECT_TRUE(settings_initialise(value));
         std::strcpy(value.name, name);
     }
     ~Record() { settings_destroy(value); }

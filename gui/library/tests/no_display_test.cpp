@@ -29,7 +29,7 @@ TEST(NoDisplayTest, BothCallsReturnTwoAndTheRecordStays) {
     ASSERT_NE(about, nullptr);
 
     EffectSettings record;
-    settings_initialise(record);
+    EXPECT_TRUE(settings_initialise(record));
     std::strcpy(record.name, "Globe");
     const std::vector<std::uint8_t> before = settings_to_block(record);
     ::testing::internal::CaptureStderr();
@@ -43,7 +43,7 @@ TEST(NoDisplayTest, BothCallsReturnTwoAndTheRecordStays) {
     // An X display that does not answer is no display either.
     ::setenv("DISPLAY", ":97531", 1);
     EffectSettings other;
-    settings_initialise(other);
+    EXPECT_TRUE(settings_initialise(other));
     EXPECT_EQ(select(0, &other, 0), 2);
     settings_destroy(other);
     ::dlclose(handle);

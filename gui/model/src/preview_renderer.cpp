@@ -177,7 +177,7 @@ void PreviewRenderer::publish_frame(int buffer, const std::uint8_t* pixels) {
 
 void PreviewRenderer::run() {
     host::EngineBinding engine;
-    const bool loaded = engine.load(host::EngineRole::preview);
+    const bool loaded = engine.load(host::EngineRole::preview).ok();
     m_engine_loaded = loaded;
     m_engine_tried = true;
     if (!loaded) {

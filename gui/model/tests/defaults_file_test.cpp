@@ -25,7 +25,7 @@ using test::TestInstallation;
 
 struct Record {
     EffectSettings value;
-    Record() { settings_initialise(value); }
+    Record() { EXPECT_TRUE(settings_initialise(value)); }
     ~Record() { settings_destroy(value); }
     std::vector<std::uint8_t> stored() const { return settings_to_block(value); }
 };
@@ -35,7 +35,7 @@ void fill(EffectSettings& record) {
     record.globals[global_shadows] = 75;
     record.globals[global_light_direction] = 90;
     record.video_values[1][video_shine] = 40;
-    auto envelope = std::make_unique<Envelope>();
+    auto envelope = std::make_unique<scene::Envelope>();
     envelope->id = 3;
     envelope->parameter = global_shadows;
     for (float time : {0.0f, 1.0f}) {

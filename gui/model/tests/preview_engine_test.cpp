@@ -42,7 +42,7 @@ TEST(GenericPreviewTest, ThirtyFramesOfSixtyFourPixelsFromRndGeneric) {
     PreviewRenderer renderer(preview_config(1, 30, false));
     struct Record {
         EffectSettings value;
-        Record() { settings_initialise(value); }
+        Record() { EXPECT_TRUE(settings_initialise(value)); }
         ~Record() { settings_destroy(value); }
     } record;
     std::strcpy(record.value.name, "Globe");

@@ -60,7 +60,7 @@ std::vector<std::string> renders_in(const std::vector<std::string>& lines) {
 struct Record {
     EffectSettings value;
     explicit Record(const char* name) {
-        settings_initialise(value);
+        EXPECT_TRUE(settings_initialise(value));
         std::strcpy(value.name, name);
     }
     ~Record() { settings_destroy(value); }

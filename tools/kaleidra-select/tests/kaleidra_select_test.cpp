@@ -34,7 +34,7 @@ class KaleidraSelectTest : public ::testing::Test {
 
     struct Stored {
         EffectSettings value;
-        Stored() { settings_initialise(value); }
+        Stored() { EXPECT_TRUE(settings_initialise(value)); }
         ~Stored() { settings_destroy(value); }
     };
 

@@ -45,7 +45,7 @@ TEST_F(KaleidraSelectX11Test, EnterWritesTheFileAndEscapeLeavesIt) {
     const CommandResult ok = answer("f.kri", "Return");
     ASSERT_EQ(ok.exit_code, 0) << ok.errors;
     EffectSettings stored;
-    settings_initialise(stored);
+    EXPECT_TRUE(settings_initialise(stored));
     ASSERT_TRUE(host::read_settings_file(stored, install.root() / "f.kri").ok());
     const std::string chosen = stored.name;
     settings_destroy(stored);

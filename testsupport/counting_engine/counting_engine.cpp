@@ -1,7 +1,8 @@
-// A render engine for the host core's tests. It exports the five engine
-// entry points (or, built with COUNTING_ENGINE_PARTIAL, only three of them),
-// appends one line per call to the file named by KDR_COUNTING_ENGINE_LOG, and
-// draws a pattern into the output rows it is asked for:
+// A render engine for the tests of the render driver and its hosts. It
+// exports the five engine entry points (or, built with
+// COUNTING_ENGINE_PARTIAL, only three of them), appends one line per call to
+// the file named by KDR_COUNTING_ENGINE_LOG, and draws a pattern into the
+// output rows it is asked for:
 //
 //   blue = (x + position) & 255, green = y & 255,
 //   red = (x * 3 + y * 5 + position * 7) & 255, alpha = the context's number
@@ -10,12 +11,16 @@
 // of renders made by different contexts. Rows follow the half flags: 0x400
 // the first height / 2 rows (rounded down), 0x800 the rest.
 //
-// Event lines: "<library> <event> <context> <flags> <position> <images> <thread> <name>
-// <a> <b>", <a> and <b> being the first byte of image slots 0 and 1 (-1 when
-// a slot has no pixels).
-// with events create, prepare, render, free, unload. Setting
+// Event lines: "<library> <event> <context> <flags> <position> <images>
+// <thread> <name> <a> <b> <quiet>", <a> and <b> being the first byte of image
+// slots 0 and 1 (-1 when a slot has no pixels) and <quiet> the frame's quiet
+// field, with events create, prepare, render, free, unload. Setting
 // KDR_COUNTING_ENGINE_FAIL_PREPARE to a flag mask makes Rnd_Prepare return
 // null for frames whose flags contain that mask ("all" fails every prepare).
+// Setting KDR_COUNTING_ENGINE_EFFECTS to a folder makes Rnd_Prepare do what
+// the engines do with an effect they cannot load: when the settings name no
+// file NAME.KDR in that folder, it writes the fallback name "Ballsplt" into
+// the settings record it was given (after logging the name it was given).
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -69,12 +74,12 @@ void record(const char* event, const kdr::RenderContext* context, const kdr::Fra
     }
     char line[512];
     const int length = std::snprintf(
-        line, sizeof line, "%s %s %d %u %u %u %ld %s %d %d\n", library_name().c_str(), event,
+        line, sizeof line, "%s %s %d %u %u %u %ld %s %d %d %u\n", library_name().c_str(), event,
         context != nullptr ? context->number : 0, frame != nullptr ? frame->flags : 0u,
         frame != nullptr ? frame->position : 0u, frame != nullptr ? frame->image_count : 0u,
         static_cast<long>(::syscall(SYS_gettid)),
         settings != nullptr && settings->name[0] != '\0' ? settings->name : "-",
-        first_byte(frame, 0), first_byte(frame, 1));
+        first_byte(frame, 0), first_byte(frame, 1), frame != nullptr ? frame->quiet : 0u);
     const int descriptor = ::open(file, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         return;
@@ -83,6 +88,22 @@ void record(const char* event, const kdr::RenderContext* context, const kdr::Fra
         (void)!::write(descriptor, line, static_cast<std::size_t>(length));
     }
     ::close(descriptor);
+}
+
+[[maybe_unused]] void fall_back_like_the_engines(kdr::EffectSettings& settings) {
+    const char* folder = std::getenv("KDR_COUNTING_ENGINE_EFFECTS");
+    if (folder == nullptr) {
+        return;
+    }
+    char name[kdr::effect_name_size];
+    std::memcpy(name, settings.name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    const std::string file = std::string(folder) + "/" + name + ".KDR";
+    if (name[0] != '\0' && ::access(file.c_str(), R_OK) == 0) {
+        return;
+    }
+    std::memset(settings.name, 0, sizeof settings.name);
+    std::memcpy(settings.name, "Ballsplt", 8);
 }
 
 [[maybe_unused]] bool prepare_should_fail(const kdr::FrameRecord* frame) {
@@ -171,6 +192,7 @@ __attribute__((visibility("default"))) kdr::RenderContext* Rnd_Prepare(
     }
     kdr::RenderContext* fresh = new_context();
     record("prepare", fresh, frame, settings);
+    fall_back_like_the_engines(*settings);
     return fresh;
 }
 
