@@ -1,5 +1,6 @@
 #include "kaleidra/editor_testing/editor_fixture.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -94,18 +95,7 @@ std::filesystem::path EditorTest::write_clip(const std::string& name, int clip, 
                                              std::uint32_t width, std::uint32_t height,
                                              std::uint32_t rate) {
     const std::filesystem::path file = media() / name;
-    video::CompressOptions options;
-    options.handler = video::make_fourcc("DIB ");
-    Result<video::AviWriter> writer = video::AviWriter::create(file, width, height, rate, options);
-    EXPECT_TRUE(writer.ok()) << (writer ? "" : writer.error());
-    if (!writer) {
-        return file;
-    }
-    for (int f = 0; f < frames; ++f) {
-        const std::vector<std::uint8_t> pixels = flat_picture(width, height, clip_colour(clip, f));
-        EXPECT_TRUE(writer->write_frame(pixels.data(), pixels.size()).ok());
-    }
-    EXPECT_TRUE(writer->close().ok());
+    write_movie(file, "DIB ", clip, 0, frames, width, height, rate);
     return file;
 }
 
@@ -152,6 +142,40 @@ std::unique_ptr<TimelineItem> EditorTest::bitmap_item(const std::filesystem::pat
     auto item = clip_item(file, track, start, length);
     item->kind = ItemKind::bitmap;
     return item;
+}
+
+void write_movie(const std::filesystem::path& file, const char* handler, int clip, int first,
+                 int frames, std::uint32_t width, std::uint32_t height, std::uint32_t rate) {
+    video::CompressOptions options;
+    options.handler = video::make_fourcc(handler);
+    Result<video::AviWriter> writer = video::AviWriter::create(file, width, height, rate, options);
+    ASSERT_TRUE(writer.ok()) << writer.error();
+    for (int f = 0; f < frames; ++f) {
+        const std::vector<std::uint8_t> pixels =
+            flat_picture(width, height, clip_colour(clip, first + f));
+        ASSERT_TRUE(writer->write_frame(pixels.data(), pixels.size()).ok());
+    }
+    ASSERT_TRUE(writer->close().ok());
+}
+
+std::string framemd5(const std::filesystem::path& movie) {
+    const std::string command =
+        "ffmpeg -v error -nostdin -i '" + movie.string() + "' -f framemd5 - 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return "error: cannot run ffmpeg";
+    }
+    std::string text;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        text.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    if (status != 0) {
+        return "error: ffmpeg failed on " + movie.string() + ": " + text;
+    }
+    return text;
 }
 
 }  // namespace kdr::editor::test

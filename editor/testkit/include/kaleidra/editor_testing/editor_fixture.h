@@ -68,3 +68,16 @@ class EditorTest : public ::testing::Test {
 };
 
 }  // namespace kdr::editor::test
+
+namespace kdr::editor::test {
+
+// ffmpeg's "framemd5" listing of a movie's decoded frames (time base, size
+// and a checksum per frame), or the error it printed prefixed with "error:".
+std::string framemd5(const std::filesystem::path& movie);
+
+// Writes `frames` frames of clip_colour(clip, first + f) with `handler`
+// ("DIB ", "MSVC", "MJPG" ...).
+void write_movie(const std::filesystem::path& file, const char* handler, int clip, int first,
+                 int frames, std::uint32_t width, std::uint32_t height, std::uint32_t rate);
+
+}  // namespace kdr::editor::test
