@@ -341,7 +341,10 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
     }
 
     MovieRequest movie;
-    if (preview) {
+    if (preview && !request.output.empty()) {
+        movie.file = request.output;
+        movie.options = settings.preview_options;
+    } else if (preview) {
         std::optional<std::filesystem::path> file =
             install::build_path(install::folder_work, "Preview", "avi");
         if (!file) {

@@ -44,7 +44,8 @@ struct FrameRange {
 
 struct RenderRequest {
     RenderKind kind = RenderKind::preview;
-    std::filesystem::path output;  // finals only; previews go to Work/Preview.avi
+    // The movie; a preview without one goes to Work/Preview.avi.
+    std::filesystem::path output;
     std::optional<FrameRange> frames;
     // Empty: the registry's engine for the kind; a name ("Rnd_Generic")
     // found in LIBS; or, when it holds a '/', a library file.
