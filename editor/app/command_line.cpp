@@ -118,8 +118,9 @@ Result<CommandLine> parse_command_line(int argc, const char* const* argv) {
     switch (line.command) {
         case Command::window:
             if (!loose.empty() || line.preview || !line.output.empty() || line.frames) {
-                return Error{"say what to do: --render PROJECT.kdp, --join OUT PART..., --info "
-                             "PROJECT.kdp"};
+                return Error{
+                    "say what to do: --render PROJECT.kdp, --join OUT PART..., --info "
+                    "PROJECT.kdp"};
             }
             break;
         case Command::join:

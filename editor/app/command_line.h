@@ -18,14 +18,14 @@ enum class Command { window, render, join, info, help };
 
 struct CommandLine {
     Command command = Command::window;
-    std::string project;             // --render, --info
-    bool preview = false;            // --preview
-    std::string output;              // --out, or the joined movie
+    std::string project;               // --render, --info
+    bool preview = false;              // --preview
+    std::string output;                // --out, or the joined movie
     std::optional<FrameRange> frames;  // --frames A-B
-    std::string engine;              // --engine
-    int threads = 0;                 // --threads
-    bool progress = true;            // --quiet turns the progress lines off
-    std::vector<std::string> parts;  // --join OUT PART...
+    std::string engine;                // --engine
+    int threads = 0;                   // --threads
+    bool progress = true;              // --quiet turns the progress lines off
+    std::vector<std::string> parts;    // --join OUT PART...
 };
 
 // Parses argv[1..]; "--name value" and "--name=value" both work.

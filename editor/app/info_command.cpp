@@ -15,11 +15,12 @@ int info_command(const CommandLine& line) {
     for (const auto& item : project.items()) {
         effects += item->kind == ItemKind::effect ? 1 : 0;
     }
-    std::printf("frames %d\nrate %d\nfinal %dx%d\npreview %dx%d\nfields %d\nitems %d\n"
-                "effects %d\n",
-                project.project_length, output.rate, output.final_width, output.final_height,
-                output.preview_width, output.preview_height, output.field_mode,
-                project.item_count(), effects);
+    std::printf(
+        "frames %d\nrate %d\nfinal %dx%d\npreview %dx%d\nfields %d\nitems %d\n"
+        "effects %d\n",
+        project.project_length, output.rate, output.final_width, output.final_height,
+        output.preview_width, output.preview_height, output.field_mode, project.item_count(),
+        effects);
     return 0;
 }
 

@@ -5,12 +5,10 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "commands.h"
 #include "kaleidra/editor/movie_renderer.h"
 #include "kaleidra/editor/preferences.h"
-#include "kaleidra/install/install_paths.h"
 
 namespace kdr::editor::app {
 namespace {
@@ -21,24 +19,18 @@ void on_interrupt(int) {
     interrupted = 1;
 }
 
-// A final without --out goes where Make Final would propose: the last final
-// of the project, else the project's name in the last output folder, which
-// starts as the Work folder.
+// A final without --out goes where Make Final would propose, named after
+// the project rather than "Untitled": the last final of the project, else
+// PROJECT.avi in the last output folder (the Work folder at first).
 std::filesystem::path final_movie_path(const Project& project) {
-    if (!project.output.last_final.empty()) {
-        return project.output.last_final;
+    const std::optional<RecentValues> recent = Preferences::open_default().read_recent();
+    std::filesystem::path proposal = proposed_final_path(project, recent.value_or(RecentValues{}));
+    if (project.output.last_final.empty()) {
+        std::filesystem::path name = std::filesystem::path(project.file_name).stem();
+        name += ".avi";
+        proposal.replace_filename(name);
     }
-    std::filesystem::path folder;
-    if (std::optional<RecentValues> recent = Preferences::open_default().read_recent();
-        recent && !recent->last_output.empty()) {
-        folder = recent->last_output;
-    } else if (std::optional<std::filesystem::path> work =
-                   install::build_path(install::folder_work, "Untitled", "avi")) {
-        folder = work->parent_path();
-    }
-    std::filesystem::path name = std::filesystem::path(project.file_name).stem();
-    name += ".avi";
-    return folder.empty() ? name : folder / name;
+    return proposal;
 }
 
 class ProgressLines {
@@ -57,10 +49,10 @@ class ProgressLines {
             return;
         }
         m_shown = done;
-        const std::string range = first == 0 && last + 1 == progress.project_length.load()
-                                      ? std::string()
-                                      : " (project frames " + std::to_string(first) + "-" +
-                                            std::to_string(last) + ")";
+        const std::string range =
+            first == 0 && last + 1 == progress.project_length.load()
+                ? std::string()
+                : " (project frames " + std::to_string(first) + "-" + std::to_string(last) + ")";
         if (m_terminal) {
             std::fprintf(stderr, "\rreelbench: frame %d of %d%s", done, total, range.c_str());
             m_open_line = true;
@@ -124,14 +116,14 @@ int render_command(const CommandLine& line) {
     struct sigaction previous {};
     ::sigaction(SIGINT, &action, &previous);
     ProgressLines lines(line.progress);
-    // The window polls the render every 100 ms; so does the command line.
-    while (renderer.running()) {
+    // Progress every 100 ms, as the window shows it, but the end is seen at
+    // once.
+    while (!renderer.wait_for_end(std::chrono::milliseconds(100))) {
         if (interrupted != 0) {
             renderer.stop();
         }
         lines.show(renderer.progress());
         print_notices(renderer, lines);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     lines.show(renderer.progress());
     print_notices(renderer, lines);

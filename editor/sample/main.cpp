@@ -4,8 +4,13 @@
 // the project works wherever the installation folder lies.
 //
 //   kdr-sample-project OUTPUT.kdp
+//   kdr-sample-project --transition EFFECT A.avi B.avi FRAMES WxH RATE OUTPUT.kdp
+//
+// The second form writes the benchmark's project: one transition over two
+// whole clips, with uncompressed output at the given size.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,11 +24,11 @@ namespace {
 
 using namespace kdr::editor;
 
-std::unique_ptr<TimelineItem> source(ItemKind kind, const char* name, std::int32_t track,
+std::unique_ptr<TimelineItem> source(ItemKind kind, const std::string& name, std::int32_t track,
                                      std::int32_t start, std::int32_t length) {
     auto item = std::make_unique<TimelineItem>();
     item->kind = kind;
-    item->file_name = std::string("../Samples/") + name;
+    item->file_name = name;
     item->track = track;
     item->start = start;
     item->length = length;
@@ -44,14 +49,7 @@ std::unique_ptr<TimelineItem> transition(const char* effect, std::int32_t start,
     return item;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs("Usage: kdr-sample-project OUTPUT.kdp\n", argc == 2 ? stdout : stderr);
-        return argc == 2 ? 0 : 2;
-    }
-    Project project;
+void sample_project(Project& project, const char* file) {
     OutputSettings settings = default_output_settings();
     // The sample clips run at 25 frames a second, 320 x 240.
     settings.rate = 25;
@@ -59,14 +57,56 @@ int main(int argc, char** argv) {
     settings.final_height = 240;
     settings.preview_width = 160;
     settings.preview_height = 120;
-    project.clear(settings, argv[1]);
+    project.clear(settings, file);
     // Clip A, a cube turning to clip B, clip B, a page turning to the
     // mountains, the mountains: 130 frames, 5.2 seconds.
-    project.add_item(source(ItemKind::video, "clip_a.avi", 1, 0, 60));
-    project.add_item(source(ItemKind::video, "clip_b.avi", 2, 45, 60));
+    project.add_item(source(ItemKind::video, "../Samples/clip_a.avi", 1, 0, 60));
+    project.add_item(source(ItemKind::video, "../Samples/clip_b.avi", 2, 45, 60));
     project.add_item(transition("CubeTurn", 45, 15));
-    project.add_item(source(ItemKind::bitmap, "picture_mountains.bmp", 1, 90, 40));
+    project.add_item(source(ItemKind::bitmap, "../Samples/picture_mountains.bmp", 1, 90, 40));
     project.add_item(transition("PageTurn", 90, 15));
+}
+
+bool transition_project(Project& project, char** argv) {
+    const std::int32_t frames = std::atoi(argv[4]);
+    int width = 0;
+    int height = 0;
+    const std::int32_t rate = std::atoi(argv[6]);
+    if (frames < 1 || std::sscanf(argv[5], "%dx%d", &width, &height) != 2 || width < 1 ||
+        height < 1 || rate < 1) {
+        return false;
+    }
+    OutputSettings settings = default_output_settings();
+    settings.rate = rate;
+    settings.final_width = width;
+    settings.final_height = height;
+    settings.final_options.handler = kdr::video::make_fourcc("DIB ");
+    project.clear(settings, argv[7]);
+    project.add_item(source(ItemKind::video, argv[2], 1, 0, frames));
+    project.add_item(source(ItemKind::video, argv[3], 2, 0, frames));
+    project.add_item(transition(argv[1], 0, frames));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Project project;
+    bool made = false;
+    if (argc == 2 && std::strcmp(argv[1], "--help") != 0) {
+        sample_project(project, argv[1]);
+        made = true;
+    } else if (argc == 9 && std::strcmp(argv[1], "--transition") == 0) {
+        made = transition_project(project, argv + 1);
+    }
+    if (!made) {
+        std::fputs(
+            "Usage: kdr-sample-project OUTPUT.kdp\n"
+            "       kdr-sample-project --transition EFFECT A.avi B.avi FRAMES WxH RATE "
+            "OUTPUT.kdp\n",
+            argc == 2 ? stdout : stderr);
+        return argc == 2 ? 0 : 2;
+    }
     if (kdr::Status saved = save_project(project); !saved) {
         std::fprintf(stderr, "kdr-sample-project: %s\n", saved.error().c_str());
         return 1;

@@ -19,9 +19,9 @@ TEST(CommandLine, NoArgumentsAsksForTheWindow) {
 }
 
 TEST(CommandLine, RenderTakesEveryOption) {
-    Result<CommandLine> line = parse({"--render", "p.kdp", "--preview", "--out=o.avi", "--frames",
-                                      "30-59", "--engine", "Rnd_Hardware", "--threads", "2",
-                                      "--quiet"});
+    Result<CommandLine> line =
+        parse({"--render", "p.kdp", "--preview", "--out=o.avi", "--frames", "30-59", "--engine",
+               "Rnd_Hardware", "--threads", "2", "--quiet"});
     ASSERT_TRUE(line.ok()) << line.error();
     EXPECT_EQ(line->command, Command::render);
     EXPECT_EQ(line->project, "p.kdp");

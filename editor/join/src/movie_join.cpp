@@ -201,8 +201,7 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
                 return Error{quoted(files[i]) + " does not start with a key frame"};
             }
             first = false;
-            const std::int64_t time =
-                packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const std::int64_t time = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             if (time == AV_NOPTS_VALUE) {
                 av_packet_unref(packet.get());
                 return Error{quoted(files[i]) + " has a frame without a time"};

@@ -17,8 +17,8 @@ bool invalid(const TimelineItem& item, std::int64_t start, std::int32_t track,
 
 }  // namespace
 
-PlacementCheck check_placement(const Project& project, const TimelineItem& item,
-                               std::int32_t start, std::int32_t track, std::int32_t length) {
+PlacementCheck check_placement(const Project& project, const TimelineItem& item, std::int32_t start,
+                               std::int32_t track, std::int32_t length) {
     if (invalid(item, start, track, length)) {
         return {Placement::invalid, nullptr};
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "kaleidra/install/install_paths.h"
+#include "kaleidra/platform/folder_case.h"
 
 namespace kdr::editor {
 namespace {
@@ -106,18 +107,24 @@ Preferences::Preferences(platform::Registry registry) : m_registry(std::move(reg
 
 bool Preferences::read_defaults(OutputSettings& settings) const {
     const Snapshot values(m_registry);
-    std::int32_t* const numbers[] = {
-        &settings.main_window.left,   &settings.main_window.top,
-        &settings.main_window.width,  &settings.main_window.height,
-        &settings.player_window.left, &settings.player_window.top,
-        &settings.player_window.width, &settings.player_window.height,
-        &settings.preview_width,      &settings.preview_height,
-        &settings.final_width,        &settings.final_height,
-        &settings.rate,               &settings.field_mode};
-    const char* const names[] = {"MainWinLeft",  "MainWinTop",    "MainWinWidth", "MainWinHeight",
-                                 "PlayWinLeft",  "PlayWinTop",    "PlayWinWidth", "PlayWinHeight",
-                                 "PrevWidth",    "PrevHeight",    "OutWidth",     "OutHeight",
-                                 "OutRate",      "OutField"};
+    std::int32_t* const numbers[] = {&settings.main_window.left,
+                                     &settings.main_window.top,
+                                     &settings.main_window.width,
+                                     &settings.main_window.height,
+                                     &settings.player_window.left,
+                                     &settings.player_window.top,
+                                     &settings.player_window.width,
+                                     &settings.player_window.height,
+                                     &settings.preview_width,
+                                     &settings.preview_height,
+                                     &settings.final_width,
+                                     &settings.final_height,
+                                     &settings.rate,
+                                     &settings.field_mode};
+    const char* const names[] = {"MainWinLeft", "MainWinTop", "MainWinWidth", "MainWinHeight",
+                                 "PlayWinLeft", "PlayWinTop", "PlayWinWidth", "PlayWinHeight",
+                                 "PrevWidth",   "PrevHeight", "OutWidth",     "OutHeight",
+                                 "OutRate",     "OutField"};
     for (std::size_t i = 0; i < std::size(names); ++i) {
         std::optional<std::uint32_t> value = values.number(names[i]);
         if (!value) {
@@ -144,18 +151,17 @@ bool Preferences::write_defaults(const OutputSettings& settings) const {
     const auto set = [&](const RegistryValue& value) {
         return m_registry.set(editor_registry_key, value).ok();
     };
-    const RegistryValue leading[] = {
-        number_value("MainWinLeft", settings.main_window.left),
-        number_value("MainWinTop", settings.main_window.top),
-        number_value("MainWinWidth", settings.main_window.width),
-        number_value("MainWinHeight", settings.main_window.height),
-        number_value("PlayWinLeft", settings.player_window.left),
-        number_value("PlayWinTop", settings.player_window.top),
-        number_value("PlayWinWidth", settings.player_window.width),
-        number_value("PlayWinHeight", settings.player_window.height),
-        number_value("PrevWidth", settings.preview_width),
-        number_value("PrevHeight", settings.preview_height),
-        options_value("PrevOptions", settings.preview_options)};
+    const RegistryValue leading[] = {number_value("MainWinLeft", settings.main_window.left),
+                                     number_value("MainWinTop", settings.main_window.top),
+                                     number_value("MainWinWidth", settings.main_window.width),
+                                     number_value("MainWinHeight", settings.main_window.height),
+                                     number_value("PlayWinLeft", settings.player_window.left),
+                                     number_value("PlayWinTop", settings.player_window.top),
+                                     number_value("PlayWinWidth", settings.player_window.width),
+                                     number_value("PlayWinHeight", settings.player_window.height),
+                                     number_value("PrevWidth", settings.preview_width),
+                                     number_value("PrevHeight", settings.preview_height),
+                                     options_value("PrevOptions", settings.preview_options)};
     for (const RegistryValue& value : leading) {
         if (!set(value)) {
             return false;
@@ -215,9 +221,9 @@ std::optional<RecentValues> Preferences::read_recent() const {
 }
 
 bool Preferences::write_recent(const RecentValues& recent) const {
-    std::vector<RegistryValue> values = {RegistryValue::make_string("LastVideo", recent.last_video),
-                                         RegistryValue::make_string("LastOutput",
-                                                                    recent.last_output)};
+    std::vector<RegistryValue> values = {
+        RegistryValue::make_string("LastVideo", recent.last_video),
+        RegistryValue::make_string("LastOutput", recent.last_output)};
     for (int i = 0; i < recent_project_count; ++i) {
         values.push_back(RegistryValue::make_string(recent_project_names[i], recent.projects[i]));
     }
@@ -278,6 +284,19 @@ std::string untitled_project_name() {
     std::optional<std::filesystem::path> path =
         install::build_path(install::folder_projects, "Untitled", "KDP");
     return path ? path->string() : std::string("Untitled.KDP");
+}
+
+std::filesystem::path proposed_final_path(const Project& project, const RecentValues& recent) {
+    if (!project.output.last_final.empty()) {
+        return project.output.last_final;
+    }
+    if (!recent.last_output.empty()) {
+        return std::filesystem::path(recent.last_output) / "Untitled.avi";
+    }
+    if (std::optional<std::filesystem::path> work = install::install_folder()) {
+        return platform::resolve_entry(*work, install::folder_work) / "Untitled.avi";
+    }
+    return "Untitled.avi";
 }
 
 void clear_project(Project& project, const Preferences& preferences) {

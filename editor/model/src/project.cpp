@@ -42,10 +42,9 @@ TimelineItem& Project::add_item(std::unique_ptr<TimelineItem> item) {
 }
 
 std::unique_ptr<TimelineItem> Project::remove_item(const TimelineItem& item) {
-    auto found = std::find_if(m_items.begin(), m_items.end(),
-                              [&](const std::unique_ptr<TimelineItem>& each) {
-                                  return each.get() == &item;
-                              });
+    auto found = std::find_if(
+        m_items.begin(), m_items.end(),
+        [&](const std::unique_ptr<TimelineItem>& each) { return each.get() == &item; });
     if (found == m_items.end()) {
         return nullptr;
     }
@@ -86,8 +85,8 @@ std::int64_t length_of(const Project::ItemList& items) {
 
 void Project::recompute() {
     track_rows = track_rows_of(m_items);
-    project_length = static_cast<std::int32_t>(std::clamp<std::int64_t>(length_of(m_items), 0,
-                                                                        INT32_MAX));
+    project_length =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(length_of(m_items), 0, INT32_MAX));
 }
 
 void Project::recompute_view(const TrackArea& area) {

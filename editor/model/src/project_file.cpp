@@ -110,8 +110,7 @@ Result<std::unique_ptr<TimelineItem>> decode_item(const chunks::Chunk& chunk, st
     name.assign(text, std::min(name_length, max_item_name_size));
     if (chunk.length < item_header_size) {
         return Error{"the item's chunk holds " + std::to_string(chunk.length) +
-                     " bytes, fewer than the " + std::to_string(item_header_size) +
-                     " of an item"};
+                     " bytes, fewer than the " + std::to_string(item_header_size) + " of an item"};
     }
     if (name_length == name_field) {
         return Error{"the item's file name has no end within its 256 bytes"};

@@ -37,7 +37,7 @@ TEST_F(PreferencesTest, CreatedDefaultsAreTheBuiltInValues) {
     const std::vector<std::uint8_t> options = value("OutOptions")->bytes;
     ASSERT_EQ(options.size(), 44u);
     EXPECT_EQ(std::string(options.begin(), options.begin() + 8), "vidsmsvc");
-    EXPECT_EQ(options[8], 7);                        // key frame every 7
+    EXPECT_EQ(options[8], 7);                         // key frame every 7
     EXPECT_EQ(options[12] | options[13] << 8, 7500);  // quality
     EXPECT_EQ(options[20], 12);                       // flags
 
@@ -82,9 +82,8 @@ TEST_F(PreferencesTest, WrongTypesCountAsMissing) {
     OutputSettings read;
     EXPECT_FALSE(preferences.read_defaults(read));
     ASSERT_TRUE(preferences.create_defaults());
-    ASSERT_TRUE(store()
-                    .set(editor_registry_key, RegistryValue::make_binary("PrevOptions", {1, 2}))
-                    .ok());
+    ASSERT_TRUE(
+        store().set(editor_registry_key, RegistryValue::make_binary("PrevOptions", {1, 2})).ok());
     EXPECT_FALSE(preferences.read_defaults(read));
 }
 
@@ -162,6 +161,17 @@ TEST_F(PreferencesTest, SaveDefaultsThenNewGivesTheSavedSettings) {
     OutputSettings expected = project.output;
     expected.last_final.clear();
     EXPECT_EQ(fresh.output, expected);
+}
+
+TEST_F(PreferencesTest, MakeFinalProposesUntitledInTheLastOutputFolder) {
+    Project project;
+    project.clear(default_output_settings(), "p.kdp");
+    RecentValues recent;
+    EXPECT_EQ(proposed_final_path(project, recent), work() / "Untitled.avi");
+    recent.last_output = "/films";
+    EXPECT_EQ(proposed_final_path(project, recent), std::filesystem::path("/films/Untitled.avi"));
+    project.output.last_final = "/films/last.avi";
+    EXPECT_EQ(proposed_final_path(project, recent), std::filesystem::path("/films/last.avi"));
 }
 
 }  // namespace

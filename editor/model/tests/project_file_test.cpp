@@ -267,8 +267,8 @@ TEST_F(ProjectFile, MissingEffectLoadsAndMissingClipIsReportedOnceAndLeftOut) {
     Result<LoadReport> report = load(project, projects() / "hand.kdp");
     ASSERT_TRUE(report.ok());
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "Project Load Error: Could not find " + clip.string() +
-                               ". Item not loaded.");
+    EXPECT_EQ(messages[0],
+              "Project Load Error: Could not find " + clip.string() + ". Item not loaded.");
     ASSERT_EQ(report->refused.size(), 1u);
     EXPECT_NE(report->refused[0].reason.find("clip.avi"), std::string::npos);
     ASSERT_EQ(project.item_count(), 2);
@@ -305,19 +305,22 @@ TEST_P(HostileItems, AreRefusedWithTheLoadMessageAndTheRestLoads) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, HostileItems,
     ::testing::Values(
-        HostileItem{"short", [](const std::string& p) {
+        HostileItem{"short",
+                    [](const std::string& p) {
                         auto bytes = hand_item(p, 3, 1, 0, 5);
                         bytes.resize(100);
                         return bytes;
                     }},
-        HostileItem{"unterminated", [](const std::string& p) {
+        HostileItem{"unterminated",
+                    [](const std::string& p) {
                         auto bytes = hand_item(p, 3, 1, 0, 5);
                         std::memset(bytes.data(), 'a', 256);
                         return bytes;
                     }},
         HostileItem{"negative", [](const std::string& p) { return hand_item(p, 3, 1, -5, 5); }},
         HostileItem{"empty", [](const std::string& p) { return hand_item(p, 3, 1, 0, 0); }},
-        HostileItem{"huge", [](const std::string& p) {
+        HostileItem{"huge",
+                    [](const std::string& p) {
                         return hand_item(p, 3, 1, 0,
                                          static_cast<std::int32_t>(max_project_frames) + 1);
                     }},
@@ -327,7 +330,8 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const std::string&) {
                         return hand_item("", 1, 1, 0, 5, hand_settings_block("Blinds"));
                     }},
-        HostileItem{"bitmap_on_track_0", [](const std::string& p) { return hand_item(p, 3, 0, 0, 5); }},
+        HostileItem{"bitmap_on_track_0",
+                    [](const std::string& p) { return hand_item(p, 3, 0, 0, 5); }},
         HostileItem{"unknown_kind", [](const std::string& p) { return hand_item(p, 9, 1, 0, 5); }},
         HostileItem{"cut_settings",
                     [](const std::string&) {
@@ -335,7 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
                         block.resize(200);
                         return hand_item("", 1, 0, 0, 5, block);
                     }},
-        HostileItem{"settings_of_another_form", [](const std::string&) {
+        HostileItem{"settings_of_another_form",
+                    [](const std::string&) {
                         auto block = hand_settings_block("Blinds");
                         std::memcpy(&block[4], "KDRX", 4);
                         return hand_item("", 1, 0, 0, 5, block);

@@ -1,5 +1,5 @@
-#include "kaleidra/editor/placement.h"
 #include "kaleidra/editor/project.h"
+#include "kaleidra/editor/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -127,14 +127,14 @@ TEST_P(ProjectView, ShowsTheExpectedFrames) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zooms, ProjectView,
-    ::testing::Values(ViewCase{10.0f / 30, 30, 0, 10},  // "10 frames" at 30
-                      ViewCase{10.0f / 5, 5, 0, 10},    // still 10 at rate 5
-                      ViewCase{5, 30, 0, 150}, ViewCase{0, 30, 0, 300},  // fit, empty
-                      ViewCase{0, 30, 45, 45},                           // fit 45 frames
-                      ViewCase{0, 0, 0, 10},        // a rate of 0 never divides
-                      ViewCase{-3, 30, 0, 10}));    // a forged zoom
+INSTANTIATE_TEST_SUITE_P(Zooms, ProjectView,
+                         ::testing::Values(ViewCase{10.0f / 30, 30, 0, 10},  // "10 frames" at 30
+                                           ViewCase{10.0f / 5, 5, 0, 10},    // still 10 at rate 5
+                                           ViewCase{5, 30, 0, 150},
+                                           ViewCase{0, 30, 0, 300},    // fit, empty
+                                           ViewCase{0, 30, 45, 45},    // fit 45 frames
+                                           ViewCase{0, 0, 0, 10},      // a rate of 0 never divides
+                                           ViewCase{-3, 30, 0, 10}));  // a forged zoom
 
 TEST(Placement, RefusesItemsOnTheWrongKindOfTrack) {
     Project project;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -91,6 +92,9 @@ struct MovieRenderer::State {
     std::thread thread;
     std::mutex notices_mutex;
     std::vector<std::string> notices;
+    std::mutex end_mutex;
+    std::condition_variable ended;
+    bool has_ended = false;
 };
 
 void MovieRenderer::State::publish_notices() {
@@ -105,8 +109,8 @@ void MovieRenderer::State::publish_notices() {
 void MovieRenderer::State::copy_frame(const FramePlan& plan) {
     const ImageRecord* picture = nullptr;
     if (plan.copy_source != nullptr) {
-        picture = sources.picture(*plan.copy_source,
-                                  std::int64_t{plan.frame} - plan.copy_source->start);
+        picture =
+            sources.picture(*plan.copy_source, std::int64_t{plan.frame} - plan.copy_source->start);
     }
     if (picture == nullptr || !image_convert(*picture, output, convert_all_rows)) {
         std::memset(output.buffer, 0, output.size);
@@ -258,6 +262,9 @@ void MovieRenderer::State::run(RenderProgress& progress) {
         outcome = closed;
     }
     progress.running.store(false);
+    std::lock_guard lock(end_mutex);
+    has_ended = true;
+    ended.notify_all();
 }
 
 MovieRenderer::MovieRenderer() = default;
@@ -288,12 +295,11 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
     }
     const std::int32_t width = preview ? settings.preview_width : settings.final_width;
     const std::int32_t height = preview ? settings.preview_height : settings.final_height;
-    const bool fields = settings.field_mode == field_mode_odd_first ||
-                        settings.field_mode == field_mode_even_first;
+    const bool fields =
+        settings.field_mode == field_mode_odd_first || settings.field_mode == field_mode_even_first;
     if (fields && height % 2 != 0) {
-        return render_error("Field rendering needs an even height, not " +
-                                std::to_string(height) + ".",
-                            "");
+        return render_error(
+            "Field rendering needs an even height, not " + std::to_string(height) + ".", "");
     }
     project.recompute();
     FrameRange range{0, project.project_length - 1};
@@ -336,8 +342,8 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
         const host::EngineBinding& engine = driver.engine();
         const std::string where =
             engine.tried_path().empty() ? std::string() : " " + engine.tried_path().string();
-        return give_up(render_error("Unable to load the render engine" + where + ".",
-                                    engine.error()));
+        return give_up(
+            render_error("Unable to load the render engine" + where + ".", engine.error()));
     }
 
     MovieRequest movie;
@@ -369,9 +375,9 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
     }
     state->movie.emplace(std::move(*created));
     state->movie_file = movie.file;
-    image_set_shape(state->output, {format_bgr, 3, 4, row_order_bottom_up,
-                                    static_cast<std::uint32_t>(width),
-                                    static_cast<std::uint32_t>(height)});
+    image_set_shape(state->output,
+                    {format_bgr, 3, 4, row_order_bottom_up, static_cast<std::uint32_t>(width),
+                     static_cast<std::uint32_t>(height)});
     if (!image_allocate(state->output)) {
         return give_up(render_error("Unable to create output file.", "(out of memory)"));
     }
@@ -421,6 +427,14 @@ void MovieRenderer::stop() {
     m_progress.stop.store(true);
 }
 
+bool MovieRenderer::wait_for_end(std::chrono::milliseconds timeout) {
+    if (!m_state) {
+        return true;
+    }
+    std::unique_lock lock(m_state->end_mutex);
+    return m_state->ended.wait_for(lock, timeout, [&] { return m_state->has_ended; });
+}
+
 std::vector<std::string> MovieRenderer::take_notices() {
     if (!m_state) {
         return {};
@@ -441,8 +455,8 @@ Result<RenderOutcome> MovieRenderer::finish() {
     state->sources.release();
     active_progress.store(nullptr);
     if (!state->outcome) {
-        return Error{render_error("Unable to write the output file.", state->outcome.error())
-                         .error()};
+        return Error{
+            render_error("Unable to write the output file.", state->outcome.error()).error()};
     }
     RenderOutcome outcome;
     outcome.movie = state->movie_file;

@@ -59,9 +59,10 @@ Result<OutputMovie> OutputMovie::create(const MovieRequest& request) {
                      video::fourcc_text(options.handler) + "\" in this build"};
     }
     if (encoder->codec == "msvideo1" && (request.width % 4 != 0 || request.height % 4 != 0)) {
-        avi_error(request, "MS Video 1 takes only widths and heights that are multiples of 4, not " +
-                               size_text(request.width, request.height) +
-                               ". The movie is written with full frames (uncompressed) instead.");
+        avi_error(request,
+                  "MS Video 1 takes only widths and heights that are multiples of 4, not " +
+                      size_text(request.width, request.height) +
+                      ". The movie is written with full frames (uncompressed) instead.");
         options.handler = video::make_fourcc("DIB ");
     }
     // 4. The stream's format and everything the writer sets up.

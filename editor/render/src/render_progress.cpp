@@ -17,8 +17,8 @@ std::string effect_progress_text(const RenderProgress& progress) {
         return {};
     }
     return "Current Frame of Effect " + display_name(*effect) + " (Frame " +
-           std::to_string(progress.frame_in_effect.load() + 1) + " of " +
-           std::to_string(last + 1) + ")";
+           std::to_string(progress.frame_in_effect.load() + 1) + " of " + std::to_string(last + 1) +
+           ")";
 }
 
 }  // namespace kdr::editor

@@ -32,9 +32,8 @@ const ImageRecord* SourcePictures::picture(const TimelineItem& item, std::int64_
     }
     if (!clip->warned) {
         clip->warned = true;
-        m_notices.push_back("cannot read frame " + std::to_string(frame) + " of " +
-                            item.file_name + " (" + loaded.error() +
-                            "); its last picture stays in its place");
+        m_notices.push_back("cannot read frame " + std::to_string(frame) + " of " + item.file_name +
+                            " (" + loaded.error() + "); its last picture stays in its place");
     }
     if (clip->has_picture) {
         return &clip->picture;

@@ -22,7 +22,8 @@ TEST_F(RenderFailures, StopDuringTheFirstFrameGivesAMovieWithoutFrames) {
     ASSERT_TRUE(renderer.start(project, final_request()).ok());
     // The waiting engine holds frame 0 until the render is stopped.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (renderer.progress().effect.load() == nullptr && std::chrono::steady_clock::now() < until) {
+    while (renderer.progress().effect.load() == nullptr &&
+           std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_TRUE(renderer.running());

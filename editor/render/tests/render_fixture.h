@@ -77,11 +77,8 @@ class RenderTest : public EditorTest {
         if (Status started = renderer.start(project, request); !started) {
             return Error{started.error()};
         }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (renderer.running() && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        EXPECT_FALSE(renderer.running()) << "the render did not end";
+        EXPECT_TRUE(renderer.wait_for_end(std::chrono::seconds(60))) << "the render did not end";
+        EXPECT_FALSE(renderer.running());
         notices = renderer.take_notices();
         return renderer.finish();
     }

@@ -14,8 +14,8 @@ struct kdr::RenderContext {
 
 extern "C" {
 
-__attribute__((visibility("default"))) kdr::RenderContext* Rnd_CreateContext(
-    kdr::EffectSettings*, kdr::FrameRecord*) {
+__attribute__((visibility("default"))) kdr::RenderContext* Rnd_CreateContext(kdr::EffectSettings*,
+                                                                             kdr::FrameRecord*) {
     return new kdr::RenderContext;
 }
 

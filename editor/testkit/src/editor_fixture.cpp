@@ -54,17 +54,17 @@ void EditorTest::SetUp() {
 }
 
 void EditorTest::set_package_number(const char* name, std::uint32_t value) {
-    ASSERT_TRUE(platform::Registry::open_default()
-                    .set(install::package_registry_key,
-                         platform::RegistryValue::make_number(name, value))
-                    .ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default()
+            .set(install::package_registry_key, platform::RegistryValue::make_number(name, value))
+            .ok());
 }
 
 void EditorTest::set_package_string(const char* name, const std::string& value) {
-    ASSERT_TRUE(platform::Registry::open_default()
-                    .set(install::package_registry_key,
-                         platform::RegistryValue::make_string(name, value))
-                    .ok());
+    ASSERT_TRUE(
+        platform::Registry::open_default()
+            .set(install::package_registry_key, platform::RegistryValue::make_string(name, value))
+            .ok());
 }
 
 void EditorTest::write_effect(const std::string& name, std::uint32_t type, std::uint32_t videos,
@@ -72,8 +72,7 @@ void EditorTest::write_effect(const std::string& name, std::uint32_t type, std::
     using chunks::make_id;
     chunks::ChunkStream stream = chunks::ChunkStream::open_file(
         chunks::ChunkMode::write_file, effects() / (name + ".KDR"), make_id("KDRE"));
-    stream.write_chunk(make_id("ENAM"), static_cast<std::uint32_t>(name.size() + 1),
-                       name.c_str());
+    stream.write_chunk(make_id("ENAM"), static_cast<std::uint32_t>(name.size() + 1), name.c_str());
     const std::vector<std::uint8_t> type_word = word(type);
     stream.write_chunk(make_id("ETYP"), 4, type_word.data());
     const std::vector<std::uint8_t> count_word = word(videos);
@@ -81,8 +80,8 @@ void EditorTest::write_effect(const std::string& name, std::uint32_t type, std::
     if (thumb_width > 0 && thumb_height > 0) {
         ImageRecord thumbnail;
         image_construct(thumbnail);
-        image_set_shape(thumbnail, {format_bgr, 3, 4, row_order_bottom_up, thumb_width,
-                                    thumb_height});
+        image_set_shape(thumbnail,
+                        {format_bgr, 3, 4, row_order_bottom_up, thumb_width, thumb_height});
         ASSERT_TRUE(image_allocate(thumbnail));
         const std::vector<std::uint8_t> body = write_embedded_image(thumbnail);
         image_release_all(thumbnail);
@@ -113,8 +112,8 @@ std::filesystem::path EditorTest::write_bitmap(const std::string& name, FlatColo
     return file;
 }
 
-std::unique_ptr<TimelineItem> EditorTest::effect_item(const std::string& effect,
-                                                      std::int32_t start, std::int32_t length) {
+std::unique_ptr<TimelineItem> EditorTest::effect_item(const std::string& effect, std::int32_t start,
+                                                      std::int32_t length) {
     auto item = std::make_unique<TimelineItem>();
     item->kind = ItemKind::effect;
     std::strncpy(item->settings().name, effect.c_str(), effect_name_size - 1);

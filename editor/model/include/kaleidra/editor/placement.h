@@ -22,8 +22,8 @@ struct PlacementCheck {
 // Checks `item` at the proposed start, track and length against the other
 // items of `project` (the item itself never blocks). A placement that would
 // reach beyond max_project_frames is invalid.
-PlacementCheck check_placement(const Project& project, const TimelineItem& item,
-                               std::int32_t start, std::int32_t track, std::int32_t length);
+PlacementCheck check_placement(const Project& project, const TimelineItem& item, std::int32_t start,
+                               std::int32_t track, std::int32_t length);
 
 // From `start` on, moves past each blocking item until the place is free.
 // Nothing when the proposal is invalid (also when moving on would leave the

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -72,6 +73,11 @@ class Preferences {
 // The name of a new project: "Untitled.KDP" in the "Projects" folder of the
 // installation folder, or plain "Untitled.KDP" when that is unknown.
 std::string untitled_project_name();
+
+// The file Make Final proposes: the project's last final movie, else
+// "Untitled.avi" in the last output folder, which starts as the "Work"
+// folder of the installation folder.
+std::filesystem::path proposed_final_path(const Project& project, const RecentValues& recent);
 
 // Clear with the stored defaults read over the project's record, and the
 // untitled name.

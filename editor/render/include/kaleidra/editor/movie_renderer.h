@@ -21,6 +21,7 @@
 // process: the engine's progress and abort callbacks carry no context, so
 // they reach the one running render.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -77,6 +78,10 @@ class MovieRenderer {
     void stop();
     bool running() const { return m_progress.running.load(); }
     const RenderProgress& progress() const { return m_progress; }
+
+    // Waits up to `timeout` for the render to end; true when it has ended
+    // (or none runs). For callers without a timer of their own.
+    bool wait_for_end(std::chrono::milliseconds timeout);
 
     // Messages for people that the render thread left (a source it could
     // not read); any thread.
