@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)encode_output_settings(project.output);
     for (const auto& item : project.items()) {
         const std::vector<std::uint8_t> stored = encode_item(*item);
-        if (stored.size() < item_header_size || item->length <= 0 || item->start < 0) {
+        if (stored.size() < item_chunk_header_size || item->length <= 0 || item->start < 0) {
             __builtin_trap();  // refused values never reach the project
         }
     }

@@ -108,9 +108,10 @@ Result<std::unique_ptr<TimelineItem>> decode_item(const chunks::Chunk& chunk, st
     const std::size_t name_bytes = std::min<std::size_t>(chunk.length, name_field);
     const std::size_t name_length = strnlen(text, name_bytes);
     name.assign(text, std::min(name_length, max_item_name_size));
-    if (chunk.length < item_header_size) {
+    if (chunk.length < item_chunk_header_size) {
         return Error{"the item's chunk holds " + std::to_string(chunk.length) +
-                     " bytes, fewer than the " + std::to_string(item_header_size) + " of an item"};
+                     " bytes, fewer than the " + std::to_string(item_chunk_header_size) +
+                     " of an item"};
     }
     if (name_length == name_field) {
         return Error{"the item's file name has no end within its 256 bytes"};
@@ -128,8 +129,8 @@ Result<std::unique_ptr<TimelineItem>> decode_item(const chunks::Chunk& chunk, st
         return Error{*fault};
     }
     if (item->kind == ItemKind::effect) {
-        if (!settings_from_block(item->settings(), chunk.data + item_header_size,
-                                 chunk.length - item_header_size)) {
+        if (!settings_from_block(item->settings(), chunk.data + item_chunk_header_size,
+                                 chunk.length - item_chunk_header_size)) {
             return Error{"the effect's stored settings cannot be read"};
         }
         name = display_name(*item);
@@ -159,7 +160,7 @@ std::vector<std::uint8_t> encode_item(const TimelineItem& item) {
             return {};
         }
     }
-    std::vector<std::uint8_t> data(item_header_size + block.size(), 0);
+    std::vector<std::uint8_t> data(item_chunk_header_size + block.size(), 0);
     std::memcpy(data.data(), item.file_name.data(),
                 std::min(item.file_name.size(), max_item_name_size));
     store_i32(&data[kind_at], static_cast<std::int32_t>(item.kind));
@@ -169,7 +170,7 @@ std::vector<std::uint8_t> encode_item(const TimelineItem& item) {
     store_i32(&data[rate_at], item.rate);
     store_i32(&data[width_at], item.width);
     store_i32(&data[height_at], item.height);
-    std::copy(block.begin(), block.end(), data.begin() + item_header_size);
+    std::copy(block.begin(), block.end(), data.begin() + item_chunk_header_size);
     return data;
 }
 

@@ -30,7 +30,7 @@
 
 namespace kdr::editor {
 
-inline constexpr std::uint32_t item_header_size = 284;
+inline constexpr std::uint32_t item_chunk_header_size = 284;
 
 // Opens a loaded item (item_opening.h for the editor; tests and the fuzz
 // target give their own).
