@@ -1,6 +1,7 @@
 #include "kaleidra/editor/movie_renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <utility>
 
+#include "io_worker.h"
 #include "kaleidra/editor/frame_plan.h"
 #include "kaleidra/editor/item_opening.h"
 #include "kaleidra/editor/output_movie.h"
@@ -59,22 +61,33 @@ struct MovieRenderer::State {
     State(host::EngineRole role, std::filesystem::path base)
         : driver(role), sources(std::move(base)) {
         frame_construct(frame);
-        image_construct(output);
+        for (ImageRecord& output : outputs) {
+            image_construct(output);
+        }
     }
     ~State() {
         for (ImageRecord& image : frame.images) {
             image_release_all(image);
         }
         image_release_all(frame.output);
-        image_release_all(output);
+        for (ImageRecord& output : outputs) {
+            image_release_all(output);
+        }
     }
 
+    // The pictures one frame takes from the items.
+    struct FramePictures {
+        std::array<const ImageRecord*, image_slot_count> slots{};
+        const ImageRecord* copy = nullptr;
+    };
+
     void run(RenderProgress& progress);
-    void render_effect_frame(const FramePlan& plan, RenderProgress& progress);
+    void read_pictures(const FramePlan& plan, int buffer);
+    void render_effect_frame(const FramePlan& plan, int buffer, RenderProgress& progress);
     void render_whole(bool prepare);
     void render_halves(bool prepare);
     void render_fields(bool prepare);
-    void copy_frame(const FramePlan& plan);
+    void copy_frame(int buffer);
     void publish_notices();
 
     const Project* project = nullptr;
@@ -83,7 +96,12 @@ struct MovieRenderer::State {
     std::filesystem::path movie_file;
     SourcePictures sources;
     FrameRecord frame;
-    ImageRecord output;
+    // Two of each, by buffer: while the engine draws frame f from one set of
+    // pictures into one output, frame f - 1 is written from the other
+    // output and frame f + 1's pictures are read into the other set.
+    ImageRecord outputs[2];
+    FramePlan plans[2];
+    FramePictures pictures[2];
     std::int32_t field_mode = field_mode_frames;
     FrameRange range;
     const TimelineItem* prepared_effect = nullptr;
@@ -106,12 +124,27 @@ void MovieRenderer::State::publish_notices() {
     notices.insert(notices.end(), fresh.begin(), fresh.end());
 }
 
-void MovieRenderer::State::copy_frame(const FramePlan& plan) {
-    const ImageRecord* picture = nullptr;
-    if (plan.copy_source != nullptr) {
-        picture =
-            sources.picture(*plan.copy_source, std::int64_t{plan.frame} - plan.copy_source->start);
+void MovieRenderer::State::read_pictures(const FramePlan& plan, int buffer) {
+    FramePictures& target = pictures[buffer];
+    target = {};
+    if (plan.effect == nullptr) {
+        if (plan.copy_source != nullptr) {
+            target.copy = sources.picture(
+                *plan.copy_source, std::int64_t{plan.frame} - plan.copy_source->start, buffer);
+        }
+        return;
     }
+    for (std::size_t slot = 0; slot < target.slots.size(); ++slot) {
+        if (const TimelineItem* item = plan.sources[slot]) {
+            target.slots[slot] =
+                sources.picture(*item, std::int64_t{plan.frame} - item->start, buffer);
+        }
+    }
+}
+
+void MovieRenderer::State::copy_frame(int buffer) {
+    ImageRecord& output = outputs[buffer];
+    const ImageRecord* picture = pictures[buffer].copy;
     if (picture == nullptr || !image_convert(*picture, output, convert_all_rows)) {
         std::memset(output.buffer, 0, output.size);
     }
@@ -184,19 +217,16 @@ void MovieRenderer::State::render_fields(bool prepare) {
     driver.log().frame_end(driver.frame(0));
 }
 
-void MovieRenderer::State::render_effect_frame(const FramePlan& plan, RenderProgress& progress) {
+void MovieRenderer::State::render_effect_frame(const FramePlan& plan, int buffer,
+                                               RenderProgress& progress) {
     const TimelineItem& effect = *plan.effect;
     for (int slot = 0; slot < image_slot_count; ++slot) {
         image_release_all(frame.images[slot]);
-        const TimelineItem* item = plan.sources[static_cast<std::size_t>(slot)];
-        if (item == nullptr) {
-            continue;
-        }
-        if (const ImageRecord* picture =
-                sources.picture(*item, std::int64_t{plan.frame} - item->start)) {
+        if (const ImageRecord* picture = pictures[buffer].slots[static_cast<std::size_t>(slot)]) {
             image_shallow_copy(frame.images[slot], *picture);
         }
     }
+    image_shallow_copy(frame.output, outputs[buffer]);
     frame.image_count = plan.image_count;
     frame.position = static_cast<std::uint32_t>(plan.frame_in_effect);
     frame.total = static_cast<std::uint32_t>(plan.last_frame);
@@ -234,26 +264,51 @@ void MovieRenderer::State::run(RenderProgress& progress) {
     platform::raise_thread_priority();
     try {
         FramePlanner planner(project->items());
+        // Declared after what its jobs use, so it is gone (its job finished)
+        // before they are.
+        detail::IoWorker io;
         planner.skip_to(range.first);
         const double count = static_cast<double>(range.last) - range.first + 1;
+        plans[0] = planner.plan(range.first);
+        read_pictures(plans[0], 0);
         for (std::int32_t f = range.first; f <= range.last; ++f) {
-            const FramePlan plan = planner.plan(f);
-            if (plan.effect != nullptr) {
-                render_effect_frame(plan, progress);
+            const int buffer = (f - range.first) % 2;
+            const int other = 1 - buffer;
+            // Beside the engine: the last frame goes out, the next one's
+            // pictures come in.
+            io.start([this, f, other, &planner]() -> Status {
+                Status written = Status::success();
+                if (f > range.first) {
+                    written = movie->write(outputs[other]);
+                }
+                if (f < range.last) {
+                    plans[other] = planner.plan(f + 1);
+                    read_pictures(plans[other], other);
+                }
+                return written;
+            });
+            if (plans[buffer].effect != nullptr) {
+                render_effect_frame(plans[buffer], buffer, progress);
             } else {
-                copy_frame(plan);
+                copy_frame(buffer);
+            }
+            if (Status written = io.wait(); !written) {
+                outcome = Error{"frame " + std::to_string(f - 1) + ": " + written.error()};
+                break;
             }
             publish_notices();
             if (progress.stop.load()) {
                 stopped = true;
                 break;
             }
-            if (Status written = movie->write(output); !written) {
-                outcome = Error{"frame " + std::to_string(f) + ": " + written.error()};
-                break;
-            }
             progress.frame_counter.store(f + 1);
             progress.total_progress.store(static_cast<float>((f + 1 - range.first) / count));
+        }
+        if (outcome.ok() && !stopped) {
+            const int last = (range.last - range.first) % 2;
+            if (Status written = movie->write(outputs[last]); !written) {
+                outcome = Error{"frame " + std::to_string(range.last) + ": " + written.error()};
+            }
         }
     } catch (const std::bad_alloc&) {
         outcome = Error{"out of memory"};
@@ -375,13 +430,14 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
     }
     state->movie.emplace(std::move(*created));
     state->movie_file = movie.file;
-    image_set_shape(state->output,
-                    {format_bgr, 3, 4, row_order_bottom_up, static_cast<std::uint32_t>(width),
-                     static_cast<std::uint32_t>(height)});
-    if (!image_allocate(state->output)) {
-        return give_up(render_error("Unable to create output file.", "(out of memory)"));
+    for (ImageRecord& output : state->outputs) {
+        image_set_shape(output,
+                        {format_bgr, 3, 4, row_order_bottom_up, static_cast<std::uint32_t>(width),
+                         static_cast<std::uint32_t>(height)});
+        if (!image_allocate(output)) {
+            return give_up(render_error("Unable to create output file.", "(out of memory)"));
+        }
     }
-
     // Every item opened afresh, so every picture is the one on disk now.
     for (const auto& item : project.items()) {
         (void)open_item(*item, base);
@@ -394,7 +450,6 @@ Status MovieRenderer::start(Project& project, const RenderRequest& request) {
     FrameRecord& frame = state->frame;
     frame.width = static_cast<std::uint32_t>(width);
     frame.height = height;
-    image_shallow_copy(frame.output, state->output);
     frame.quiet = preview ? 1 : 0;
     frame.progress = &report_progress;
     frame.abort = &should_abort;

@@ -5,9 +5,13 @@
 // frames so that reading runs forward through the file; bitmaps and Targa
 // images give the picture opened at the start.
 //
+// Each clip has two pictures, one per buffer, so the next frame can be read
+// into one while the engine draws from the other; a picture stays valid
+// until the next read into the same buffer.
+//
 // A clip frame that cannot be read leaves the clip's last picture in place
 // (the first frame, as opened, when nothing was read yet) and produces one
-// notice per clip. Used by the render thread only.
+// notice per clip. One thread at a time.
 
 #include <cstdint>
 #include <filesystem>
@@ -29,9 +33,9 @@ class SourcePictures {
     SourcePictures(const SourcePictures&) = delete;
     SourcePictures& operator=(const SourcePictures&) = delete;
 
-    // The picture of `item` at frame `index` of the item (0 = its start).
-    // Null when the item has no picture at all.
-    const ImageRecord* picture(const TimelineItem& item, std::int64_t index);
+    // The picture of `item` at frame `index` of the item (0 = its start),
+    // read into `buffer` (0 or 1). Null when the item has no picture at all.
+    const ImageRecord* picture(const TimelineItem& item, std::int64_t index, int buffer);
 
     // Notices written since the last call ("cannot read frame ...").
     std::vector<std::string> take_notices();
@@ -42,8 +46,8 @@ class SourcePictures {
   private:
     struct Clip {
         MappedVideo video;
-        ImageRecord picture;
-        bool has_picture = false;
+        ImageRecord pictures[2];
+        int last_read = -1;  // the buffer holding the last picture read
         bool warned = false;
     };
 
