@@ -64,5 +64,16 @@ if(failed OR NOT EXISTS ${WORK_DIR}/sheet.png)
   message(FATAL_ERROR "the installed kdr-contact-sheet failed: ${errors}")
 endif()
 
+# The installed updater finds the installation through "Path".
+set(update ${WORK_DIR}/update)
+file(WRITE ${update}/update.txt "An update")
+file(WRITE ${update}/extra.txt "extra")
+file(WRITE ${update}/update.data "${key}\r\n1\r\nAn update\r\n1\r\nC,{KDRDIR}/Work/,extra.txt\r\n")
+execute_process(COMMAND ${prefix}/bin/updater --yes ${update}
+                RESULT_VARIABLE failed OUTPUT_VARIABLE output)
+if(failed OR NOT EXISTS ${prefix}/Work/extra.txt)
+  message(FATAL_ERROR "the installed updater did not copy into the installation: ${output}")
+endif()
+
 file(REMOVE_RECURSE ${WORK_DIR})
 message(STATUS "installed ${count} effects into a fresh folder twice")

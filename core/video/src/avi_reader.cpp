@@ -45,6 +45,12 @@ struct AviReader::State {
     FramePtr lookahead;  // a decoded frame past the asked one, kept for the next read
     std::int64_t held_index = -1;
     std::int64_t lookahead_index = -1;
+    // The index a decoded frame without a time stamp gets: the one after the
+    // frame decoded before it. After a seek into the middle nothing has been
+    // decoded yet and such a frame cannot be placed (-1); decoders that hold
+    // frames back give their last ones without time stamps when drained.
+    std::int64_t next_unstamped = -1;
+    bool unplaced = false;    // decoding stopped at a frame that could not be placed
     bool positioned = false;  // the decoder continues from `held`
     bool draining = false;
     std::uint64_t seeks = 0;
@@ -67,13 +73,15 @@ struct AviReader::State {
     std::int64_t timestamp_of_index(std::int64_t index) const {
         return start + av_rescale_q(index, av_inv_q(frame_rate), stream->time_base);
     }
+    // The frame's index, or -1 when it has no time stamp and follows no
+    // frame decoded since the last seek.
     std::int64_t index_of_frame(const AVFrame* frame) const {
         std::int64_t timestamp = frame->best_effort_timestamp;
         if (timestamp == AV_NOPTS_VALUE) {
             timestamp = frame->pts;
         }
         if (timestamp == AV_NOPTS_VALUE) {
-            return held_index + 1;
+            return next_unstamped;
         }
         return index_of_timestamp(timestamp);
     }
@@ -94,13 +102,19 @@ struct AviReader::State {
     // or to the first key frame when there is none.
     Status seek_to_timestamp(std::int64_t timestamp) {
         ++seeks;
+        bool from_top = timestamp <= start - seek_to_first_key;
         int result = av_seek_frame(format.get(), stream_index, timestamp, AVSEEK_FLAG_BACKWARD);
         if (result < 0) {
+            from_top = true;
             result = av_seek_frame(format.get(), stream_index, start - seek_to_first_key, 0);
         }
         avcodec_flush_buffers(decoder.get());
         held_index = -1;
         lookahead_index = -1;
+        // From the top, the first frame is frame 0 whatever it carries, as
+        // when the file was opened.
+        next_unstamped = from_top ? 0 : -1;
+        unplaced = false;
         draining = false;
         positioned = result >= 0;
         if (result < 0) {
@@ -112,8 +126,9 @@ struct AviReader::State {
     // Seeks and decodes until `held` is the latest frame at or before
     // `index`. Key frames are indexed by decoding time; with B-frames a key
     // frame may show later than its decoding time says, so when the first
-    // frame after a seek comes after `index`, the seek steps back one key
-    // frame at a time. Returns the error that stopped decoding, or 0.
+    // frame after a seek comes after `index`, or cannot be placed because
+    // it has no time stamp, the seek steps back one key frame at a time.
+    // Returns the error that stopped decoding, or 0.
     int seek_and_decode(std::int64_t index, Status& seek_status) {
         std::int64_t target = timestamp_of_index(index);
         for (int attempt = 0; attempt < max_seek_steps; ++attempt) {
@@ -122,7 +137,7 @@ struct AviReader::State {
                 return 0;
             }
             const int result = decode_until(index);
-            if (held_index >= 0 || lookahead_index < 0) {
+            if (held_index >= 0 || (lookahead_index < 0 && !unplaced)) {
                 return result;
             }
             const int entry = av_index_search_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
@@ -198,6 +213,12 @@ struct AviReader::State {
                 return result == AVERROR_EOF ? 0 : result;
             }
             const std::int64_t decoded = index_of_frame(scratch.get());
+            if (decoded < 0) {
+                unplaced = true;
+                positioned = false;
+                return 0;
+            }
+            next_unstamped = decoded + 1;
             if (decoded > index) {
                 std::swap(lookahead, scratch);
                 lookahead_index = decoded;
@@ -376,6 +397,7 @@ Result<AviReader> AviReader::open(const std::filesystem::path& file) {
         }
         std::swap(state->held, state->scratch);
         state->held_index = 0;
+        state->next_unstamped = 1;
     } else {
         state->positioned = false;
     }
