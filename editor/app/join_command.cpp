@@ -3,13 +3,13 @@
 #include <vector>
 
 #include "commands.h"
-#include "kaleidra/editor/movie_join.h"
+#include "kaleidra/video/movie_join.h"
 
 namespace kdr::editor::app {
 
 int join_command(const CommandLine& line) {
     std::vector<std::filesystem::path> parts(line.parts.begin(), line.parts.end());
-    Result<JoinSummary> joined = join_movies(line.output, parts);
+    Result<video::JoinSummary> joined = video::join_movies(line.output, parts);
     if (!joined) {
         std::fprintf(stderr, "reelbench: %s\n", joined.error().c_str());
         return 1;

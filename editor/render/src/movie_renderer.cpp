@@ -11,13 +11,13 @@
 #include <thread>
 #include <utility>
 
-#include "io_worker.h"
 #include "kaleidra/editor/frame_plan.h"
 #include "kaleidra/editor/item_opening.h"
 #include "kaleidra/editor/output_movie.h"
 #include "kaleidra/editor/source_pictures.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/install/install_paths.h"
+#include "kaleidra/platform/background_job.h"
 #include "kaleidra/platform/message_box.h"
 #include "kaleidra/platform/threads.h"
 #include "kaleidra/records/frame_record.h"
@@ -266,7 +266,7 @@ void MovieRenderer::State::run(RenderProgress& progress) {
         FramePlanner planner(project->items());
         // Declared after what its jobs use, so it is gone (its job finished)
         // before they are.
-        detail::IoWorker io;
+        platform::BackgroundJob io;
         planner.skip_to(range.first);
         const double count = static_cast<double>(range.last) - range.first + 1;
         plans[0] = planner.plan(range.first);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "kaleidra/editor/movie_join.h"
+#include "kaleidra/video/movie_join.h"
 #include "render_fixture.h"
 
 namespace kdr::editor {
@@ -133,7 +133,7 @@ TEST_F(MovieRendering, RangesJoinedEqualTheWholeRender) {
     EXPECT_EQ(prepares[2].position, 0u);
     EXPECT_EQ(prepares[3].position, 2u);
     const auto joined = media() / "joined.avi";
-    ASSERT_TRUE(join_movies(joined, parts).ok());
+    ASSERT_TRUE(video::join_movies(joined, parts).ok());
     EXPECT_EQ(test::framemd5(joined), whole);
 }
 

@@ -1,79 +1,19 @@
-#include "kaleidra/editor/movie_join.h"
+#include "kaleidra/video/movie_join.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <memory>
+#include <algorithm>
 #include <string>
 
+#include "ffmpeg_support.h"
 #include "kaleidra/platform/atomic_file.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/error.h>
-#include <libavutil/mem.h>
-}
+namespace kdr::video {
 
-namespace kdr::editor {
+using namespace detail;
+
 namespace {
-
-constexpr int io_buffer_size = 1 << 16;
-
-std::string error_text(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
 
 std::string quoted(const std::filesystem::path& file) {
     return "\"" + file.string() + "\"";
-}
-
-struct InputClose {
-    void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
-};
-struct OutputFree {
-    void operator()(AVFormatContext* format) const { avformat_free_context(format); }
-};
-struct IoFree {
-    void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-struct PacketFree {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
-
-// FFmpeg's output goes through the temporary file of an AtomicFileWriter;
-// the AVI muxer seeks back to fill in its headers.
-int write_block(void* opaque, std::uint8_t* data, int size) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    int done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(fd, data + done, static_cast<std::size_t>(size - done));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return AVERROR(errno);
-        }
-        done += static_cast<int>(written);
-    }
-    return done;
-}
-
-std::int64_t seek_file(void* opaque, std::int64_t offset, int whence) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    if (whence & AVSEEK_SIZE) {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    }
-    const off_t position = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
-    return position < 0 ? AVERROR(errno) : position;
 }
 
 struct Part {
@@ -125,6 +65,8 @@ std::string mismatch(const AVStream& first, const AVStream& other) {
 
 Result<JoinSummary> join_movies(const std::filesystem::path& output,
                                 const std::vector<std::filesystem::path>& files) {
+    prepare_ffmpeg();
+    clear_logged_error();
     if (files.empty()) {
         return Error{"no movies to join"};
     }
@@ -150,14 +92,8 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
     if (Status opened = target.open(); !opened) {
         return Error{opened.error()};
     }
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-    if (buffer == nullptr) {
-        return Error{"out of memory"};
-    }
-    std::unique_ptr<AVIOContext, IoFree> io(
-        avio_alloc_context(buffer, io_buffer_size, 1, &target, nullptr, &write_block, &seek_file));
+    IoContextPtr io = open_output_io(target);
     if (!io) {
-        av_free(buffer);
         return Error{"out of memory"};
     }
     AVFormatContext* raw_output = nullptr;
@@ -165,10 +101,10 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
     if (result < 0) {
         return Error{"no AVI muxer: " + error_text(result)};
     }
-    std::unique_ptr<AVFormatContext, OutputFree> muxer(raw_output);
+    OutputPtr muxer(raw_output);
     muxer->pb = io.get();
     AVStream* stream = avformat_new_stream(muxer.get(), nullptr);
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    PacketPtr packet(av_packet_alloc());
     if (stream == nullptr || !packet) {
         return Error{"out of memory"};
     }
@@ -240,4 +176,4 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
     return summary;
 }
 
-}  // namespace kdr::editor
+}  // namespace kdr::video
