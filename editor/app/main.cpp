@@ -33,5 +33,5 @@ int main(int argc, char** argv) {
         case Command::window:
             break;
     }
-    return kdr::editor::window::run_main_window(argc, argv);
+    return kdr::editor::window::run_main_window(argc, argv, line->project);
 }

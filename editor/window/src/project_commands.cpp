@@ -94,7 +94,10 @@ void MainWindow::open_project() {
         show_status(QStringLiteral("Open cancelled."));
         return;
     }
-    const std::string path = chosen.front().toStdString();
+    open_project_file(chosen.front().toStdString());
+}
+
+void MainWindow::open_project_file(const std::string& path) {
     if (path.size() > max_item_name_size) {
         platform::show_message_box("Unable to open project.", "Error opening project.",
                                    platform::MessageKind::warning);

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
+
+#include <filesystem>
 
 #include <cstdio>
-
 #include "kaleidra/editor/window/desktop_services.h"
 #include "kaleidra/editor/window/main_window.h"
 #include "kaleidra/editor/window/program_icon.h"
@@ -37,7 +39,7 @@ constexpr int error_getting_settings = 3;
 
 }  // namespace
 
-int run_main_window(int argc, char** argv) {
+int run_main_window(int argc, char** argv, const std::string& project) {
     const gui::DisplayProbe display = gui::probe_display();
     if (!display.usable) {
         std::fprintf(stderr,
@@ -62,7 +64,17 @@ int run_main_window(int argc, char** argv) {
     const Preferences preferences = Preferences::open_default();
     if (Result<RecentValues> recent = preferences.start_up()) {
         MainWindow window(preferences, *recent);
+        // Without a window manager nothing maximises the window: it then
+        // takes the screen's free area itself.
+        if (const QScreen* screen = window.screen()) {
+            window.setGeometry(screen->availableGeometry());
+        }
         window.showMaximized();
+        if (!project.empty()) {
+            std::error_code ignored;
+            const std::filesystem::path path = std::filesystem::absolute(project, ignored);
+            window.open_project_file(path.empty() ? project : path.lexically_normal().string());
+        }
         application.exec();
         error = 0;
     } else {

@@ -55,6 +55,9 @@ class MainWindow : public QMainWindow, private TimelineHost {
     bool save_project();
     bool save_project_as();
     void open_recent(int slot);  // 0 .. 3
+    // Opens `path` as Open does after its dialog (the command line's
+    // project).
+    void open_project_file(const std::string& path);
     void make_preview();
     void make_final();
     void show_settings();
@@ -123,7 +126,8 @@ class MainWindow : public QMainWindow, private TimelineHost {
 };
 
 // The program's window part: the start-up with its error codes, the window
-// shown maximised and the event loop. Returns the exit status.
-int run_main_window(int argc, char** argv);
+// shown maximised (with `project` opened when it is not empty) and the
+// event loop. Returns the exit status.
+int run_main_window(int argc, char** argv, const std::string& project = {});
 
 }  // namespace kdr::editor::window
