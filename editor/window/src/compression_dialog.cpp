@@ -24,10 +24,17 @@ namespace {
 
 // MS Video 1 keeps its spatial quality in a 4-byte block.
 std::vector<std::uint8_t> parameters_of_new_compressor(std::uint32_t handler) {
-    if (handler == default_compress_options().handler) {
-        return default_compress_options().parameters;
+    const video::CompressOptions defaults = default_compress_options();
+    if (video::find_encoder(handler) == video::find_encoder(defaults.handler)) {
+        return defaults.parameters;
     }
     return {};
+}
+
+// "MSVC" and "msvc" (and "CRAM") name one compressor.
+bool same_compressor(std::uint32_t a, std::uint32_t b) {
+    return a == b ||
+           (video::find_encoder(a) != nullptr && video::find_encoder(a) == video::find_encoder(b));
 }
 
 }  // namespace
@@ -46,6 +53,11 @@ std::optional<std::vector<std::uint8_t>> parse_parameters(const QString& text) {
     if (digits.size() % 2 != 0 ||
         static_cast<std::uint64_t>(digits.size() / 2) > video::max_parameter_size) {
         return std::nullopt;
+    }
+    for (QChar c : digits) {
+        if (!c.isDigit() && !(c.toLower() >= 'a' && c.toLower() <= 'f')) {
+            return std::nullopt;
+        }
     }
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(digits.size() / 2));
@@ -162,7 +174,7 @@ void CompressionDialog::compressor_chosen(int index) {
     const auto handler = m_compressor->itemData(index).toUInt();
     const video::EncoderInfo* encoder = video::find_encoder(handler);
     m_quality->setEnabled(encoder != nullptr && encoder->takes_quality);
-    if (handler != m_options.handler) {
+    if (!same_compressor(handler, m_options.handler)) {
         // The block belongs to the compressor it came from.
         m_options.handler = handler;
         set_parameters(m_options, parameters_of_new_compressor(handler));
@@ -185,7 +197,11 @@ void CompressionDialog::accept() {
         return;
     }
     set_parameters(m_options, *parameters);
-    m_options.handler = m_compressor->currentData().toUInt();
+    // The handler's own spelling stays when the compressor did.
+    const auto chosen = m_compressor->currentData().toUInt();
+    if (!same_compressor(chosen, m_options.handler)) {
+        m_options.handler = chosen;
+    }
     if (m_quality->isEnabled()) {
         m_options.quality = static_cast<std::uint32_t>(m_quality->value()) * 100;
     }

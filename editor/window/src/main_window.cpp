@@ -64,6 +64,8 @@ MainWindow::MainWindow(Preferences preferences, RecentValues recent)
     m_timeline->set_status_height(statusBar()->sizeHint().height());
     show_status(QString::fromLatin1(welcome_text));
     auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    // Not in the window's dialogs: they open help topics of their own.
+    help_key->setContext(Qt::WidgetWithChildrenShortcut);
     connect(help_key, &QShortcut::activated, this, [this] { help_topics(); });
     update_edit_menu();
 }
