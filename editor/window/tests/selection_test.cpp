@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "help_viewer.h"
 #include "window_fixture.h"
@@ -99,6 +101,30 @@ TEST_F(Selection, F1OnAHighlightedMenuEntryOpensItsTopic) {
     EXPECT_FALSE(file->isVisible());
     trigger("125");
     EXPECT_EQ(viewer->anchor(), "contents");
+}
+
+}  // namespace
+}  // namespace kdr::editor::window::test
+
+namespace kdr::editor::window::test {
+namespace {
+
+// Every help context the menus and the Settings dialog open has its topic.
+TEST(HelpFile, HasATopicForEveryContext) {
+    std::ifstream file(KDR_HELP_FILE);
+    ASSERT_TRUE(file.good());
+    const std::string html((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    std::vector<std::string> topics = {"contents", "1", "200", "201", "202", "203", "204"};
+    for (int context = 101; context <= 126; ++context) {
+        if (context < 108 || context > 112) {
+            topics.push_back(std::to_string(context));
+        }
+    }
+    for (const std::string& topic : topics) {
+        EXPECT_NE(html.find("<a name=\"" + topic + "\"></a>"), std::string::npos)
+            << "no topic " << topic;
+    }
 }
 
 }  // namespace
