@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <cstdio>
+#include <fstream>
 
 #include "kaleidra/editor/window/progress_dialog.h"
 #include "window_fixture.h"
@@ -182,6 +183,35 @@ TEST_F(Rendering, ClosingTheWindowWhileRenderingStopsTheRenderFirst) {
     EXPECT_FALSE(window().close());
     ASSERT_TRUE(wait_for_render_end()) << "the close stopped the render";
     EXPECT_TRUE(window().isVisible());
+}
+
+TEST_F(Rendering, ThePlayerRunsBesideTheEditor) {
+    // A player that writes down that it started, then keeps running until
+    // the test lets it go.
+    const std::filesystem::path player = root() / "slow-player.sh";
+    {
+        std::ofstream script(player);
+        script << "#!/bin/sh\ntouch '" << (root() / "started").string() << "'\n"
+               << "for i in $(seq 200); do [ -e '" << (root() / "release").string()
+               << "' ] && break; sleep 0.05; done\n"
+               << "touch '" << (root() / "ended").string() << "'\n";
+    }
+    std::filesystem::permissions(player, std::filesystem::perms::owner_all);
+    ::setenv("KALEIDRA_PLAYER", player.c_str(), 1);
+    make_project();
+    trigger("105");
+    ASSERT_TRUE(wait_for_render_end());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return std::filesystem::exists(root() / "started"); }, 10000));
+    // The player is still playing, and the editor takes commands.
+    EXPECT_FALSE(std::filesystem::exists(root() / "ended"));
+    trigger("123-1");
+    EXPECT_EQ(project().visible_frames, 10);
+    trigger("105");
+    EXPECT_TRUE(window().rendering());
+    ASSERT_TRUE(wait_for_render_end());
+    std::ofstream(root() / "release").put('\n');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(root() / "ended"); }, 10000));
 }
 
 TEST_F(Rendering, AnEmptyProjectOrACancelledNameMakesNoMovie) {
