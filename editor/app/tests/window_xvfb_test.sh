@@ -94,4 +94,19 @@ run_and_quit "^Reelbench - .*Untitled.KDP\$"
 echo "--- the recent list remembers the sample project"
 "$reg" get 'Software\Talvane\Reelbench\2.5' LastProject1 | grep -q "Sample.kdp" ||
   fail "the sample project is not in the recent list"
+
+echo "--- settings that cannot be kept end the start with the internal error"
+# A store below a file: nobody, root included, can write it.
+printf 'not a folder\n' >"$work/file"
+store=$work/file/registry
+KALEIDRA_REGISTRY=$store "$reelbench" >"$work/out" 2>"$work/err" &
+app=$!
+box=$(find_window "^Reelbench Internal Error\$") || fail "no internal error message"
+grep -q "Error getting settings.  Error Number 3" "$work/err" || fail "the error is not named"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+status=0
+wait "$app" || status=$?
+app=""
+[ "$status" -eq 1 ] || fail "reelbench ended with $status after the internal error, not 1"
 echo "passed"

@@ -15,6 +15,7 @@
 #include "kaleidra/kdrgui.h"
 #include "kaleidra/platform/folder_case.h"
 #include "kaleidra/platform/message_box.h"
+#include "wait_cursor.h"
 
 namespace kdr::editor::window {
 namespace {
@@ -25,14 +26,6 @@ constexpr std::int32_t new_effect_length = 15;
 // and every movie the video services read beside it.
 const QString video_filters =
     QStringLiteral("AVI Video Clips (*.avi);;All videos (*.avi *.mp4 *.mkv *.mov *.webm *.mpg)");
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // "Samples" in the installation folder, with or without a trailing '/'.
 QString samples_folder(bool trailing_separator) {

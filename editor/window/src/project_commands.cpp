@@ -13,20 +13,12 @@
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/platform/folder_case.h"
 #include "kaleidra/platform/message_box.h"
+#include "wait_cursor.h"
 
 namespace kdr::editor::window {
 namespace {
 
 const QString project_filter = QStringLiteral("Reelbench Projects (*.kdp)");
-
-// The wait cursor for as long as a command runs.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString projects_folder() {
     const std::optional<std::filesystem::path> root = install::install_folder();

@@ -17,10 +17,6 @@ namespace {
 
 using platform::MessageAnswer;
 
-QString text_of(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 class Commands : public WindowTest {};
 
 TEST_F(Commands, ThreeClipsWithTrack2SelectedLandOnTracks2Then1Then2) {

@@ -18,10 +18,6 @@ namespace {
 
 using editor::test::framemd5;
 
-QString text_of(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 int frame_lines(const std::string& md5s) {
     int count = 0;
     std::size_t at = 0;

@@ -29,6 +29,10 @@ struct Message {
     platform::MessageKind kind = platform::MessageKind::information;
 };
 
+inline QString text_of(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
 class WindowTest : public editor::test::EditorTest {
   protected:
     static void SetUpTestSuite();
