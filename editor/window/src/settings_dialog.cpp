@@ -14,26 +14,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "context_help.h"
 #include "kaleidra/editor/window/compression_dialog.h"
 #include "kaleidra/editor/window/desktop_services.h"
 #include "kaleidra/editor/window/settings_rules.h"
 
 namespace kdr::editor::window {
-namespace {
-
-int id_of(const QWidget* widget) {
-    for (; widget != nullptr; widget = widget->parentWidget()) {
-        bool ok = false;
-        const int id = widget->objectName().toInt(&ok);
-        if (ok) {
-            return id;
-        }
-    }
-    return -1;
-}
-
-}  // namespace
-
 int SettingsDialog::help_context(int control_id) {
     switch (control_id) {
         case 1006:
@@ -157,7 +143,7 @@ SettingsDialog::SettingsDialog(QWidget* parent, const OutputSettings& settings)
     });
 
     for (QWidget* widget : findChildren<QWidget*>()) {
-        if (id_of(widget) > 2) {
+        if (gui::control_id_of(widget) > 2) {
             widget->installEventFilter(this);
             widget->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(widget, &QWidget::customContextMenuRequested, this,
@@ -219,7 +205,7 @@ void SettingsDialog::rate_changed() {
 }
 
 void SettingsDialog::help_for(QWidget* widget) {
-    open_help(this, help_context(id_of(widget)));
+    open_help(this, help_context(gui::control_id_of(widget)));
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
