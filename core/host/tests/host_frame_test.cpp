@@ -438,7 +438,8 @@ TEST_P(HostFramePair, DrawsBothFieldsOfTheWholePictureInOneCall) {
     for (const EngineEvent& render : renders) {
         EXPECT_EQ(render.images, 3u) << "the shared work-folder picture";
         const bool is_first = (render.flags & flag_field_parity_1) != 0;
-        EXPECT_EQ(render.flags, flag_field | (is_first ? flag_field_parity_1 : flag_field_parity_0));
+        EXPECT_EQ(render.flags,
+                  flag_field | (is_first ? flag_field_parity_1 : flag_field_parity_0));
         positions[is_first ? 0 : 1] = render.position;
     }
     EXPECT_EQ(positions[0], 6u);
