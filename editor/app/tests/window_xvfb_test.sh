@@ -2,7 +2,8 @@
 # The reelbench window under a real X server (an Xvfb of its own, with no
 # window manager): it opens over the whole screen with the project given on
 # the command line in its title, or with the welcome text and an untitled
-# project, and Ctrl+Q ends an unchanged project at once with status 0.
+# project; File > 1 opens the project the recent list remembers; Ctrl+Q
+# ends an unchanged project at once with status 0.
 #
 #   window_xvfb_test.sh REELBENCH CONTENT_STAGE KDR_REG WORK_FOLDER
 set -euo pipefail
@@ -94,6 +95,35 @@ run_and_quit "^Reelbench - .*Untitled.KDP\$"
 echo "--- the recent list remembers the sample project"
 "$reg" get 'Software\Talvane\Reelbench\2.5' LastProject1 | grep -q "Sample.kdp" ||
   fail "the sample project is not in the recent list"
+
+echo "--- the sample project opened from the recent list"
+"$reelbench" >"$work/out" 2>"$work/err" &
+app=$!
+window=$(find_window "Untitled.KDP\$") || fail "no window with a new project"
+xdotool windowfocus --sync "$window"
+# File > "&1 Sample.kdp"
+xdotool key --clearmodifiers alt+f
+sleep 0.3
+xdotool key 1
+opened=""
+for _ in $(seq 100); do
+  if [ "$(xdotool getwindowname "$window")" = "Reelbench - $stage/Projects/Sample.kdp" ]; then
+    opened=yes
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$opened" ] || fail "the recent list did not open the sample project: $(xdotool getwindowname "$window")"
+xdotool key --clearmodifiers ctrl+q
+status=0
+for _ in $(seq 100); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && fail "Ctrl+Q did not end the program"
+wait "$app" || status=$?
+app=""
+[ "$status" -eq 0 ] || fail "reelbench ended with $status"
 
 echo "--- settings that cannot be kept end the start with the internal error"
 # A store below a file: nobody, root included, can write it.

@@ -155,8 +155,6 @@ void TimelineView::scrolled(int action) {
     }
     m_project.view_start =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(start, 0, max_project_frames));
-    // A fitted view always starts at 0: scrolling leaves fit for the zoom
-    // that shows the same frames.
     redraw();
     // The slider itself would move on by its own step after this signal.
     m_scroll->setSliderPosition(m_project.view_start);

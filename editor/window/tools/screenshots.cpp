@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <cstdio>
@@ -52,7 +53,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kdr-reelbench-shots: %s holds no items\n", argv[2]);
         return 1;
     }
-    // The mouse over the second clip: the cursor line and the status text.
+    // The mouse over the middle of the second track's first clip: the
+    // cursor line and the status text.
+    for (const auto& item : main.project().items()) {
+        if (item->track != 2) {
+            continue;
+        }
+        window::TimelineView* view = main.timeline();
+        const TrackArea area = window::track_area_of(view->layout());
+        const window::ItemBox box = window::item_box(main.project(), area, *item);
+        const QPointF at((box.box.left + box.box.right) / 2.0,
+                         (box.box.top + box.box.bottom) / 2.0);
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        break;
+    }
     bool ok = save(main, folder + "/reelbench-window.png");
 
     window::SettingsDialog settings(&main, main.project().output);
