@@ -326,6 +326,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (rendering()) {
         // The movie is written by a thread that reads the project: stop it,
         // and close once it has ended.
+        m_close_after_render = true;
         m_progress->press_stop();
         event->ignore();
         return;

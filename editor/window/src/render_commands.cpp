@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "kaleidra/editor/window/desktop_services.h"
 #include "kaleidra/editor/window/file_dialogs.h"
@@ -117,14 +118,19 @@ void MainWindow::render_ended() {
     set_commands_enabled(true);
     m_project.recompute();
     m_timeline->redraw();
+    const bool close_now = std::exchange(m_close_after_render, false);
     if (!outcome) {
         show_status(QString());
-        return;
+    } else {
+        show_status(outcome->stopped ? QStringLiteral("Rendering stopped.")
+                                     : QStringLiteral("Rendering finished."));
+        if (!close_now && readable(outcome->movie)) {
+            play(outcome->movie);
+        }
     }
-    show_status(outcome->stopped ? QStringLiteral("Rendering stopped.")
-                                 : QStringLiteral("Rendering finished."));
-    if (readable(outcome->movie)) {
-        play(outcome->movie);
+    if (close_now) {
+        // The close the render held up goes on, with its question.
+        close();
     }
 }
 

@@ -176,9 +176,24 @@ TEST_F(Rendering, ClosingTheWindowWhileRenderingStopsTheRenderFirst) {
     files.push_back({text_of(media() / "closing.avi")});
     trigger("106");
     ASSERT_TRUE(window().rendering());
+    project().modified = true;
+    answers.push_back(platform::MessageAnswer::cancel);
     EXPECT_FALSE(window().close());
+    EXPECT_TRUE(messages.empty()) << "no question while the render runs";
     ASSERT_TRUE(wait_for_render_end()) << "the close stopped the render";
+    // Then the close goes on, and its question can still keep the window.
+    EXPECT_TRUE(said("Project has changed.", "Do you want to save " + project().file_name + "?"));
     EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(std::filesystem::exists(root() / "played.txt"))
+        << "no player for a closing window";
+    // Unchanged, a close during a render ends with the window closed.
+    project().modified = false;
+    files.push_back({text_of(media() / "closing2.avi")});
+    trigger("106");
+    ASSERT_TRUE(window().rendering());
+    EXPECT_FALSE(window().close());
+    ASSERT_TRUE(wait_for_render_end());
+    EXPECT_FALSE(window().isVisible());
 }
 
 TEST_F(Rendering, ThePlayerRunsBesideTheEditor) {

@@ -123,6 +123,7 @@ class MainWindow : public QMainWindow, private TimelineHost {
     QAction* m_recent_entries[recent_project_count] = {};
     QAction* m_highlighted = nullptr;  // the menu entry under the mouse, for F1
     bool m_preview_render = false;
+    bool m_close_after_render = false;  // the window was closed while rendering
 };
 
 // The program's window part: the start-up with its error codes, the window
