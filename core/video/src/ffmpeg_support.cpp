@@ -77,4 +77,59 @@ void clear_logged_error() {
     last_logged_error.clear();
 }
 
+Result<InputPtr> open_input_file(const std::filesystem::path& file) {
+    const std::string name = "\"" + file.string() + "\"";
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* opened = nullptr;
+    // The "file:" prefix keeps a colon in the name from being read as a protocol.
+    int result = avformat_open_input(&opened, ("file:" + file.string()).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (result < 0) {
+        return Error{"cannot open " + name + ": " + error_text(result)};
+    }
+    InputPtr format(opened);
+    result = avformat_find_stream_info(opened, nullptr);
+    if (result < 0) {
+        return Error{"cannot read the streams of " + name + ": " + error_text(result)};
+    }
+    return format;
+}
+
+int find_stream(const AVFormatContext& format, AVMediaType type) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVStream* stream = format.streams[i];
+        if (stream->codecpar->codec_type == type &&
+            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name) {
+    const AVCodecParameters* parameters = stream.codecpar;
+    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
+    if (codec == nullptr) {
+        return Error{name + " uses the codec \"" + avcodec_get_name(parameters->codec_id) +
+                     "\", which this build cannot decode"};
+    }
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder) {
+        return Error{"out of memory opening " + name};
+    }
+    int result = avcodec_parameters_to_context(decoder.get(), parameters);
+    if (result >= 0) {
+        decoder->pkt_timebase = stream.time_base;
+        decoder->thread_count = 0;
+        decoder->thread_type = FF_THREAD_SLICE;
+        result = avcodec_open2(decoder.get(), codec, nullptr);
+    }
+    if (result < 0) {
+        return Error{"cannot open the " + std::string(codec->name) + " decoder for " + name + ": " +
+                     error_text(result)};
+    }
+    return decoder;
+}
+
 }  // namespace kdr::video::detail

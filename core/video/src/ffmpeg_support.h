@@ -12,8 +12,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <filesystem>
 #include <memory>
 #include <string>
+
+#include "kaleidra/platform/result.h"
 
 namespace kdr::video::detail {
 
@@ -48,5 +51,15 @@ std::string error_text(int code);
 
 // Forgets the last logged error of this thread.
 void clear_logged_error();
+
+// Opens a file for demuxing (the file protocol only: a colon in the name is
+// no protocol) and reads its stream information.
+Result<InputPtr> open_input_file(const std::filesystem::path& file);
+
+// The first stream of `type`, attached cover pictures aside; -1 when none.
+int find_stream(const AVFormatContext& format, AVMediaType type);
+
+// A decoder for the stream, opened with its parameters.
+Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name);
 
 }  // namespace kdr::video::detail
