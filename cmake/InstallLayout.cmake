@@ -1,7 +1,8 @@
 # The installation folder: the folder that the registry value "Path" names.
 # Programs and tools go to bin/, engines to LIBS/, data to the fixed folders.
 # Installing also records the folder in the registry and writes the defaults
-# that a user has not set yet (a second install keeps the user's choices).
+# that the store does not hold yet (a second install keeps the choices made
+# since; users' own stores are never touched).
 
 set(KALEIDRA_INSTALL_FOLDERS
   LIBS EFFECTS Textures WARPS Work HELP Projects Samples Envelopes Paths orgs)
@@ -18,29 +19,49 @@ set(KALEIDRA_REGISTRY_DEFAULTS_NUMBER
   "Eff_Display=2" "Eff_Autoreverse=1" "Rnd_Logging=0" "Rnd_Multi=0")
 
 # Writing the registry is skipped for staged installs (DESTDIR), which package
-# builders use; the package's own post-install step writes it then.
+# builders use; the package's own post-install step writes it then. The
+# values go to the system store that every user reads (see `kdr-reg --help`);
+# an installing user who may not write it (not root) gets them in their own
+# store instead. $KALEIDRA_REGISTRY, when set, is the one store either way.
 install(CODE "
   if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
     set(reg \"\${CMAKE_INSTALL_PREFIX}/bin/kdr-reg\")
     set(key \"Software\\\\Talvane\\\\Kaleidra\\\\3.0\")
-    execute_process(COMMAND \"\${reg}\" set \"\${key}\" Path \"\${CMAKE_INSTALL_PREFIX}\"
-                    RESULT_VARIABLE failed)
+    execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(store --system)
+    execute_process(COMMAND \"\${reg}\" \${store} set --string \"\${key}\" Path \"\${CMAKE_INSTALL_PREFIX}\"
+                    RESULT_VARIABLE failed ERROR_VARIABLE why)
+    if(failed AND NOT uid STREQUAL \"0\")
+      set(store \"\")
+      execute_process(COMMAND \"\${reg}\" set --string \"\${key}\" Path \"\${CMAKE_INSTALL_PREFIX}\"
+                      RESULT_VARIABLE failed ERROR_VARIABLE why)
+    endif()
     if(failed)
-      message(FATAL_ERROR \"could not record the installation folder in the registry\")
+      message(FATAL_ERROR \"could not record the installation folder in the registry: \${why}\")
     endif()
     foreach(pair ${KALEIDRA_REGISTRY_DEFAULTS_STRING})
       string(REPLACE \"=\" \";\" parts \"\${pair}\")
       list(GET parts 0 name)
       list(GET parts 1 value)
-      execute_process(COMMAND \"\${reg}\" set --missing \"\${key}\" \"\${name}\" \"\${value}\")
+      execute_process(COMMAND \"\${reg}\" \${store} set --missing --string \"\${key}\" \"\${name}\" \"\${value}\"
+                      RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR \"could not write the registry default \${name}\")
+      endif()
     endforeach()
     foreach(pair ${KALEIDRA_REGISTRY_DEFAULTS_NUMBER})
       string(REPLACE \"=\" \";\" parts \"\${pair}\")
       list(GET parts 0 name)
       list(GET parts 1 value)
-      execute_process(COMMAND \"\${reg}\" set --missing --number \"\${key}\" \"\${name}\" \"\${value}\")
+      execute_process(COMMAND \"\${reg}\" \${store} set --missing --number \"\${key}\" \"\${name}\" \"\${value}\"
+                      RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR \"could not write the registry default \${name}\")
+      endif()
     endforeach()
-    message(STATUS \"Registry: Path = \${CMAKE_INSTALL_PREFIX} (store: \$ENV{KALEIDRA_REGISTRY})\")
+    execute_process(COMMAND \"\${reg}\" \${store} where OUTPUT_VARIABLE written
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    message(STATUS \"Registry: Path = \${CMAKE_INSTALL_PREFIX} (store: \${written})\")
   endif()
 ")
 

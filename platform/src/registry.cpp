@@ -1,74 +1,17 @@
 #include "kaleidra/platform/registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <functional>
-#include <system_error>
+#include <utility>
 
-#include "kaleidra/platform/atomic_file.h"
+#include "registry_store.h"
 #include "registry_text.h"
 
 namespace kdr::platform {
 namespace {
 
-using registry_text::Key;
+using registry_text::Document;
 using registry_text::names_equal;
-
-// Holds an exclusive advisory lock on the store's lock file for its lifetime.
-class StoreLock {
-  public:
-    explicit StoreLock(const std::filesystem::path& store) {
-        std::filesystem::path lock_file = store;
-        lock_file += ".lock";
-        m_fd = ::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_fd < 0) {
-            m_error =
-                "cannot open the lock file \"" + lock_file.string() + "\": " + std::strerror(errno);
-            return;
-        }
-        while (::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                m_error = "cannot lock \"" + lock_file.string() + "\": " + std::strerror(errno);
-                ::close(m_fd);
-                m_fd = -1;
-                return;
-            }
-        }
-    }
-    ~StoreLock() {
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_UN);
-            ::close(m_fd);
-        }
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-
-    bool locked() const { return m_fd >= 0; }
-    const std::string& error() const { return m_error; }
-
-  private:
-    int m_fd = -1;
-    std::string m_error;
-};
-
-// The store's keys; an absent file is an empty store.
-Result<std::vector<Key>> load(const std::filesystem::path& file) {
-    std::error_code ignored;
-    if (!std::filesystem::exists(file, ignored)) {
-        return std::vector<Key>{};
-    }
-    Result<std::string> text = read_whole_file(file);
-    if (!text) {
-        return Error{text.error()};
-    }
-    return registry_text::parse(*text);
-}
 
 bool valid_key_name(std::string_view key) {
     if (key.empty()) {
@@ -82,45 +25,28 @@ bool valid_key_name(std::string_view key) {
     return true;
 }
 
-Key* find_key(std::vector<Key>& keys, std::string_view name) {
-    for (Key& key : keys) {
-        if (names_equal(key.name, name)) {
-            return &key;
-        }
+Status check_key_name(std::string_view key) {
+    if (!valid_key_name(key)) {
+        return Error{"\"" + std::string(key) + "\" is not a valid key name"};
     }
-    return nullptr;
+    return Status::success();
 }
 
-// Runs `change` on the store's contents under the lock and writes the result
-// back atomically when `change` reports that something changed.
-Status update(const std::filesystem::path& file,
-              const std::function<bool(std::vector<Key>&)>& change) {
-    std::error_code ignored;
-    if (file.has_parent_path()) {
-        std::filesystem::create_directories(file.parent_path(), ignored);
-    }
-    StoreLock lock(file);
-    if (!lock.locked()) {
-        return Error{lock.error()};
-    }
-    Result<std::vector<Key>> keys = load(file);
-    if (!keys) {
-        return Error{keys.error()};
-    }
-    if (!change(*keys)) {
-        return Status::success();
-    }
-    return write_file_atomically(file, registry_text::format(*keys));
-}
-
-void put(Key& key, const RegistryValue& value) {
-    for (RegistryValue& existing : key.values) {
-        if (names_equal(existing.name, value.name)) {
-            existing = value;
-            return;
+// Calls `visit` with the lines of each store that exists, nearest first;
+// fails at the first store that exists but cannot be read.
+Status visit_stores(
+    const std::vector<std::filesystem::path>& stores,
+    const std::function<void(const Document&, const std::filesystem::path&)>& visit) {
+    for (const std::filesystem::path& store : stores) {
+        Result<std::optional<Document>> document = registry_store::load(store);
+        if (!document) {
+            return Error{document.error()};
+        }
+        if (document->has_value()) {
+            visit(**document, store);
         }
     }
-    key.values.push_back(value);
+    return Status::success();
 }
 
 }  // namespace
@@ -161,100 +87,122 @@ const char* registry_type_name(RegistryType type) {
     return "unknown";
 }
 
-Registry::Registry(std::filesystem::path file) : m_file(std::move(file)) {}
+Registry::Registry(std::filesystem::path file) : m_stores{std::move(file)} {}
 
-std::filesystem::path Registry::default_file() {
-    if (const char* explicit_file = std::getenv("KALEIDRA_REGISTRY");
-        explicit_file != nullptr && *explicit_file != '\0') {
-        return explicit_file;
+Registry::Registry(std::filesystem::path file, std::vector<std::filesystem::path> below,
+                   bool shared)
+    : m_shared(shared) {
+    m_stores.push_back(std::move(file));
+    for (std::filesystem::path& store : below) {
+        if (std::find(m_stores.begin(), m_stores.end(), store) == m_stores.end()) {
+            m_stores.push_back(std::move(store));
+        }
     }
-    std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-        config = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        config = std::filesystem::path(home) / ".config";
-    } else {
-        config = "/tmp";
+}
+
+Result<std::optional<RegistryValue>> Registry::lookup(std::string_view key,
+                                                      std::string_view name) const {
+    std::string problem;
+    for (const std::filesystem::path& store : m_stores) {
+        Result<std::optional<Document>> document = registry_store::load(store);
+        if (!document) {
+            problem = problem.empty() ? document.error() : problem;
+            continue;
+        }
+        if (!document->has_value()) {
+            continue;
+        }
+        std::size_t bad_line = 0;
+        if (std::optional<RegistryValue> value = (*document)->get(key, name, &bad_line)) {
+            return value;
+        }
+        if (bad_line != 0 && problem.empty()) {
+            problem = "cannot read the store: line " + std::to_string(bad_line) + " of \"" +
+                      store.string() + "\" names the value \"" + std::string(name) +
+                      "\" but cannot be read: " + (*document)->line(bad_line).text;
+        }
     }
-    return config / "kaleidra" / "registry";
+    if (!problem.empty()) {
+        return Error{problem};
+    }
+    return std::optional<RegistryValue>{};
 }
 
 std::optional<RegistryValue> Registry::get(std::string_view key, std::string_view name) const {
-    Result<std::vector<Key>> keys = load(m_file);
-    if (!keys) {
-        return std::nullopt;
+    Result<std::optional<RegistryValue>> found = lookup(key, name);
+    return found ? std::move(*found) : std::nullopt;
+}
+
+Result<std::vector<RegistryEntry>> Registry::entries(std::string_view key) const {
+    std::vector<RegistryEntry> entries;
+    Status read =
+        visit_stores(m_stores, [&](const Document& document, const std::filesystem::path& store) {
+            for (RegistryValue& value : document.list(key)) {
+                const bool shadowed =
+                    std::any_of(entries.begin(), entries.end(), [&](const RegistryEntry& entry) {
+                        return names_equal(entry.value.name, value.name);
+                    });
+                if (!shadowed) {
+                    entries.push_back(RegistryEntry{std::move(value), store});
+                }
+            }
+        });
+    if (!read) {
+        return Error{read.error()};
     }
-    Key* found = find_key(*keys, key);
-    if (found == nullptr) {
-        return std::nullopt;
-    }
-    for (RegistryValue& value : found->values) {
-        if (names_equal(value.name, name)) {
-            return std::move(value);
-        }
-    }
-    return std::nullopt;
+    return entries;
 }
 
 Result<std::vector<RegistryValue>> Registry::list(std::string_view key) const {
-    Result<std::vector<Key>> keys = load(m_file);
-    if (!keys) {
-        return Error{keys.error()};
+    Result<std::vector<RegistryEntry>> found = entries(key);
+    if (!found) {
+        return Error{found.error()};
     }
-    Key* found = find_key(*keys, key);
-    if (found == nullptr) {
-        return std::vector<RegistryValue>{};
+    std::vector<RegistryValue> values;
+    values.reserve(found->size());
+    for (RegistryEntry& entry : *found) {
+        values.push_back(std::move(entry.value));
     }
-    return std::move(found->values);
+    return values;
 }
 
 Result<std::vector<std::string>> Registry::keys() const {
-    Result<std::vector<Key>> keys = load(m_file);
-    if (!keys) {
-        return Error{keys.error()};
-    }
     std::vector<std::string> names;
-    for (const Key& key : *keys) {
-        if (!key.values.empty()) {
-            names.push_back(key.name);
-        }
+    Status read =
+        visit_stores(m_stores, [&](const Document& document, const std::filesystem::path&) {
+            for (std::string& key : document.keys()) {
+                if (std::none_of(names.begin(), names.end(), [&](const std::string& known) {
+                        return names_equal(known, key);
+                    })) {
+                    names.push_back(std::move(key));
+                }
+            }
+        });
+    if (!read) {
+        return Error{read.error()};
     }
     return names;
 }
 
 Status Registry::set(std::string_view key, const RegistryValue& value) const {
-    if (!valid_key_name(key)) {
-        return Error{"\"" + std::string(key) + "\" is not a valid key name"};
+    if (Status valid = check_key_name(key); !valid) {
+        return valid;
     }
-    return update(m_file, [&](std::vector<Key>& keys) {
-        Key* found = find_key(keys, key);
-        if (found == nullptr) {
-            keys.push_back(Key{std::string(key), {}});
-            found = &keys.back();
-        }
-        put(*found, value);
+    return registry_store::update(file(), m_shared, [&](Document& document) {
+        document.set(key, value);
         return true;
     });
 }
 
 Status Registry::set_missing(std::string_view key, const std::vector<RegistryValue>& values) const {
-    if (!valid_key_name(key)) {
-        return Error{"\"" + std::string(key) + "\" is not a valid key name"};
+    if (Status valid = check_key_name(key); !valid) {
+        return valid;
     }
-    return update(m_file, [&](std::vector<Key>& keys) {
-        Key* found = find_key(keys, key);
-        if (found == nullptr) {
-            keys.push_back(Key{std::string(key), {}});
-            found = &keys.back();
-        }
+    return registry_store::update(file(), m_shared, [&](Document& document) {
         bool changed = false;
         for (const RegistryValue& value : values) {
-            bool present = false;
-            for (const RegistryValue& existing : found->values) {
-                present = present || names_equal(existing.name, value.name);
-            }
-            if (!present) {
-                found->values.push_back(value);
+            if (!document.get(key, value.name)) {
+                document.set(key, value);
                 changed = true;
             }
         }
@@ -264,16 +212,8 @@ Status Registry::set_missing(std::string_view key, const std::vector<RegistryVal
 
 Result<bool> Registry::remove(std::string_view key, std::string_view name) const {
     bool removed = false;
-    Status status = update(m_file, [&](std::vector<Key>& keys) {
-        Key* found = find_key(keys, key);
-        if (found == nullptr) {
-            return false;
-        }
-        std::erase_if(found->values, [&](const RegistryValue& value) {
-            bool match = names_equal(value.name, name);
-            removed = removed || match;
-            return match;
-        });
+    Status status = registry_store::update(file(), m_shared, [&](Document& document) {
+        removed = document.remove(key, name);
         return removed;
     });
     if (!status) {

@@ -12,10 +12,11 @@
 namespace kdr {
 namespace {
 
-Status load_sequence(ImageRecord& image, const std::string& file, std::uint32_t index,
+Status load_sequence(ImageRecord& image, SequenceFiles& files, const std::string& file,
+                     std::uint32_t index,
                      Status (*read)(ImageRecord&, const std::filesystem::path&)) {
     std::string last_error;
-    const bool loaded = load_sequence_frame(file, index, [&](const std::string& candidate) {
+    const bool loaded = files.load_frame(file, index, [&](const std::string& candidate) {
         Status status = read(image, candidate);
         if (!status) {
             last_error = status.error();
@@ -52,6 +53,7 @@ Status copy_frame(ImageRecord& image, const video::VideoFrame& frame) {
 
 struct MappedVideo::State {
     std::optional<video::AviReader> reader;
+    SequenceFiles sequence;
 };
 
 MappedVideo::MappedVideo() : m_state(std::make_unique<State>()) {}
@@ -83,9 +85,9 @@ Status MappedVideo::load(ImageRecord& image, const std::string& file, int kind,
             return copy_frame(image, **frame);
         }
         case mapped_bitmap_sequence:
-            return load_sequence(image, file, index, &read_bmp_file);
+            return load_sequence(image, m_state->sequence, file, index, &read_bmp_file);
         case mapped_targa_sequence:
-            return load_sequence(image, file, index, &read_targa_file);
+            return load_sequence(image, m_state->sequence, file, index, &read_targa_file);
         default:
             return Error{"\"" + file + "\" is mapped as video of kind " + std::to_string(kind) +
                          ", which is none of AVI (0), bitmap sequence (1) or Targa sequence (2)"};

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/platform/registry.h"
@@ -250,6 +251,13 @@ TEST(TextureFile, IsFoundByNameUnderTheInstallationFolder) {
     EXPECT_EQ(texture.width, 4u);
     EXPECT_FALSE(load_texture_file(texture, "PREVS_02"));
     EXPECT_EQ(texture.buffer, nullptr);
+    // Texture names are file names in the textures folder, not paths.
+    ASSERT_TRUE(write_image_file(source, folder.path() / "OUTSIDE.KDT"));
+    for (const std::string& name : std::vector<std::string>{
+             "../OUTSIDE", (folder.path() / "OUTSIDE").string(), "../Textures/PREVS_01"}) {
+        EXPECT_FALSE(load_texture_file(texture, name.c_str())) << name;
+        EXPECT_EQ(texture.buffer, nullptr) << name;
+    }
     image_release_all(texture);
     image_release_all(source);
 }

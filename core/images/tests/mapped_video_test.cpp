@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "kaleidra/images/bmp_file.h"
@@ -80,6 +82,21 @@ TEST_F(MappedVideoTest, FrameZeroFallsBackToFrameOne) {
     EXPECT_EQ(image.format, format_bgr);
     EXPECT_EQ(image.alignment, 4);
     EXPECT_EQ(image.row_order, row_order_bottom_up);
+}
+
+// Far past its end a short sequence shows its last picture at once, frame
+// after frame, and a picture that cannot be read gives way to the one
+// before it.
+TEST_F(MappedVideoTest, FarFramesOfAShortSequenceShowItsLastReadablePicture) {
+    for (std::uint8_t f = 1; f <= 7; ++f) {
+        bitmap("take000" + std::to_string(f) + ".bmp", static_cast<std::uint8_t>(10 * f));
+    }
+    for (std::uint32_t frame : {2'000'000u, 2'000'001u, 4'000'000'000u}) {
+        EXPECT_EQ(load("take0001.bmp", mapped_bitmap_sequence, frame), 70) << "frame " << frame;
+    }
+    std::ofstream(folder.path() / "take0007.bmp") << "not a bitmap";
+    EXPECT_EQ(load("take0001.bmp", mapped_bitmap_sequence, 2'000'002), 60);
+    EXPECT_EQ(load("take0001.bmp", mapped_bitmap_sequence, 3), 30);
 }
 
 TEST_F(MappedVideoTest, AStemWithoutDigitsLoadsAsNamedForEveryFrame) {

@@ -3,15 +3,23 @@
 #include <cstring>
 #include <string>
 
+#include "kaleidra/install/install_location.h"
 #include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/folder_case.h"
 
 namespace kdr::install {
 
+bool is_plain_file_name(std::string_view name) {
+    // Backslashes count too: names come from settings and effect files
+    // made where they separate folders.
+    return !name.empty() && name.find_first_of("/\\") == std::string_view::npos && name != "." &&
+           name != "..";
+}
+
 std::optional<std::filesystem::path> install_folder() {
     char buffer[max_path_size];
     if (!read_string(buffer, sizeof buffer, "Path") || buffer[0] == '\0') {
-        return std::nullopt;
+        return own_installation_folder();
     }
     std::string folder = buffer;
     // The stored folder has no trailing separator; accept one anyway.
@@ -23,7 +31,7 @@ std::optional<std::filesystem::path> install_folder() {
 
 std::optional<std::filesystem::path> build_path(const char* folder, const char* name,
                                                 const char* extension) {
-    if (folder == nullptr || name == nullptr || extension == nullptr) {
+    if (folder == nullptr || name == nullptr || extension == nullptr || !is_plain_file_name(name)) {
         return std::nullopt;
     }
     std::optional<std::filesystem::path> base = install_folder();

@@ -1,7 +1,9 @@
 #include "kaleidra/install/registry_values.h"
 
+#include <charconv>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 
 #include "kaleidra/platform/registry.h"
 
@@ -21,6 +23,15 @@ std::optional<platform::RegistryValue> read_value(const char* value_name) {
         return std::nullopt;
     }
     return platform::Registry::open_default().get(registry_key(), value_name);
+}
+
+std::uint32_t number_of_text(const std::string& text) {
+    std::uint32_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+        return 0;
+    }
+    return number;
 }
 
 }  // namespace
@@ -58,7 +69,9 @@ std::uint32_t read_number(const char* value_name) {
             return number;
         }
         case platform::RegistryType::string:
-            return 0;
+            // "kdr-reg set" of a new value and hand edits store numbers as
+            // text: a string of decimal digits reads as its number.
+            return number_of_text(value->text);
     }
     return 0;
 }

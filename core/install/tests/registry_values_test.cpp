@@ -67,9 +67,16 @@ TEST_F(HostRegistryTest, NumbersDoNotCheckTheStoredType) {
                     .set(package_registry_key, RegistryValue::make_binary("Large", {1, 2, 3, 4, 5}))
                     .ok());
     set_string("Text", "12");
+    set_string("Words", "twelve");
+    set_string("Mixed", "12abc");
+    set_string("TooLarge", "4294967296");
     EXPECT_EQ(read_number("Small"), 0x0201u);
     EXPECT_EQ(read_number("Large"), 0u);
-    EXPECT_EQ(read_number("Text"), 0u);
+    // Decimal text, as "kdr-reg set" stores a new value, reads as its number.
+    EXPECT_EQ(read_number("Text"), 12u);
+    EXPECT_EQ(read_number("Words"), 0u);
+    EXPECT_EQ(read_number("Mixed"), 0u);
+    EXPECT_EQ(read_number("TooLarge"), 0u);
 }
 
 TEST_F(HostRegistryTest, StringThatDoesNotFitFailsAndLeavesTheBuffer) {
@@ -112,6 +119,21 @@ TEST_F(HostRegistryTest, BuildPathJoinsAndFindsFoldersWhateverTheirCase) {
     // A folder that does not exist keeps its spelling.
     ASSERT_TRUE(build_path(path, sizeof path, folder_libs, "Rnd_Generic", "so"));
     EXPECT_EQ(std::string(path), (folder.path() / "install" / "LIBS" / "Rnd_Generic.so").string());
+}
+
+// Effect and texture names are file names within their folder: a name
+// that climbs out of it or names a path of its own builds nothing.
+TEST_F(HostRegistryTest, NamesThatAreNotPlainFileNamesBuildNoPath) {
+    set_string("Path", "/opt/kaleidra");
+    for (const char* name : {"../Work/RENDER", "../../etc/passwd", "/etc/passwd", "sub/Ballsplt",
+                             "..\\Ballsplt", "..", ".", ""}) {
+        char path[max_path_size];
+        EXPECT_FALSE(build_path(path, sizeof path, folder_effects, name, "KDR")) << name;
+        EXPECT_FALSE(build_path(folder_textures, name, "KDT").has_value()) << name;
+    }
+    for (const char* name : {"Ballsplt", "Ball.splt", "..Ballsplt", "Flip Over"}) {
+        EXPECT_TRUE(build_path(folder_effects, name, "KDR").has_value()) << name;
+    }
 }
 
 TEST_F(HostRegistryTest, TrailingSeparatorOfPathIsIgnored) {

@@ -88,6 +88,22 @@ TEST_F(EffectFile, AMissingOrForeignFileFailsAndLeavesTheSceneEmpty) {
     EXPECT_FALSE(scene.load("IMAGE"));
 }
 
+// Effect names are file names in the effects folder: a name that climbs out
+// of it or is a path of its own does not load the file it points at.
+TEST_F(EffectFile, ANameThatLeavesTheEffectsFolderLoadsNothing) {
+    Bytes file = test::form("KDRE");
+    file.append(chunk("ENAM", Bytes().cstring("Outside")));
+    test::write_file(folder.path() / "OUTSIDE.KDR", file);
+    test::write_file(folder.path() / "Effects" / "INSIDE.KDR", file);
+    Scene scene;
+    ASSERT_TRUE(scene.load("INSIDE"));
+    for (const std::string& name : std::vector<std::string>{
+             "../OUTSIDE", (folder.path() / "OUTSIDE").string(), "../Effects/INSIDE"}) {
+        EXPECT_FALSE(scene.load(name.c_str())) << name;
+        EXPECT_TRUE(scene.name.empty()) << name;
+    }
+}
+
 TEST_F(EffectFile, AFileCutInsideTheLastChunkFailsTheLoad) {
     Bytes good = chunk("CAM0", camera_body(1));
     Bytes cut_data = good;

@@ -10,8 +10,9 @@
 // record keeps what it had and the error says why.
 //
 // MappedVideo keeps the last AVI open, so rendering frame after frame reads
-// the movie forward instead of opening and seeking it every time. One
-// MappedVideo per surface; not for use by two threads at once.
+// the movie forward instead of opening and seeking it every time, and keeps
+// the frame numbers of the last sequence's folder. One MappedVideo per
+// surface; not for use by two threads at once.
 
 #include <cstdint>
 #include <memory>

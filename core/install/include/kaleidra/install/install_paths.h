@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace kdr::install {
 
@@ -22,11 +23,18 @@ inline constexpr const char* folder_warps = "WARPS";
 inline constexpr const char* folder_help = "HELP";
 inline constexpr const char* folder_projects = "Projects";
 
-// The installation folder, or nothing when "Path" cannot be read or is empty.
+// The installation folder that "Path" names. When "Path" cannot be read or
+// is empty: the installation folder the calling program or library was
+// installed in (install_location.h), or nothing.
 std::optional<std::filesystem::path> install_folder();
 
+// True when `name` names a file in a folder and nothing else: not empty, no
+// "/" or "\", not "." or "..". Effect and texture names are such names.
+bool is_plain_file_name(std::string_view name);
+
 // Builds the path into `buffer` of `size` bytes. Fails (buffer contents
-// unspecified) when "Path" cannot be read or the result does not fit.
+// unspecified) when there is no installation folder, `name` is not a plain
+// file name, or the result does not fit.
 [[nodiscard]] bool build_path(char* buffer, std::size_t size, const char* folder, const char* name,
                               const char* extension);
 std::optional<std::filesystem::path> build_path(const char* folder, const char* name,

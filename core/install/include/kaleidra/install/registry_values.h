@@ -21,7 +21,7 @@ std::string registry_key();
 
 // The 32-bit value, or 0 when the key or value is absent or unreadable. The
 // stored type is not checked: a binary value of at most four bytes reads as
-// its little-endian number.
+// its little-endian number, a string of decimal digits as that number.
 std::uint32_t read_number(const char* value_name);
 
 // Copies the string value with its terminator into `buffer` of `size` bytes.
