@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "background_job.h"
+#include "edit_plan.h"
 #include "frame_sink.h"
 #include "frame_source.h"
 #include "kaleidra/host/render_driver.h"
@@ -13,6 +14,8 @@
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/video/audio_reader.h"
+#include "output_guard.h"
 #include "render_settings.h"
 #include "sized_frame.h"
 
@@ -78,9 +81,10 @@ class FramePictures {
     FramePictures(const FramePictures&) = delete;
     FramePictures& operator=(const FramePictures&) = delete;
 
-    Status read(std::vector<Input>& inputs, std::uint32_t index) {
+    // Reads `frames[i]` of source i.
+    Status read(std::vector<Input>& inputs, const std::vector<std::uint32_t>& frames) {
         for (std::size_t i = 0; i < inputs.size(); ++i) {
-            Result<const ImageRecord*> picture = inputs[i].sized->get(*inputs[i].source, index);
+            Result<const ImageRecord*> picture = inputs[i].sized->get(*inputs[i].source, frames[i]);
             if (!picture) {
                 return Error{picture.error()};
             }
@@ -195,9 +199,94 @@ bool slots_rendered(const host::RenderDriver& driver, bool both) {
     return driver.slot(0).last_result != 0 && (!both || driver.slot(1).last_result != 0);
 }
 
+// Source A or B shown as it is, outside the transition of a joined movie.
+Status show_source(const FramePictures& pictures, std::size_t source, const ImageRecord& output) {
+    if (!image_convert(pictures.picture(source), output, convert_all_rows)) {
+        return Error{"a source picture cannot be copied into the output"};
+    }
+    return Status::success();
+}
+
+// The sources' timing as the plan needs it.
+Result<EditPlan> plan_render(const RenderOptions& options, const std::vector<Input>& inputs,
+                             video::FrameRate output_rate) {
+    auto timing = [](const FrameSource& source, std::uint32_t start) {
+        return SourceTiming{source.length(), source.rate(), start};
+    };
+    PlanRequest request;
+    request.a = timing(*inputs[0].source, options.a_start);
+    request.b = timing(*inputs[1].source, options.b_start);
+    for (std::size_t i = 2; i < inputs.size(); ++i) {
+        request.extras.push_back(timing(*inputs[i].source, 0));
+    }
+    request.transition_frames = options.frames;
+    request.join = options.join;
+    request.at_seconds = options.at_seconds;
+    request.output_rate = output_rate;
+    return EditPlan::make(request);
+}
+
+// The sound of the render, when it has any: none for pictures, for
+// --no-audio, for plain renders unless --audio asks, and when neither
+// source has any.
+Result<std::unique_ptr<JoinAudio>> plan_audio(const RenderOptions& options,
+                                              const std::vector<Input>& inputs,
+                                              const EditPlan& plan) {
+    const MovieFacts* a = inputs[0].source->movie();
+    const MovieFacts* b = inputs[1].source->movie();
+    const bool a_sounds = a != nullptr && a->has_audio;
+    const bool b_sounds = b != nullptr && b->has_audio;
+    if (options.audio == AudioChoice::off ||
+        (options.audio == AudioChoice::automatic && !options.join)) {
+        return std::unique_ptr<JoinAudio>();
+    }
+    if (!is_movie_output(options.output)) {
+        if (options.audio == AudioChoice::on) {
+            return Error{"--audio needs a movie output; pictures carry no sound"};
+        }
+        return std::unique_ptr<JoinAudio>();
+    }
+    if (!a_sounds && !b_sounds) {
+        if (options.audio == AudioChoice::on) {
+            return Error{"--audio: neither source A nor source B has sound"};
+        }
+        return std::unique_ptr<JoinAudio>();
+    }
+    auto side = [](const MovieFacts* facts, bool sounds, const FrameSource& source,
+                   std::uint32_t start) -> Result<AudioSide> {
+        AudioSide result;
+        if (!sounds) {
+            return result;
+        }
+        Result<video::AudioReader> reader = video::AudioReader::open(facts->file);
+        if (!reader) {
+            return Error{reader.error()};
+        }
+        result.reader = std::move(*reader);
+        result.from_seconds = facts->start_seconds + start / source.rate().value();
+        return result;
+    };
+    Result<AudioSide> a_side = side(a, a_sounds, *inputs[0].source, options.a_start);
+    if (!a_side) {
+        return Error{a_side.error()};
+    }
+    Result<AudioSide> b_side = side(b, b_sounds, *inputs[1].source, options.b_start);
+    if (!b_side) {
+        return Error{b_side.error()};
+    }
+    // A plain render fades over all of its frames.
+    const std::uint32_t fade_frames = options.join ? plan.transition_frames() : plan.frame_count();
+    return std::make_unique<JoinAudio>(std::move(*a_side), std::move(*b_side), plan.output_rate(),
+                                       plan.transition_start(), fade_frames);
+}
+
 }  // namespace
 
-Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress) {
+Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress,
+                                 const std::atomic<bool>* stop) {
+    if (Status status = check_output_is_not_a_source(options); !status) {
+        return Error{status.error()};
+    }
     if (!install::install_folder()) {
         return Error{
             "the installation folder is not set: registry value \"Path\" (kdr-reg set "
@@ -226,6 +315,22 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     }
     for (Input& input : inputs) {
         input.sized = std::make_unique<SizedFrame>(width, height);
+        if (Status status = input.source->fit_to(width, height); !status) {
+            return Error{status.error()};
+        }
+    }
+    const video::FrameRate rate = options.rate.valid()               ? options.rate
+                                  : inputs[0].source->rate().valid() ? inputs[0].source->rate()
+                                                                     : video::FrameRate{30, 1};
+    Result<EditPlan> planned = plan_render(options, inputs, rate);
+    if (!planned) {
+        return Error{planned.error()};
+    }
+    const EditPlan& plan = *planned;
+    const std::uint32_t frame_count = plan.frame_count();
+    Result<std::unique_ptr<JoinAudio>> audio = plan_audio(options, inputs, plan);
+    if (!audio) {
+        return Error{audio.error()};
     }
 
     host::RenderDriver driver;
@@ -253,45 +358,55 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     SinkSettings sink_settings;
     sink_settings.width = width;
     sink_settings.height = height;
-    sink_settings.frames = options.frames;
-    sink_settings.rate = options.rate > 0               ? options.rate
-                         : inputs[0].source->rate() > 0 ? inputs[0].source->rate()
-                                                        : 30.0;
+    sink_settings.frames = frame_count;
+    sink_settings.rate = rate;
     sink_settings.codec = options.codec;
     sink_settings.quality = options.quality;
-    Result<std::unique_ptr<FrameSink>> sink = open_frame_sink(options.output, sink_settings);
+    sink_settings.pixel_format = options.pixel_format;
+    sink_settings.colour = options.colour;
+    const bool sounds = *audio != nullptr;
+    Result<std::unique_ptr<FrameSink>> sink =
+        open_frame_sink(options.output, sink_settings, std::move(*audio));
     if (!sink) {
         return Error{sink.error()};
     }
 
     FrameRenderer renderer(driver, width, height);
     FrameSink& out = **sink;
-    if (options.frames > 0) {
-        if (Status status = frame_pictures[0].read(inputs, 0); !status) {
+    if (frame_count > 0) {
+        if (Status status = frame_pictures[0].read(inputs, plan.at(0).source_frames); !status) {
             return Error{status.error()};
         }
     }
     // Declared after what its jobs use, so it is gone (its job finished)
     // before they are.
     BackgroundJob reading_and_writing;
-    // Frame i of N is position i of N - 1; a single frame is position 0 of 1.
-    const std::uint32_t total = options.frames > 1 ? options.frames - 1 : 1;
-    for (std::uint32_t index = 0; index < options.frames; ++index) {
+    std::uint32_t rendered = 0;
+    for (std::uint32_t index = 0; index < frame_count; ++index) {
         const FramePictures& pictures = frame_pictures[index % 2];
         FramePictures& next_pictures = frame_pictures[(index + 1) % 2];
         const OutputPicture& output = outputs[index % 2];
         const OutputPicture& last_output = outputs[(index + 1) % 2];
-        const std::uint32_t frames = options.frames;
-        reading_and_writing.start([&, index, frames]() -> Status {
+        const PlannedFrame planned_frame = plan.at(index);
+        reading_and_writing.start([&, index, frame_count]() -> Status {
             if (index > 0) {
                 if (Status status = out.write(last_output.get()); !status) {
                     return status;
                 }
             }
-            return index + 1 < frames ? next_pictures.read(inputs, index + 1) : Status::success();
+            return index + 1 < frame_count
+                       ? next_pictures.read(inputs, plan.at(index + 1).source_frames)
+                       : Status::success();
         });
-        if (!fields) {
-            renderer.fill(0, pictures, output, index, total, -1);
+        const std::uint32_t position = planned_frame.position;
+        const std::uint32_t total = planned_frame.total;
+        if (planned_frame.part != FramePart::transition) {
+            const std::size_t source = planned_frame.part == FramePart::source_a ? 0 : 1;
+            if (Status status = show_source(pictures, source, output.get()); !status) {
+                return Error{status.error()};
+            }
+        } else if (!fields) {
+            renderer.fill(0, pictures, output, position, total, -1);
             driver.render(host::FrameCall::whole_frame);
             if (!slots_rendered(driver, driver.multi())) {
                 return Error{"the engine rendered no picture for frame " + std::to_string(index)};
@@ -304,8 +419,9 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
             for (int field = 0; field < 2; ++field) {
                 const int slot = driver.slot_for(calls[field]);
                 const int parity = field == 0 ? first_parity : 1 - first_parity;
-                const std::uint32_t position = index * 2 + static_cast<std::uint32_t>(field);
-                renderer.fill(slot, pictures, output, position, total * 2, parity);
+                const std::uint32_t field_position =
+                    position * 2 + static_cast<std::uint32_t>(field);
+                renderer.fill(slot, pictures, output, field_position, total * 2, parity);
                 driver.render(calls[field]);
                 const bool rendered_now = !driver.multi() || field == 1;
                 if (rendered_now && !slots_rendered(driver, driver.multi())) {
@@ -317,26 +433,36 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
         if (Status status = reading_and_writing.wait(); !status) {
             return Error{status.error()};
         }
+        rendered = index + 1;
         if (progress && index > 0) {
-            progress(index, options.frames);
+            progress(index, frame_count);
+        }
+        if (stop != nullptr && stop->load()) {
+            break;
         }
     }
-    if (options.frames > 0) {
-        if (Status status = out.write(outputs[(options.frames - 1) % 2].get()); !status) {
+    RenderSummary summary;
+    summary.interrupted = rendered < frame_count;
+    // The last frame drawn; when stopped, the pictures written so far stay
+    // and a movie is discarded unfinished with its temporary file.
+    if (rendered > 0) {
+        if (Status status = out.write(outputs[(rendered - 1) % 2].get()); !status) {
             return Error{status.error()};
         }
-        if (progress) {
-            progress(options.frames, options.frames);
+    }
+    if (!summary.interrupted) {
+        if (progress && frame_count > 0) {
+            progress(frame_count, frame_count);
+        }
+        if (Status status = (*sink)->finish(); !status) {
+            return Error{status.error()};
         }
     }
-    if (Status status = (*sink)->finish(); !status) {
-        return Error{status.error()};
-    }
 
-    RenderSummary summary;
     summary.where = (*sink)->where();
     summary.engine = driver.engine().tried_path().string();
-    summary.frames = options.frames;
+    summary.frames = rendered;
+    summary.audio = sounds;
     summary.width = width;
     summary.height = height;
     summary.two_threads = driver.multi();

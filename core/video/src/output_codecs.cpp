@@ -203,6 +203,10 @@ Result<VideoEncoding> choose_video_encoding(const std::string& container,
     return Error{"no codec \"" + name + "\" (choose one of " + known_names() + ")"};
 }
 
+bool is_named_codec(const std::string& name) {
+    return find_named(name) != nullptr;
+}
+
 AudioEncoding audio_encoding_for(const std::string& container) {
     if (container == "matroska" || container == "webm") {
         return {"libopus", 128000};

@@ -95,6 +95,16 @@ TEST(ChooseVideoEncoding, RefusesWithAMessage) {
     }
 }
 
+TEST(IsNamedCodec, KnowsTheNamesAndAliasesButNotFourccs) {
+    for (const char* name :
+         {"h264", "H264", "avc", "hevc", "h265", "vp9", "av1", "prores", "ffv1"}) {
+        EXPECT_TRUE(is_named_codec(name)) << name;
+    }
+    for (const char* name : {"MJPG", "DIB ", "mpeg4", ""}) {
+        EXPECT_FALSE(is_named_codec(name)) << name;
+    }
+}
+
 TEST(AudioEncodingFor, TheContainersUsualAudio) {
     EXPECT_EQ(audio_encoding_for("mp4").encoder, "aac");
     EXPECT_EQ(audio_encoding_for("mov").encoder, "aac");

@@ -46,6 +46,10 @@ struct CodecInfo {
     bool available = false;  // this build of FFmpeg has an encoder for it
 };
 
+// True for the short names choose_video_encoding() knows ("h264", "hevc",
+// "vp9", ...), in any case; AVI fourccs are not among them.
+bool is_named_codec(const std::string& name);
+
 // The named codecs with the encoder each would use.
 std::vector<CodecInfo> list_codecs();
 
