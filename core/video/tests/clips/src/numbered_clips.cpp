@@ -117,7 +117,8 @@ void make_numbered_clip(const std::filesystem::path& file, const ClipRequest& re
                           std::to_string(request.width) + "x" + std::to_string(request.height) +
                           " -r " + request.rate + " -i " + shell_quoted(raw);
     if (request.with_audio) {
-        command += " -f lavfi -i sine=frequency=440:sample_rate=48000 -shortest";
+        command += " -f lavfi -i sine=frequency=" + std::to_string(request.tone_hz) +
+                   ":sample_rate=48000 -ac 2 -shortest";
     }
     command += " " + request.output_arguments + " " + shell_quoted(file);
     try {

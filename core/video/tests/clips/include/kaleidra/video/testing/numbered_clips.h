@@ -26,9 +26,10 @@ struct ClipRequest {
     std::uint32_t width = 160;
     std::uint32_t height = 96;
     std::uint32_t frames = 30;
-    std::string rate = "30";         // as ffmpeg reads it: "30000/1001"
-    std::string output_arguments;    // codec and options: "-c:v libx264 -bf 2"
-    bool with_audio = false;         // a 440 Hz tone for the clip's length
+    std::string rate = "30";       // as ffmpeg reads it: "30000/1001"
+    std::string output_arguments;  // codec and options: "-c:v libx264 -bf 2"
+    bool with_audio = false;       // a tone for the clip's length, in both channels
+    int tone_hz = 440;
     std::uint32_t first_number = 0;  // frame f shows first_number + f
 };
 
