@@ -289,10 +289,11 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
         if (av_frame_get_buffer(frame, 0) < 0) {
             return state->refusal("out of memory");
         }
-        state->scaler.reset(sws_getContext(
-            static_cast<int>(width), static_cast<int>(height), AV_PIX_FMT_BGR24,
-            static_cast<int>(width), static_cast<int>(height), encoder->pix_fmt,
-            SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr));
+        state->scaler.reset(
+            sws_getContext(static_cast<int>(width), static_cast<int>(height), AV_PIX_FMT_BGR24,
+                           static_cast<int>(width), static_cast<int>(height), encoder->pix_fmt,
+                           // As in reading: the vector path, not exact rounding.
+                           SWS_BICUBIC | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr));
         if (!state->scaler) {
             return state->refusal("no conversion to the " + std::string(codec->name) +
                                   " encoder's pixel format");
