@@ -49,13 +49,7 @@ int brightness(const Picture& picture, std::uint32_t x, std::uint32_t y) {
 }
 
 TEST_P(Features, DrawnVideoQuadShowsTheVideoPixelForPixel) {
-    SceneBuilder s;
-    s.type(1).camera();
-    s.colour_surface(12, 0, 0, 0);
-    s.quad(100, 12, 6, 4.5f).motion.position[2] = -1;
-    s.video_surface(10, 1);
-    s.video_quad(101, 10, 1);
-    ASSERT_TRUE(installation.add_effect("Drawn", s));
+    ASSERT_TRUE(installation.add_video_over_backdrop("Drawn"));
     RenderJob job("Drawn", 200, 150);
     ASSERT_EQ(render_once(engine, job), 1);
     EXPECT_TRUE(pictures_match(picture_of(job.video_a.image), job.output_picture(),

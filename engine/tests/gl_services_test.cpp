@@ -331,6 +331,126 @@ TEST(TextureUpload, RefusesWindowsOutsideTheBuffer) {
     EXPECT_FALSE(upload_extent_valid(no_size));
 }
 
+// Draws texture `name` (bound, nearest filtering) texel for texel over a
+// `width` x `height` pixel view and reads the picture back.
+const std::uint8_t* draw_texels(Surface& surface, std::uint32_t width, std::uint32_t height,
+                                float s, float t, bool blend = false) {
+    const GlApi& gl = surface.gl();
+    pixel_view(gl, width, height);
+    gl.ClearColor(0, 0, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    if (blend) {
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    gl.Enable(GL_TEXTURE_2D);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Color4f(1, 1, 1, 1);
+    gl.Begin(GL_QUADS);
+    gl.TexCoord2f(0, 0);
+    gl.Vertex3f(0, 0, 0);
+    gl.TexCoord2f(s, 0);
+    gl.Vertex3f(static_cast<float>(width), 0, 0);
+    gl.TexCoord2f(s, t);
+    gl.Vertex3f(static_cast<float>(width), static_cast<float>(height), 0);
+    gl.TexCoord2f(0, t);
+    gl.Vertex3f(0, static_cast<float>(height), 0);
+    gl.End();
+    gl.Disable(GL_BLEND);
+    return surface.finish_and_read();
+}
+
+class FieldUpload : public ::testing::TestWithParam<SurfaceKind> {};
+
+// Selecting a field doubles the stride. With three bytes a pixel and a width
+// that leaves 2 or 3 when divided by 4 the doubled stride is 4 bytes more
+// than the doubled row's aligned length; the field's rows lie where the
+// record's stride says.
+TEST_P(FieldUpload, FieldRowsLieTheRecordsStrideApart) {
+    constexpr std::uint32_t height = 6;
+    for (std::uint8_t format : {format_bgr, format_rgb, format_bgra, format_argb}) {
+        for (std::uint32_t width = 852; width <= 856; ++width) {
+            for (int parity : {0, 1}) {
+                WindowedPicture whole(format, width, height);
+                // A plain picture: rows as long as the width, no skips.
+                image_set_shape(whole.image, {format, whole.image.bytes_per_pixel, 4,
+                                              row_order_bottom_up, width, height});
+                whole.storage.assign(whole.image.size, 0);
+                whole.image.buffer = whole.storage.data();
+                whole.paint();
+                ImageRecord field = whole.image;
+                image_select_field(field, parity);
+                image_prepare_texture(field);
+                const std::uint32_t first_row = field.offset == 0 ? 0 : 1;
+
+                auto surface = make_surface(GetParam(), width, height / 2);
+                ASSERT_NE(surface, nullptr);
+                ASSERT_TRUE(surface->make_current());
+                ASSERT_TRUE(upload_texture(surface->gl(), 3, field, field.texture_width,
+                                           field.texture_height, false));
+                const std::uint8_t* drawn =
+                    draw_texels(*surface, width, height / 2, field.width_ratio, field.height_ratio);
+                int wrong = 0;
+                for (std::uint32_t row = 0; row < height / 2 && wrong == 0; ++row) {
+                    for (std::uint32_t x = 0; x < width; ++x) {
+                        std::uint8_t r, g, b;
+                        WindowedPicture::colour_of(x, 2 * row + first_row, r, g, b);
+                        const Bgra p = pixel(drawn, width, x, row);
+                        if (p.r != r || p.g != g || p.b != b) {
+                            ADD_FAILURE() << "format " << int{format} << ", width " << width
+                                          << ", field " << parity << ": texel (" << x << ", " << row
+                                          << ") is not stored row " << 2 * row + first_row;
+                            ++wrong;
+                            break;
+                        }
+                    }
+                }
+                surface->release_current();
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Surfaces, FieldUpload,
+                         ::testing::Values(SurfaceKind::memory, SurfaceKind::window), kind_name);
+
+// A picture's alpha is uploaded through its alpha bias: the fourth bytes of
+// a 32-bit bitmap are 0 and its bias 255 makes them opaque; a bias of 0.5
+// adds 128.
+TEST(TextureUpload, AlphaIsReadThroughTheBias) {
+    for (std::uint8_t format : {format_bgra, format_abgr}) {
+        for (float bias : {255.0f, 0.5f, 0.0f}) {
+            WindowedPicture picture(format, 6, 5);
+            picture.paint();
+            const int alpha_at = format == format_abgr ? 0 : 3;
+            for (std::size_t i = static_cast<std::size_t>(alpha_at); i < picture.storage.size();
+                 i += 4) {
+                picture.storage[i] = 0;
+            }
+            image_set_bias(picture.image, 3, bias);
+            auto surface = make_surface(SurfaceKind::memory, 6, 5);
+            ASSERT_NE(surface, nullptr);
+            ASSERT_TRUE(surface->make_current());
+            ASSERT_TRUE(upload_texture(surface->gl(), 4, picture.image, 8, 8, false));
+            // Blended over black: the colour scaled by the alpha.
+            const std::uint8_t* drawn = draw_texels(*surface, 6, 5, 0.75f, 0.625f, true);
+            const double alpha = bias >= 1 ? 1.0 : bias == 0.5f ? 128 / 255.0 : 0.0;
+            for (std::uint32_t row = 0; row < 5; ++row) {
+                for (std::uint32_t x = 0; x < 6; ++x) {
+                    std::uint8_t r, g, b;
+                    WindowedPicture::colour_of(x, row, r, g, b);
+                    const Bgra p = pixel(drawn, 6, x, row);
+                    EXPECT_NEAR(p.r, r * alpha, 1.5)
+                        << "bias " << bias << " at " << x << ", " << row;
+                    EXPECT_NEAR(p.b, b * alpha, 1.5)
+                        << "bias " << bias << " at " << x << ", " << row;
+                }
+            }
+            surface->release_current();
+        }
+    }
+}
+
 TEST(TextureUpload, SizesBeyondTheLibraryDefineNothing) {
     auto surface = make_surface(SurfaceKind::memory, 4, 4);
     ASSERT_NE(surface, nullptr);

@@ -122,7 +122,9 @@ class FramePictures {
                              std::to_string(picture.height) + " picture"};
             }
         }
-        std::memcpy(held.bias, picture.bias, sizeof held.bias);
+        // The copy holds the alpha as the picture's bias makes it read, and
+        // so has no bias of its own.
+        std::memset(held.bias, 0, sizeof held.bias);
         if (!image_convert(picture, held, convert_all_rows)) {
             return Error{"\"" + name + "\" has a picture layout that cannot be copied"};
         }

@@ -1,6 +1,7 @@
 #include "kaleidra/updater/session.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include "kaleidra/updater/backup.h"
 #include "kaleidra/updater/commands.h"
@@ -8,6 +9,12 @@
 #include "kaleidra/updater/mount_table.h"
 
 namespace kdr::updater {
+
+platform::Registry updater_registry() {
+    return ::geteuid() == 0 ? platform::Registry::open_system()
+                            : platform::Registry::open_default();
+}
+
 namespace {
 
 using platform::MessageAnswer;

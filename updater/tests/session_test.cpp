@@ -1,6 +1,11 @@
 #include "kaleidra/updater/session.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "kaleidra/testing/temp_folder.h"
 #include "updater_testing.h"
@@ -177,6 +182,61 @@ TEST_F(UpdateRun, OversizedUpdateFilesAreRefused) {
               (std::vector<std::string>{"Could not open update.txt.  Update failed."}));
     EXPECT_NE(testing::joined(m_progress.texts(Event::detail)).find("larger than"),
               std::string::npos);
+}
+
+}  // namespace
+}  // namespace kdr::updater
+
+namespace kdr::updater {
+namespace {
+
+// Sets an environment variable (or removes it, for nullopt) for one scope.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, std::optional<std::string> value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        if (value) {
+            ::setenv(name, value->c_str(), 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(UpdaterRegistry, RootWritesTheSystemStoreOthersTheirOwnView) {
+    kdr::test::TempFolder folder;
+    ScopedEnvironment single("KALEIDRA_REGISTRY", std::nullopt);
+    ScopedEnvironment system("XDG_CONFIG_DIRS", (folder.path() / "etc").string());
+    ScopedEnvironment user("XDG_CONFIG_HOME", (folder.path() / "home").string());
+
+    platform::Registry registry = updater_registry();
+    if (::geteuid() == 0) {
+        EXPECT_EQ(registry.file(), folder.path() / "etc" / "kaleidra" / "registry");
+    } else {
+        EXPECT_EQ(registry.file(), folder.path() / "home" / "kaleidra" / "registry");
+        EXPECT_EQ(registry.stores().size(), 2u);
+    }
+}
+
+TEST(UpdaterRegistry, OneNamedStoreServesEveryUser) {
+    kdr::test::TempFolder folder;
+    ScopedEnvironment single("KALEIDRA_REGISTRY", (folder.path() / "store").string());
+    EXPECT_EQ(updater_registry().file(), folder.path() / "store");
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ Result<OwnedImage> repack(const ImageRecord& source, std::uint8_t format, std::u
         return Error{"out of memory for a " + std::to_string(source.width) + " x " +
                      std::to_string(source.height) + " picture"};
     }
-    std::memcpy(target.bias, source.bias, sizeof target.bias);
+    // The conversion reads alpha through the source's bias; the packed
+    // pixels hold the result and have no bias of their own.
     if (!image_convert(source, target, convert_all_rows)) {
         return Error{"the picture cannot be converted"};
     }

@@ -42,7 +42,8 @@ class OwnedImage {
 
 // A new record of the same width and height in `format` (3 bytes a pixel
 // without alpha, 4 with), `row_order` and `alignment`, holding `source`'s
-// picture. Fails when the source has no pixels or an unknown layout.
+// picture, alpha as the source's alpha bias makes it read (the new record
+// has no bias). Fails when the source has no pixels or an unknown layout.
 Result<OwnedImage> repack(const ImageRecord& source, std::uint8_t format, std::uint8_t row_order,
                           std::uint8_t alignment);
 

@@ -8,6 +8,7 @@
 #include "file_bytes.h"
 #include "kaleidra/images/image_limits.h"
 #include "kaleidra/platform/atomic_file.h"
+#include "kaleidra/records/alpha_bias.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 #include "record_pixels.h"
@@ -184,7 +185,9 @@ Status read_targa_file(ImageRecord& image, const std::filesystem::path& file) {
 }
 
 Status write_targa_file(const ImageRecord& image, const std::filesystem::path& file) {
-    const bool alpha = image_has_alpha(image.format);
+    // A picture that reads opaque everywhere (a 32-bit bitmap) is written
+    // as its 24-bit twin would be.
+    const bool alpha = image_alpha_varies(image);
     Result<images_detail::OwnedImage> packed =
         images_detail::repack(image, alpha ? format_bgra : format_bgr, row_order_bottom_up, 1);
     if (!packed) {

@@ -10,6 +10,7 @@
 #include "image_convert_layouts.h"
 #include "image_convert_ssse3.h"
 #include "image_convert_testing.h"
+#include "kaleidra/records/alpha_bias.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr {
@@ -207,6 +208,38 @@ bool usable(const ImageRecord& image) {
            layout_index(image.format, image.bytes_per_pixel) >= 0;
 }
 
+// The source's rows as a conversion reads them: straight from its buffer, or,
+// when its alpha has a bias that the destination keeps, copies with the bias
+// added (two at a time, for the halving loop).
+class SourceRows {
+  public:
+    SourceRows(const ImageRecord& source, const ImageRecord& destination) : m_source(source) {
+        if (image_has_alpha(destination.format)) {
+            m_offset = image_alpha_offset(source);
+        }
+        if (m_offset != 0) {
+            for (std::vector<std::uint8_t>& copy : m_copies) {
+                copy.resize(std::size_t{source.width} * source.bytes_per_pixel);
+            }
+        }
+    }
+    const std::uint8_t* row(std::uint32_t y, int copy = 0) {
+        const std::uint8_t* stored = image_row(m_source, y);
+        if (m_offset == 0) {
+            return stored;
+        }
+        std::vector<std::uint8_t>& biased = m_copies[copy];
+        std::memcpy(biased.data(), stored, biased.size());
+        offset_alpha_row(biased.data(), m_source.format, m_source.width, m_offset);
+        return biased.data();
+    }
+
+  private:
+    const ImageRecord& m_source;
+    int m_offset = 0;
+    std::vector<std::uint8_t> m_copies[2];
+};
+
 // Source rows y*sh/dh .. (y+1)*sh/dh - 1, at least one.
 std::pair<std::uint32_t, std::uint32_t> block_span(std::uint32_t index, std::uint32_t source_size,
                                                    std::uint32_t target_size) {
@@ -229,11 +262,12 @@ void convert_any_size(const ImageRecord& source, const ImageRecord& target, int 
     std::vector<std::uint32_t> sums(4 * static_cast<std::size_t>(target.width));
     const AccumulateFn accumulate = accumulate_table[source_layout];
     const StoreFn store = store_table[target_layout];
+    SourceRows rows(source, target);
     for (std::uint32_t y = first_row; y < end_row; ++y) {
         auto [first, count] = block_span(y, source.height, target.height);
         std::fill(sums.begin(), sums.end(), 0u);
         for (std::uint32_t r = 0; r < count; ++r) {
-            accumulate(image_row(source, first + r), sums.data(), blocks, target.width);
+            accumulate(rows.row(first + r), sums.data(), blocks, target.width);
         }
         store(sums.data(), image_row(target, y), blocks, count, target.width);
     }
@@ -288,14 +322,16 @@ bool image_convert(const ImageRecord& source, const ImageRecord& destination, in
 
     if (source.width == destination.width && source.height == destination.height) {
         const ConvertRowFn convert = convert_table()[pair];
+        SourceRows rows(source, destination);
         for (std::uint32_t y = first_row; y < end_row; ++y) {
-            convert(image_row(source, y), image_row(destination, y), destination.width);
+            convert(rows.row(y), image_row(destination, y), destination.width);
         }
     } else if (source.width == 2 * std::uint64_t{destination.width} &&
                source.height == 2 * std::uint64_t{destination.height}) {
         const HalveRowFn halve = halve_table[pair];
+        SourceRows rows(source, destination);
         for (std::uint32_t y = first_row; y < end_row; ++y) {
-            halve(image_row(source, 2 * y), image_row(source, 2 * y + 1), image_row(destination, y),
+            halve(rows.row(2 * y, 0), rows.row(2 * y + 1, 1), image_row(destination, y),
                   destination.width);
         }
     } else {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -259,6 +260,85 @@ TEST(ImageConvert, HalvingKeepsTheAverageOfSourceAlpha) {
     Picture target(1, 1, format_rgba, 4);
     ASSERT_TRUE(image_convert(source.record(), target.record(), convert_all_rows));
     EXPECT_EQ(target.get(0, 0).a, (255 + 0 + 100 + 1) / 4);
+}
+
+// The alpha bias of a source (32-bit bitmaps carry 255.0) is added to its
+// alpha as it is read: a + bias x 255, rounded, held to 0..255.
+struct BiasCase {
+    float bias;
+    int stored;
+    int read;
+};
+
+class ConvertAlphaBias : public ::testing::TestWithParam<BiasCase> {};
+
+TEST_P(ConvertAlphaBias, SourceAlphaIsReadThroughItsBias) {
+    const BiasCase c = GetParam();
+    // Every alpha layout, same size, half size and another ratio.
+    for (std::uint8_t format : {format_rgba, format_bgra, format_abgr, format_argb}) {
+        for (std::uint32_t target_width : {6u, 3u, 4u}) {
+            Picture source(6, 4, format, 4);
+            for (std::uint32_t y = 0; y < 4; ++y) {
+                for (std::uint32_t x = 0; x < 6; ++x) {
+                    Rgba colour = pattern(x, y);
+                    colour.a = c.stored;
+                    source.set(x, y, colour);
+                }
+            }
+            image_set_bias(source.record(), 3, c.bias);
+            const std::uint32_t target_height = target_width == 6 ? 4 : 2;
+            Picture target(target_width, target_height, format_bgra, 4);
+            ASSERT_TRUE(image_convert(source.record(), target.record(), convert_all_rows));
+            for (std::uint32_t y = 0; y < target_height; ++y) {
+                for (std::uint32_t x = 0; x < target_width; ++x) {
+                    EXPECT_EQ(target.get(x, y).a, c.read) << "format " << int{format} << ", width "
+                                                          << target_width << ", bias " << c.bias;
+                }
+            }
+            // The source itself is left as it was.
+            EXPECT_EQ(source.get(1, 1).a, c.stored);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Biases, ConvertAlphaBias,
+    ::testing::Values(BiasCase{255.0f, 0, 255}, BiasCase{1.0f, 0, 255}, BiasCase{0.0f, 9, 9},
+                      BiasCase{0.5f, 0, 128}, BiasCase{0.5f, 200, 255}, BiasCase{-0.25f, 100, 36},
+                      BiasCase{-3.0f, 250, 0},
+                      BiasCase{std::numeric_limits<float>::quiet_NaN(), 17, 17},
+                      BiasCase{std::numeric_limits<float>::infinity(), 0, 255}));
+
+TEST(ImageConvert, AlphaBiasLeavesColoursAndAlphaFreeTargetsAlone) {
+    Picture source(5, 3, format_bgra, 4);
+    for (std::uint32_t y = 0; y < 3; ++y) {
+        for (std::uint32_t x = 0; x < 5; ++x) {
+            Rgba colour = pattern(x, y);
+            colour.a = 0;
+            source.set(x, y, colour);
+        }
+    }
+    image_set_bias(source.record(), 3, 255.0f);
+    Picture rgb(5, 3, format_rgb, 3);
+    ASSERT_TRUE(image_convert(source.record(), rgb.record(), convert_all_rows));
+    Picture bgra(5, 3, format_bgra, 4);
+    ASSERT_TRUE(image_convert(source.record(), bgra.record(), convert_all_rows));
+    expect_pixels(rgb, 0, 3, [](std::uint32_t x, std::uint32_t y) {
+        Rgba c = pattern(x, y);
+        c.a = 255;
+        return c;
+    });
+    expect_pixels(bgra, 0, 3, [](std::uint32_t x, std::uint32_t y) {
+        Rgba c = pattern(x, y);
+        c.a = 255;
+        return c;
+    });
+    // A source without alpha has no alpha bias, whatever its block holds.
+    Picture bgr(5, 3, format_bgr, 3);
+    bgr.fill(0);
+    image_set_bias(bgr.record(), 3, -1.0f);
+    ASSERT_TRUE(image_convert(bgr.record(), bgra.record(), convert_all_rows));
+    EXPECT_EQ(bgra.get(2, 2).a, 255);
 }
 
 TEST(ImageConvert, OtherRatiosAverageUnevenBlocks) {

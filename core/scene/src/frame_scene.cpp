@@ -4,6 +4,7 @@
 
 #include "frame_steps.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr {
 
@@ -19,16 +20,6 @@ void FrameValues::set_parameter(int number, float value) {
 }
 
 namespace frame_steps {
-
-int truncate_to(float value, int low, int high) {
-    if (!(value > static_cast<float>(low))) {
-        return low;  // NaN too
-    }
-    if (value >= static_cast<float>(high)) {
-        return high;
-    }
-    return static_cast<int>(value);
-}
 
 void apply_envelopes(Scene& scene, float x, FrameValues& values) {
     for (const auto& envelope : scene.envelopes) {
@@ -70,7 +61,7 @@ void place_filter_source(Scene& scene, const FrameValues& values) {
     if (values.globals[global_filter_placement] != 1) {
         return;
     }
-    const int source = truncate_to(values.globals[global_filter_source], -1, 1 << 20);
+    const int source = filter_source_value(values.globals[global_filter_source]);
     if (source < 0) {
         return;  // no video has a negative index
     }
@@ -131,8 +122,7 @@ FrameScene build_frame_scene(const FrameSceneRequest& request) {
         frame_steps::place_filter_source(*scene, result.values);
         if (!layout_preview) {
             if (result.values.globals[global_lighting] != 0) {
-                const int style =
-                    frame_steps::truncate_to(result.values.globals[global_render_style], -1, 3);
+                const int style = render_style_value(result.values.globals[global_render_style]);
                 compute_normals(*scene, style == 0);
             }
             if (request.frame != nullptr) {

@@ -22,7 +22,4 @@ void place_filter_source(Scene& scene, const FrameValues& values);
 // Step 11: trail copies of the objects showing videos with trails.
 void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& frame, float x);
 
-// A float as an integer by truncation, NaN as 0, limited to low..high.
-int truncate_to(float value, int low, int high);
-
 }  // namespace kdr::frame_steps

@@ -5,15 +5,10 @@
 
 #include "frame_steps.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr::frame_steps {
 namespace {
-
-// The most copies one object leaves (the range the options offer).
-constexpr int max_trail_copies = 20;
-// Trail spacing beyond this only moves copies before the start, where they
-// all sit at the first key anyway.
-constexpr int max_trail_spacing = 1 << 20;
 
 // Entries 1..9 of `out` from the path's keys at time t, straight between the
 // key before t and the first key at or after it; before the first key or
@@ -62,12 +57,11 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         if (!image_has_pixels(frame.images[slot])) {
             continue;
         }
-        const int count = truncate_to(values.video(slot, video_trail_count), 0, max_trail_copies);
+        const int count = trail_count_value(values.video(slot, video_trail_count));
         if (count <= 0) {
             continue;
         }
-        const int spacing =
-            truncate_to(values.video(slot, video_trail_spacing), 0, max_trail_spacing);
+        const int spacing = trail_spacing_value(values.video(slot, video_trail_spacing));
         std::uint32_t video = static_cast<std::uint32_t>(slot) + 1;
         if (scene.type == 1 && fly_on && video <= 2) {
             video = 3 - video;

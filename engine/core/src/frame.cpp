@@ -8,6 +8,7 @@
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/render/object_transform.h"
 #include "kaleidra/render/picture_output.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr::render {
 
@@ -21,6 +22,9 @@ std::vector<double> blur_positions(int count, float percent, std::uint32_t posit
 }
 
 void DrawingCore::report_progress(const FrameRecord& frame) {
+    // Steps are sized by the prepared scene's objects; trail copies make a
+    // frame scene hold more, whose steps would run past 100.
+    m_state.progress = std::min(m_state.progress, 100);
     if (frame.progress != nullptr) {
         frame.progress(m_state.progress);
     }
@@ -48,7 +52,7 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
                              const FrameOptions& options) {
     const gl::GlApi& gl = m_gl;
     const bool layout = is_layout_preview(frame);
-    const int blur_setting = static_cast<int>(settings.globals[global_blur_count]);
+    const int blur_setting = blur_count_value(settings.globals[global_blur_count]);
     m_underlay = options.underlay_slot >= 0 && !layout;
     m_underlay_slot = m_underlay ? options.underlay_slot : -1;
     m_underlay_used = m_underlay ? Underlay::background : Underlay::none;
@@ -105,7 +109,8 @@ bool DrawingCore::draw_frame(Scene& scene, const EffectSettings& settings, Frame
         blur = 0;
     }
     const int passes = std::max(blur, 1);
-    m_state.progress_step = 90 / (passes * (static_cast<int>(scene.objects.size()) + 1));
+    m_state.progress_step =
+        static_cast<int>(90 / (std::uint64_t(passes) * (std::uint64_t{scene.objects.size()} + 1)));
 
     auto run_pass = [&](float pass_completion) {
         FrameSceneRequest request;

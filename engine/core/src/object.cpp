@@ -6,6 +6,7 @@
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/render/object_transform.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr::render {
 
@@ -37,6 +38,12 @@ DirectionInputs direction_inputs(const FrameValues& values, int slot, float comp
     return inputs;
 }
 
+// While the filter runs, the objects of this slot are drawn.
+bool shows_filter_source(const FrameValues& values, int slot) {
+    const int source = filter_source_value(values.globals[global_filter_source]);
+    return source >= 0 && slot == source;
+}
+
 bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
     if (polygon.corner_count != 3 && polygon.corner_count != 4) {
         return false;
@@ -62,8 +69,7 @@ bool DrawingCore::lies_under(const Pass& pass, const Object& object) const {
     if (object_transparency(object, pass.values, slot) != 0) {
         return false;
     }
-    return pass.values.globals[global_filter_frames] == 0 ||
-           slot == static_cast<int>(pass.values.globals[global_filter_source]);
+    return pass.values.globals[global_filter_frames] == 0 || shows_filter_source(pass.values, slot);
 }
 
 bool DrawingCore::bind_video(const Pass& pass, int slot) {
@@ -181,7 +187,7 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
         return;
     }
     if (pass.values.globals[global_filter_frames] != 0 && object.video_number != 0 &&
-        slot != static_cast<int>(pass.values.globals[global_filter_source])) {
+        !shows_filter_source(pass.values, slot)) {
         return;
     }
 

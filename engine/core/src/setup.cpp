@@ -6,6 +6,7 @@
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/scene/value_limits.h"
 
 namespace kdr::render {
 
@@ -137,7 +138,7 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
         gl.Disable(GL_TEXTURE_2D);
     } else {
         gl.Disable(GL_LINE_STIPPLE);
-        const int style = static_cast<int>(settings.globals[global_render_style]);
+        const int style = render_style_value(settings.globals[global_render_style]);
         gl.PolygonMode(GL_FRONT_AND_BACK, style == 2 ? GL_LINE : GL_FILL);
         gl.ShadeModel(style == 0 ? GL_SMOOTH : GL_FLAT);
         const bool best = settings.globals[global_render_quality] != 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "kaleidra/records/alpha_bias.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 
@@ -14,15 +15,25 @@ bool valid_alignment(std::uint8_t alignment) {
     return alignment == 1 || alignment == 2 || alignment == 4 || alignment == 8;
 }
 
-// Three-byte pictures are stored by the library four bytes a texel, and its
-// own widening goes texel by texel. Widening the rows here first (vector
-// loops, into a buffer kept by the thread) makes the upload a plain copy.
-// The alpha of a widened texel is 255, which samples as a picture without
-// alpha does.
-struct WidenedPicture {
-    const std::uint8_t* pixels = nullptr;
-    std::uint8_t format = 0;
-};
+std::uint64_t aligned_stride(std::uint64_t row_length, std::uint64_t bytes_per_pixel,
+                             std::uint64_t alignment) {
+    return (row_length * bytes_per_pixel + alignment - 1) / alignment * alignment;
+}
+
+std::uint64_t row_length_of(const ImageRecord& image) {
+    return image.row_length != 0 ? image.row_length : image.width;
+}
+
+// The distance between stored rows: the record's stride, which need not be
+// the aligned row length (one field of a picture with padded rows lies two
+// padded rows apart), or the aligned row length when the record's stride
+// was never computed.
+std::uint64_t row_stride(const ImageRecord& image) {
+    if (image.stride != 0) {
+        return image.stride;
+    }
+    return aligned_stride(row_length_of(image), image.bytes_per_pixel, image.alignment);
+}
 
 std::uint8_t widened_format(std::uint8_t format) {
     switch (format) {
@@ -35,30 +46,48 @@ std::uint8_t widened_format(std::uint8_t format) {
     }
 }
 
-// The picture's rows as stored (skips and row length applied), widened to
-// `width` x `height` four-byte pixels; no pixels when the layout has no
-// widening.
-WidenedPicture widen(const ImageRecord& image, std::uint32_t width, std::uint32_t height) {
-    const std::uint8_t target = widened_format(image.format);
-    if (image.bytes_per_pixel != 3 || target == 0) {
-        return {};
-    }
-    const ConvertRowFunction convert = image_convert_row_function(image.format, 3, target, 4);
+// The layout a picture's texture is kept in: three-byte pictures are
+// widened to four bytes a texel, whose alpha is 255 (which samples as a
+// picture without alpha does).
+std::uint8_t texture_format(const ImageRecord& image) {
+    const std::uint8_t widened = widened_format(image.format);
+    return widened != 0 && image.bytes_per_pixel == 3 ? widened : image.format;
+}
+
+// True when OpenGL can read the picture as it lies: four bytes a pixel,
+// rows as far apart as the unpack row length and alignment say, and alpha
+// without a bias.
+bool readable_as_stored(const ImageRecord& image) {
+    return image.bytes_per_pixel == 4 && image_alpha_offset(image) == 0 &&
+           row_stride(image) == aligned_stride(row_length_of(image), 4, image.alignment);
+}
+
+// The picture's `width` x `height` window, row by row from its stored rows
+// (skips applied, rows `stride` apart) into four-byte texels of
+// `target_format` with the alpha bias added, in a buffer kept by the
+// thread. The library's own widening of three-byte pixels goes texel by
+// texel; these row loops are vectorised, so the upload is a plain copy.
+// Null when there is no row loop between the layouts.
+const std::uint8_t* packed_picture(const ImageRecord& image, std::uint8_t target_format,
+                                   std::uint32_t width, std::uint32_t height) {
+    const ConvertRowFunction convert =
+        image_convert_row_function(image.format, image.bytes_per_pixel, target_format, 4);
     if (convert == nullptr) {
-        return {};
+        return nullptr;
     }
     thread_local std::vector<std::uint8_t> scratch;
     scratch.resize(std::size_t{width} * height * 4);
-    const std::uint64_t row_length = image.row_length != 0 ? image.row_length : image.width;
-    const std::uint64_t stride =
-        (row_length * 3 + image.alignment - 1) / image.alignment * image.alignment;
+    const std::uint64_t stride = row_stride(image);
+    const int alpha_offset = image_alpha_offset(image);
     for (std::uint32_t r = 0; r < height; ++r) {
         const std::uint8_t* row = image.buffer + image.offset +
                                   (image.skip_rows + std::uint64_t{r}) * stride +
-                                  std::uint64_t{image.skip_pixels} * 3;
-        convert(row, scratch.data() + std::size_t{r} * width * 4, width);
+                                  std::uint64_t{image.skip_pixels} * image.bytes_per_pixel;
+        std::uint8_t* texels = scratch.data() + std::size_t{r} * width * 4;
+        convert(row, texels, width);
+        offset_alpha_row(texels, target_format, width, alpha_offset);
     }
-    return {scratch.data(), target};
+    return scratch.data();
 }
 
 }  // namespace
@@ -126,12 +155,10 @@ bool upload_extent_valid(const ImageRecord& image) {
     if (bpp != (alpha ? 4u : 3u) || !valid_alignment(image.alignment)) {
         return false;
     }
-    const std::uint64_t row_length = image.row_length == 0 ? image.width : image.row_length;
-    if (row_length < image.width) {
+    if (row_length_of(image) < image.width) {
         return false;
     }
-    const std::uint64_t alignment = image.alignment;
-    const std::uint64_t stride = (row_length * bpp + alignment - 1) / alignment * alignment;
+    const std::uint64_t stride = row_stride(image);
     const std::uint64_t last_row = static_cast<std::uint64_t>(image.skip_rows) + image.height - 1;
     const std::uint64_t end = static_cast<std::uint64_t>(image.offset) + last_row * stride +
                               (static_cast<std::uint64_t>(image.skip_pixels) + image.width) * bpp;
@@ -146,11 +173,7 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
     GLenum gl_format = GL_RGB;
     GLenum gl_type = GL_UNSIGNED_BYTE;
     const bool known_format = upload_format(image.format, gl_format, gl_type, swap_red_blue);
-    // The layout the texture is defined in: three-byte pictures are widened.
-    const std::uint8_t stored_format =
-        widened_format(image.format) != 0 && image.bytes_per_pixel == 3
-            ? widened_format(image.format)
-            : image.format;
+    const std::uint8_t stored_format = texture_format(image);
     GLenum stored_gl_format = gl_format;
     GLenum stored_gl_type = gl_type;
     const bool known_stored_format =
@@ -186,8 +209,7 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
         gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     }
     gl.BindTexture(GL_TEXTURE_2D, name);
-    const std::uint32_t row_length = image.row_length != 0 ? image.row_length : image.width;
-    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(row_length));
+    gl.PixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(row_length_of(image)));
     gl.PixelStorei(GL_UNPACK_SKIP_ROWS, static_cast<GLint>(image.skip_rows));
     gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, static_cast<GLint>(image.skip_pixels));
     if (valid_alignment(image.alignment)) {
@@ -207,15 +229,21 @@ bool upload_texture(const GlApi& gl, GLuint name, const ImageRecord& image,
     if (width <= 0 || height <= 0) {
         return false;
     }
-    const WidenedPicture widened =
-        widen(image, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
-    if (widened.pixels != nullptr && known_stored_format) {
+    if (!readable_as_stored(image)) {
+        const std::uint8_t* packed =
+            known_stored_format
+                ? packed_picture(image, stored_format, static_cast<std::uint32_t>(width),
+                                 static_cast<std::uint32_t>(height))
+                : nullptr;
+        if (packed == nullptr) {
+            return false;
+        }
         gl.PixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         gl.PixelStorei(GL_UNPACK_SKIP_ROWS, 0);
         gl.PixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         gl.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
         gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, stored_gl_format, stored_gl_type,
-                         widened.pixels);
+                         packed);
         return true;
     }
     gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, gl_format, gl_type,

@@ -266,6 +266,16 @@ bool Installation::add_texture(const std::string& name, const ImageRecord& image
     return write_image_file(image, path() / "Textures" / (name + ".KDT"));
 }
 
+bool Installation::add_video_over_backdrop(const std::string& name) const {
+    SceneBuilder s;
+    s.type(1).camera();
+    s.colour_surface(12, 0.1f, 0.1f, 0.1f);
+    s.quad(100, 12, 6, 4.5f).motion.position[2] = -1;
+    s.video_surface(10, 1);
+    s.video_quad(101, 10, 1);
+    return add_effect(name, s);
+}
+
 bool Installation::add_fallback_effect() const {
     SceneBuilder builder;
     builder.type(1).camera();

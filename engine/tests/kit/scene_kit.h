@@ -85,6 +85,11 @@ class Installation {
     // The fallback effect: a full-frame quad of video 1 and a smaller quad
     // of video 2 in front of it.
     bool add_fallback_effect() const;
+    // An effect of a dark grey (0.1) backdrop and, in front of it, video 1
+    // on a quad that fills the frame, so that every output pixel shows one
+    // pixel of the video (with nearest filtering). The video is not on the
+    // first object, so every engine draws it as a texture.
+    bool add_video_over_backdrop(const std::string& name) const;
 
   private:
     TempFolder m_folder;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/scene/scene.h"
 #include "kaleidra/testing/picture_compare.h"
 #include "kaleidra/testing/temp_folder.h"
 
@@ -377,6 +379,82 @@ INSTANTIATE_TEST_SUITE_P(
         // MLT deals out the frames: trails and blur still count the same.
         SameFrameCase{"three_frame_threads", "settings=@STORED@", "--settings @STORED@",
                       "real_time=-3", 30}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Stored settings files may hold any float in any value, and the user's
+// envelopes any key: the transition still ends with every frame drawn.
+struct HostileCase {
+    const char* name;
+    float values[3];  // dealt out in turn to the 230 values
+    int only = -1;    // or the first of them to this value alone (global 8: blur count)
+};
+
+class MeltHostileSettingsTest : public MeltTest,
+                                public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(MeltHostileSettingsTest, TransitionEndsWithEveryFrame) {
+    const HostileCase& c = GetParam();
+    EffectSettings stored;
+    ASSERT_TRUE(settings_initialise(stored));
+    std::strcpy(stored.name, "PageTurn");
+    float* values[230];
+    for (int g = 0; g < global_value_count; ++g) {
+        values[g] = &stored.globals[g];
+    }
+    for (int v = 0; v < video_group_count; ++v) {
+        for (int k = 0; k < video_value_count; ++k) {
+            values[global_value_count + v * video_value_count + k] = &stored.video_values[v][k];
+        }
+    }
+    for (int i = 0; i < 230; ++i) {
+        if (c.only < 0) {
+            *values[i] = c.values[i % 3];
+        } else if (i == c.only) {
+            *values[i] = c.values[0];
+        }
+    }
+    // The user's envelopes: the blur count and the trails of video 1.
+    for (std::uint16_t parameter : {std::uint16_t{8}, std::uint16_t{103}}) {
+        auto envelope = std::make_unique<Envelope>();
+        envelope->id = static_cast<std::uint16_t>(900 + parameter);
+        envelope->parameter = parameter;
+        EnvelopeKey first;
+        first.value = c.values[0];
+        EnvelopeKey last = first;
+        last.time = 1;
+        last.value = c.values[1];
+        envelope->keys = {first, last};
+        settings_scene(stored)->envelopes.push_back(std::move(envelope));
+    }
+    const std::string file = std::string("hostile-") + c.name + ".kdr";
+    chunks::ChunkStream stream = chunks::ChunkStream::open_file(
+        chunks::ChunkMode::write_file, root() / file, chunks::make_id("KDRR"));
+    settings_write(stored, stream);
+    ASSERT_EQ(stream.close(), chunks::ready);
+    settings_destroy(stored);
+
+    const MeltRun melt =
+        melt_transition(std::string("hostile-") + c.name + ".avi", "settings=" + quote(path(file)));
+    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    EXPECT_EQ(melt.frames.size(), 10u) << melt.result.output;
+    // The engine drew every frame: the transition says nothing.
+    EXPECT_EQ(melt.result.output.find("kaleidra (frei0r)"), std::string::npos)
+        << melt.result.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, MeltHostileSettingsTest,
+    ::testing::Values(HostileCase{"blur_count", {1073741824.0f, 100.0f, 0.0f}, global_blur_count},
+                      HostileCase{"huge", {1073741824.0f, 1073741824.0f, 1073741824.0f}},
+                      HostileCase{"nan",
+                                  {std::numeric_limits<float>::quiet_NaN(),
+                                   std::numeric_limits<float>::quiet_NaN(),
+                                   std::numeric_limits<float>::quiet_NaN()}},
+                      HostileCase{"infinite",
+                                  {std::numeric_limits<float>::infinity(),
+                                   -std::numeric_limits<float>::infinity(),
+                                   std::numeric_limits<float>::infinity()}},
+                      HostileCase{"extreme", {1e30f, -1e30f, -1.0f}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MeltTest, QueryListsTheParametersWithoutLoadingAnEngineOrDisplay) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "kaleidra/images/bmp_file.h"
 #include "kaleidra/images/image_file.h"
+#include "kaleidra/images/png_file.h"
 #include "kaleidra/images/targa_file.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/testing/temp_folder.h"
@@ -99,9 +101,13 @@ void expect_same_picture(const ImageRecord& a, const ImageRecord& b) {
 TEST_F(ToolTest, ConvertsThroughEveryFormatWithoutLoss) {
     for (std::uint8_t format : {format_bgr, format_bgra}) {
         Picture source(format, 5, 3);
-        ASSERT_TRUE(write_bmp_file(source.record(), path("source.bmp")).ok());
-        const std::vector<std::string> chain = {"source.bmp", "a.png", "b.tga",
-                                                "c.kdt",      "d.img", "back.bmp"};
+        // Bitmaps read opaque whatever their fourth bytes hold (the alpha
+        // bias of 32-bit bitmaps): alpha that matters starts from a PNG.
+        const bool alpha = format == format_bgra;
+        ASSERT_TRUE(alpha ? write_png_file(source.record(), path("source.png")).ok()
+                          : write_bmp_file(source.record(), path("source.bmp")).ok());
+        const std::vector<std::string> chain = {
+            alpha ? "source.png" : "source.bmp", "a.png", "b.tga", "c.kdt", "d.img", "back.bmp"};
         for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
             Outcome outcome = image_tool({path(chain[i]), path(chain[i + 1])});
             ASSERT_EQ(outcome.exit_code, 0)
@@ -115,6 +121,33 @@ TEST_F(ToolTest, ConvertsThroughEveryFormatWithoutLoss) {
         expect_same_picture(back, source.record());
         image_release_all(back);
     }
+}
+
+// Most writers leave the fourth bytes of 32-bit bitmaps 0; the picture is
+// opaque all the same, and converts exactly as its 24-bit twin does.
+TEST_F(ToolTest, ThirtyTwoBitBitmapConvertsLikeItsTwentyFourBitTwin) {
+    Picture twin(format_bgr, 7, 5);
+    Picture z32(format_bgra, 7, 5);
+    for (std::uint32_t y = 0; y < 5; ++y) {
+        for (std::uint32_t x = 0; x < 7; ++x) {
+            std::memcpy(image_pixel(z32.record(), x, y), image_pixel(twin.record(), x, y), 3);
+            image_pixel(z32.record(), x, y)[3] = 0;
+        }
+    }
+    ASSERT_TRUE(write_bmp_file(twin.record(), path("z24.bmp")).ok());
+    ASSERT_TRUE(write_bmp_file(z32.record(), path("z32.bmp")).ok());
+    for (const std::string extension : {".png", ".tga"}) {
+        for (const std::string name : {"z24", "z32"}) {
+            Outcome outcome = image_tool({path(name + ".bmp"), path(name + extension)});
+            ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+        }
+        EXPECT_EQ(slurp(path("z32" + extension)), slurp(path("z24" + extension))) << extension;
+    }
+    // An image file keeps the bitmap's pixels and its bias, and converts
+    // the same way in turn.
+    ASSERT_EQ(image_tool({path("z32.bmp"), path("z32.kdt")}).exit_code, 0);
+    ASSERT_EQ(image_tool({path("z32.kdt"), path("z32k.png")}).exit_code, 0);
+    EXPECT_EQ(slurp(path("z32k.png")), slurp(path("z24.png")));
 }
 
 TEST_F(ToolTest, TakesAFrameOfANumberedSequenceAsTheRenderersDo) {

@@ -25,6 +25,12 @@ namespace kdr::updater {
 
 inline constexpr std::size_t update_file_limit = std::size_t{1} << 20;
 
+// The store an update reads "Path" from and writes its values to. Root updates
+// the installation for every user, so it works on the system store the
+// install wrote; anyone else works on their own view (their store over the
+// system store). `$KALEIDRA_REGISTRY` names one single store in both cases.
+platform::Registry updater_registry();
+
 struct SessionSettings {
     std::string update_path;  // the update folder; relative names start there
     bool show_text = true;    // false: update.txt is accepted unseen
@@ -33,7 +39,7 @@ struct SessionSettings {
     std::optional<std::vector<std::string>> search_roots;
     // The kernel's mount table text; by default /proc/self/mounts.
     std::function<Result<std::string>()> mount_table;
-    platform::Registry registry = platform::Registry::open_default();
+    platform::Registry registry = updater_registry();
     SystemFolders system_folders = system_folders_from_environment();
 };
 

@@ -5,7 +5,8 @@
 // frame, so each pair of pixel layouts has its own row loop.
 //
 // Channels are moved by name (red to red, ...) between any two of the six
-// formats; a destination with alpha gets 255 when the source has none. When
+// formats; a destination with alpha gets 255 when the source has none, and
+// the source's alpha is read through its alpha bias (alpha_bias.h). When
 // the sizes differ, each destination pixel is the average (rounded down) of
 // the block of source pixels it covers: the block of destination pixel
 // (x, y) spans source columns x*sw/dw .. (x+1)*sw/dw - 1 and rows
@@ -44,7 +45,8 @@ bool image_layout_supported(std::uint8_t format, std::uint8_t bytes_per_pixel);
 
 // The row loop image_convert uses for same-size conversions between two
 // layouts: converts `width` pixels from `source` into `target` (which must
-// not overlap). Null when either layout is not supported.
+// not overlap), alpha as stored (no bias). Null when either layout is not
+// supported.
 using ConvertRowFunction = void (*)(const std::uint8_t* source, std::uint8_t* target,
                                     std::uint32_t width);
 ConvertRowFunction image_convert_row_function(std::uint8_t source_format,

@@ -18,9 +18,11 @@ namespace kdr::gl {
 bool upload_format(std::uint8_t format, GLenum& gl_format, GLenum& gl_type,
                    bool swap_red_blue = false);
 
-// True when the picture's window (skips, rows, row length, alignment and
-// offset) lies inside its buffer, so OpenGL reads nothing beyond it: within
-// `size` when the record gives one, else within stored rows x stride.
+// True when the picture's window (skips, rows, the record's stride and
+// offset) lies inside its buffer, so nothing beyond it is read: within
+// `size` when the record gives one, else within stored rows x stride. A
+// record whose stride was never computed (0) has rows of the aligned row
+// length.
 bool upload_extent_valid(const ImageRecord& image);
 
 // Uploads `image` into texture `name` of the current context:
@@ -31,7 +33,11 @@ bool upload_extent_valid(const ImageRecord& image);
 // 2. binds it and sets the unpack row length, skips and alignment from the
 //    record;
 // 3. when the record has pixels, replaces the sub-image at (0, 0) with the
-//    picture (cut to the texture's size).
+//    picture (cut to the texture's size). Rows are read the record's stride
+//    apart, and alpha through the picture's alpha bias (alpha_bias.h);
+//    pictures OpenGL cannot read as they lie (three bytes a pixel, a stride
+//    that is not the aligned row length, an alpha bias) are packed into
+//    four-byte texels first.
 // False, after step 2, when the record has no usable pixels (no buffer, an
 // unknown format, or a window outside its buffer); false at once, defining
 // nothing, when the texture size is 0 or beyond what the library can hold.
