@@ -409,6 +409,39 @@ ProgramRun interrupt(const std::string& arguments, const std::filesystem::path& 
     return run;
 }
 
+TEST_F(MediaRenderTest, RateCodecAndColourTagsAreWrittenAsAsked) {
+    const auto a = clip("a.mkv", 8, "-c:v ffv1");
+    const std::string sources = "--effect ShowA --frames 6 --no-progress --a " + shell_quoted(a) +
+                                " --b " + shell_quoted(a);
+    ProgramRun run = run_render_program(sources +
+                                        " --rate 29.97 --matrix bt601 --range full --quality 90"
+                                        " --out " +
+                                        shell_quoted(file("tagged.mp4")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::string stream = run_program(
+        "ffprobe -v error -select_streams v:0 -show_entries "
+        "stream=codec_name,r_frame_rate,color_space,color_range,pix_fmt -of default=nw=1 " +
+        shell_quoted(file("tagged.mp4")));
+    for (const char* expected :
+         {"codec_name=h264", "r_frame_rate=30000/1001", "color_space=smpte170m", "color_range=pc",
+          // the decoder's name for full-range 4:2:0
+          "pix_fmt=yuvj420p"}) {
+        EXPECT_NE(stream.find(expected), std::string::npos) << expected << " in\n" << stream;
+    }
+    run = run_render_program(sources + " --codec prores --out " + shell_quoted(file("p.mov")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    stream = run_program(
+        "ffprobe -v error -select_streams v:0 -show_entries "
+        "stream=codec_name,pix_fmt -of default=nw=1 " +
+        shell_quoted(file("p.mov")));
+    EXPECT_NE(stream.find("codec_name=prores\npix_fmt=yuv422p10le"), std::string::npos) << stream;
+    // A container that cannot hold the codec: a clear failure, nothing left.
+    run = run_render_program(sources + " --codec h264 --out " + shell_quoted(file("no.webm")));
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("cannot hold h264"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(file("no.webm")));
+}
+
 class StopsOnSignals : public MediaRenderTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StopsOnSignals, AfterTheCurrentFrameLeavingNoTemporaryFile) {
