@@ -217,19 +217,12 @@ Result<AudioReader> AudioReader::open(const std::filesystem::path& file) {
     }
     state->format = std::move(*input);
     AVFormatContext* opened = state->format.get();
-    state->stream_index = find_stream(*opened, AVMEDIA_TYPE_AUDIO);
-    if (state->stream_index < 0) {
-        return Error{name + " has no audio stream"};
+    Result<AVStream*> stream = take_stream(*opened, AVMEDIA_TYPE_AUDIO, name);
+    if (!stream) {
+        return Error{stream.error()};
     }
-    state->stream = opened->streams[state->stream_index];
-    for (unsigned i = 0; i < opened->nb_streams; ++i) {
-        if (static_cast<int>(i) != state->stream_index) {
-            opened->streams[i]->discard = AVDISCARD_ALL;
-        }
-    }
-    if (state->stream->time_base.num <= 0 || state->stream->time_base.den <= 0) {
-        return Error{name + " has an audio stream without a time base"};
-    }
+    state->stream = *stream;
+    state->stream_index = state->stream->index;
     Result<CodecContextPtr> decoder = open_decoder(*state->stream, name);
     if (!decoder) {
         return Error{decoder.error()};

@@ -107,6 +107,24 @@ int find_stream(const AVFormatContext& format, AVMediaType type) {
     return -1;
 }
 
+Result<AVStream*> take_stream(AVFormatContext& format, AVMediaType type, const std::string& name) {
+    const int index = find_stream(format, type);
+    const std::string kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
+    if (index < 0) {
+        return Error{name + " has no " + kind + " stream"};
+    }
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        if (static_cast<int>(i) != index) {
+            format.streams[i]->discard = AVDISCARD_ALL;
+        }
+    }
+    AVStream* stream = format.streams[index];
+    if (stream->time_base.num <= 0 || stream->time_base.den <= 0) {
+        return Error{name + " has a " + kind + " stream without a time base"};
+    }
+    return stream;
+}
+
 Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name) {
     const AVCodecParameters* parameters = stream.codecpar;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);

@@ -59,6 +59,11 @@ Result<InputPtr> open_input_file(const std::filesystem::path& file);
 // The first stream of `type`, attached cover pictures aside; -1 when none.
 int find_stream(const AVFormatContext& format, AVMediaType type);
 
+// The first stream of `type`, with every other stream of the file set to be
+// skipped by the demuxer; an error naming the file (`name`, quoted) when
+// there is none or it has no time base.
+Result<AVStream*> take_stream(AVFormatContext& format, AVMediaType type, const std::string& name);
+
 // A decoder for the stream, opened with its parameters.
 Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name);
 

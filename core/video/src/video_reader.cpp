@@ -325,18 +325,14 @@ Result<VideoReader> VideoReader::open(const std::filesystem::path& file) {
     }
     state->format = std::move(*input);
     AVFormatContext* opened = state->format.get();
-    state->stream_index = find_stream(*opened, AVMEDIA_TYPE_VIDEO);
-    if (state->stream_index < 0) {
-        return Error{name + " has no video stream"};
-    }
-    state->stream = opened->streams[state->stream_index];
     state->audio = find_stream(*opened, AVMEDIA_TYPE_AUDIO) >= 0;
-    AVStream* stream = state->stream;
-    for (unsigned i = 0; i < opened->nb_streams; ++i) {
-        if (static_cast<int>(i) != state->stream_index) {
-            opened->streams[i]->discard = AVDISCARD_ALL;
-        }
+    Result<AVStream*> taken = take_stream(*opened, AVMEDIA_TYPE_VIDEO, name);
+    if (!taken) {
+        return Error{taken.error()};
     }
+    AVStream* stream = *taken;
+    state->stream = stream;
+    state->stream_index = stream->index;
 
     const AVCodecParameters* parameters = stream->codecpar;
     if (parameters->width <= 0 || parameters->height <= 0) {
@@ -381,9 +377,6 @@ Result<VideoReader> VideoReader::open(const std::filesystem::path& file) {
     }
     if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > max_frame_rate) {
         return Error{name + " does not say its frame rate"};
-    }
-    if (stream->time_base.num <= 0 || stream->time_base.den <= 0) {
-        return Error{name + " has no time base"};
     }
     state->frame_rate = rate;
     state->start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
