@@ -76,8 +76,12 @@ struct AudioReader::State {
 
     std::string name() const { return "\"" + file.string() + "\""; }
 
+    // Times beyond a few decades (damaged time stamps) are held there, so
+    // the sample arithmetic stays far from overflow.
     std::int64_t sample_at(double seconds) const {
-        return static_cast<std::int64_t>(std::llround(seconds * movie_sample_rate));
+        constexpr double limit = 1e9;
+        const double held = std::isfinite(seconds) ? std::clamp(seconds, -limit, limit) : 0.0;
+        return static_cast<std::int64_t>(std::llround(held * movie_sample_rate));
     }
 
     Status configure(const AVFrame& decoded) {
@@ -259,6 +263,7 @@ Status AudioReader::seek(double seconds) {
         return Error{"cannot seek in the audio of " + state.name() +
                      " to a time that is no number"};
     }
+    seconds = std::clamp(seconds, -1e9, 1e9);
     const std::int64_t target = state.sample_at(seconds);
     if (target == state.cursor) {
         return Status::success();
