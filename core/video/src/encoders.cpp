@@ -61,6 +61,9 @@ VideoEncoding encoding_for(const EncoderInfo& entry, std::uint32_t quality) {
     VideoEncoding encoding;
     encoding.encoder = entry.codec;
     encoding.every_frame_key = true;
+    // One thread, as these compressors have always run here: their frames
+    // are small and each one a key frame.
+    encoding.threads = 1;
     if (entry.codec == "rawvideo") {
         encoding.stored_as_given = true;
         return encoding;

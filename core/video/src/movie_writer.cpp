@@ -230,7 +230,7 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
         encoder->framerate = av_inv_q(state->frame_time);
         encoder->pix_fmt = *pixel_format;
         encoder->bit_rate = encoding.bit_rate;
-        encoder->thread_count = 0;
+        encoder->thread_count = encoding.threads;
         if (encoding.every_frame_key) {
             encoder->gop_size = 1;
             encoder->keyint_min = 1;

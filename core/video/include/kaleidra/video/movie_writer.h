@@ -41,6 +41,7 @@ struct VideoEncoding {
     std::optional<Colour> colour;
     std::string codec_tag;  // four characters the container stores, "hvc1"; empty: its own
     std::int64_t bit_rate = 0;
+    int threads = 0;  // encoder threads; 0: as many as the encoder finds useful
 };
 
 // Audio always arrives as interleaved float samples at 48 kHz in stereo.
