@@ -13,13 +13,6 @@ std::string lower(std::string text) {
     return text;
 }
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 }  // namespace
 
 const std::vector<std::string>& readable_video_extensions() {
@@ -42,13 +35,13 @@ bool is_video_file_name(const std::filesystem::path& file) {
 std::string FileFilter::dialog_text() const {
     std::string patterns;
     for (const std::string& extension : extensions) {
-        patterns += (patterns.empty() ? "*." : " *.") + extension + " *." + upper(extension);
+        patterns += (patterns.empty() ? "*." : " *.") + extension;
     }
     return title + " (" + patterns + ")";
 }
 
 std::vector<FileFilter> video_file_filters() {
-    return {{"AVI movies", {"avi"}}, {"All videos", readable_video_extensions()}};
+    return {{"AVI Video Clips", {"avi"}}, {"All videos", readable_video_extensions()}};
 }
 
 }  // namespace kdr::video

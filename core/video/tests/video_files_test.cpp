@@ -18,11 +18,12 @@ TEST(VideoFiles, KnowsEverydayContainersInAnyCase) {
 TEST(VideoFiles, TheAviFilterComesFirstWithAllVideosBesideIt) {
     const std::vector<FileFilter> filters = video_file_filters();
     ASSERT_EQ(filters.size(), 2u);
-    EXPECT_EQ(filters[0].dialog_text(), "AVI movies (*.avi *.AVI)");
+    EXPECT_EQ(filters[0].dialog_text(), "AVI Video Clips (*.avi)");
     EXPECT_EQ(filters[1].title, "All videos");
     EXPECT_EQ(filters[1].extensions, readable_video_extensions());
     const std::string all = filters[1].dialog_text();
-    for (const char* pattern : {"*.mp4 *.MP4", "*.webm *.WEBM", "*.avi *.AVI", "*.mkv"}) {
+    EXPECT_EQ(all.substr(0, 28), "All videos (*.avi *.mp4 *.mo") << all;
+    for (const char* pattern : {"*.mp4", "*.webm", "*.mkv", "*.ts", "*.gif)"}) {
         EXPECT_NE(all.find(pattern), std::string::npos) << all;
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Which files the video services read, for file dialogs and for programs
-// that tell movies from pictures by name. The AVI filter the package has
-// always offered comes first; "All videos" beside it takes every container
-// the reader opens.
+// that tell movies from pictures by name. The AVI filter the package's
+// dialogs have always offered comes first; "All videos" beside it takes
+// every container the reader opens.
 
 #include <filesystem>
 #include <string>
