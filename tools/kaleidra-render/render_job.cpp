@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "background_job.h"
-#include "edit_plan.h"
 #include "frame_sink.h"
 #include "frame_source.h"
 #include "kaleidra/host/render_driver.h"
@@ -14,8 +13,8 @@
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
-#include "kaleidra/video/audio_reader.h"
 #include "output_guard.h"
+#include "render_plan.h"
 #include "render_settings.h"
 #include "sized_frame.h"
 
@@ -209,79 +208,6 @@ Status show_source(const FramePictures& pictures, std::size_t source, const Imag
     return Status::success();
 }
 
-// The sources' timing as the plan needs it.
-Result<EditPlan> plan_render(const RenderOptions& options, const std::vector<Input>& inputs,
-                             video::FrameRate output_rate) {
-    auto timing = [](const FrameSource& source, std::uint32_t start) {
-        return SourceTiming{source.length(), source.rate(), start};
-    };
-    PlanRequest request;
-    request.a = timing(*inputs[0].source, options.a_start);
-    request.b = timing(*inputs[1].source, options.b_start);
-    for (std::size_t i = 2; i < inputs.size(); ++i) {
-        request.extras.push_back(timing(*inputs[i].source, 0));
-    }
-    request.transition_frames = options.frames;
-    request.join = options.join;
-    request.at_seconds = options.at_seconds;
-    request.output_rate = output_rate;
-    return EditPlan::make(request);
-}
-
-// The sound of the render, when it has any: none for pictures, for
-// --no-audio, for plain renders unless --audio asks, and when neither
-// source has any.
-Result<std::unique_ptr<JoinAudio>> plan_audio(const RenderOptions& options,
-                                              const std::vector<Input>& inputs,
-                                              const EditPlan& plan) {
-    const MovieFacts* a = inputs[0].source->movie();
-    const MovieFacts* b = inputs[1].source->movie();
-    const bool a_sounds = a != nullptr && a->has_audio;
-    const bool b_sounds = b != nullptr && b->has_audio;
-    if (options.audio == AudioChoice::off ||
-        (options.audio == AudioChoice::automatic && !options.join)) {
-        return std::unique_ptr<JoinAudio>();
-    }
-    if (!is_movie_output(options.output)) {
-        if (options.audio == AudioChoice::on) {
-            return Error{"--audio needs a movie output; pictures carry no sound"};
-        }
-        return std::unique_ptr<JoinAudio>();
-    }
-    if (!a_sounds && !b_sounds) {
-        if (options.audio == AudioChoice::on) {
-            return Error{"--audio: neither source A nor source B has sound"};
-        }
-        return std::unique_ptr<JoinAudio>();
-    }
-    auto side = [](const MovieFacts* facts, bool sounds, const FrameSource& source,
-                   std::uint32_t start) -> Result<AudioSide> {
-        AudioSide result;
-        if (!sounds) {
-            return result;
-        }
-        Result<video::AudioReader> reader = video::AudioReader::open(facts->file);
-        if (!reader) {
-            return Error{reader.error()};
-        }
-        result.reader = std::move(*reader);
-        result.from_seconds = facts->start_seconds + start / source.rate().value();
-        return result;
-    };
-    Result<AudioSide> a_side = side(a, a_sounds, *inputs[0].source, options.a_start);
-    if (!a_side) {
-        return Error{a_side.error()};
-    }
-    Result<AudioSide> b_side = side(b, b_sounds, *inputs[1].source, options.b_start);
-    if (!b_side) {
-        return Error{b_side.error()};
-    }
-    // A plain render fades over all of its frames.
-    const std::uint32_t fade_frames = options.join ? plan.transition_frames() : plan.frame_count();
-    return std::make_unique<JoinAudio>(std::move(*a_side), std::move(*b_side), plan.output_rate(),
-                                       plan.transition_start(), fade_frames);
-}
-
 }  // namespace
 
 Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress,
@@ -321,16 +247,18 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
             return Error{status.error()};
         }
     }
-    const video::FrameRate rate = options.rate.valid()               ? options.rate
-                                  : inputs[0].source->rate().valid() ? inputs[0].source->rate()
-                                                                     : video::FrameRate{30, 1};
-    Result<EditPlan> planned = plan_render(options, inputs, rate);
+    std::vector<const FrameSource*> sources;
+    for (const Input& input : inputs) {
+        sources.push_back(input.source.get());
+    }
+    const video::FrameRate rate = output_rate(options, *sources[0]);
+    Result<EditPlan> planned = plan_frames(options, sources, rate);
     if (!planned) {
         return Error{planned.error()};
     }
     const EditPlan& plan = *planned;
     const std::uint32_t frame_count = plan.frame_count();
-    Result<std::unique_ptr<JoinAudio>> audio = plan_audio(options, inputs, plan);
+    Result<std::unique_ptr<JoinAudio>> audio = plan_sound(options, *sources[0], *sources[1], plan);
     if (!audio) {
         return Error{audio.error()};
     }
