@@ -44,21 +44,21 @@ constexpr std::uint32_t effect_frames = 60;
 bool write_transition(const std::filesystem::path& file) {
     Scene scene;
     scene.type = 1;
-    auto camera = std::make_unique<Camera>();
+    auto camera = std::make_unique<scene::Camera>();
     camera->id = 1;
     camera->motion.position[2] = 4;
     camera->field_of_view = 2.0f * std::atan(1.5f / 4.0f) * 180.0f / 3.14159265f;
     camera->near_distance = 0.5f;
     scene.cameras.push_back(std::move(camera));
     for (std::uint16_t video : {1, 2}) {
-        auto surface = std::make_unique<Surface>();
+        auto surface = std::make_unique<scene::Surface>();
         surface->id = static_cast<std::uint16_t>(9 + video);
         surface->source_kind = source_video;
         surface->video_number = video;
         scene.surfaces.push_back(std::move(surface));
     }
     for (std::uint16_t video : {1, 2}) {
-        auto object = std::make_unique<Object>();
+        auto object = std::make_unique<scene::Object>();
         object->id = static_cast<std::uint16_t>(99 + video);
         object->video_number = video;
         const int columns = video == 1 ? 1 : 8;
@@ -71,7 +71,7 @@ bool write_transition(const std::filesystem::path& file) {
         }
         for (int j = 0; j < rows; ++j) {
             for (int i = 0; i < columns; ++i) {
-                Polygon p;
+                scene::Polygon p;
                 p.corner_count = 4;
                 p.surface_id = static_cast<std::uint16_t>(9 + video);
                 const auto at = [columns](int x, int y) {
@@ -87,7 +87,7 @@ bool write_transition(const std::filesystem::path& file) {
         }
         scene.objects.push_back(std::move(object));
     }
-    auto path = std::make_unique<Path>();
+    auto path = std::make_unique<scene::Path>();
     path->id = 200;
     path->link_id = 101;
     PathKey from;
@@ -169,7 +169,9 @@ struct Job {
     FrameRecord frame{};
 
     Job(std::uint32_t width, std::uint32_t height) {
-        settings_initialise(settings);
+        if (!settings_initialise(settings)) {
+            std::abort();  // out of memory: no figure would mean anything
+        }
         std::strcpy(settings.name, "Transition");
         frame_construct(frame);
         frame.width = width;

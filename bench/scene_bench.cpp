@@ -22,7 +22,7 @@ using namespace kdr;
 
 // A grid of `columns` x `rows` quads in the XY plane, bent a little in z so
 // that smoothing has work to do.
-void make_grid(Object& object, int columns, int rows, float lift, std::uint16_t surface) {
+void make_grid(scene::Object& object, int columns, int rows, float lift, std::uint16_t surface) {
     for (int y = 0; y <= rows; ++y) {
         for (int x = 0; x <= columns; ++x) {
             const float fx = static_cast<float>(x) / static_cast<float>(columns);
@@ -32,7 +32,7 @@ void make_grid(Object& object, int columns, int rows, float lift, std::uint16_t 
     }
     for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < columns; ++x) {
-            Polygon polygon;
+            scene::Polygon polygon;
             polygon.corner_count = 4;
             const auto at = [&](int cx, int cy) {
                 return static_cast<std::uint16_t>(cy * (columns + 1) + cx);
@@ -62,11 +62,11 @@ PathKey key_at(float time, float x, float y, float z, float heading) {
 void build_effect(Scene& scene) {
     scene.type = 1;
     scene.video_names = {"A", "B"};
-    auto& camera = *scene.cameras.emplace_back(std::make_unique<Camera>());
+    auto& camera = *scene.cameras.emplace_back(std::make_unique<scene::Camera>());
     camera.id = 1;
     camera.motion.position[2] = 10;
     for (std::uint16_t s = 1; s <= 2; ++s) {
-        auto& surface = *scene.surfaces.emplace_back(std::make_unique<Surface>());
+        auto& surface = *scene.surfaces.emplace_back(std::make_unique<scene::Surface>());
         surface.id = s;
         surface.source_kind = source_video;
         surface.video_number = s;
@@ -74,19 +74,19 @@ void build_effect(Scene& scene) {
     }
     for (std::uint16_t i = 0; i < 8; ++i) {
         const std::uint16_t id = static_cast<std::uint16_t>(10 + 10 * i);
-        auto& object = *scene.objects.emplace_back(std::make_unique<Object>());
+        auto& object = *scene.objects.emplace_back(std::make_unique<scene::Object>());
         object.id = id;
         object.video_number = 1u + i % 2u;
         object.morph_target_count = 1;
         object.next_morph_target_id = static_cast<std::uint16_t>(id + 1);
         make_grid(object, 25, 10, 0.2f, static_cast<std::uint16_t>(1 + i % 2));
-        auto& target = *scene.objects.emplace_back(std::make_unique<Object>());
+        auto& target = *scene.objects.emplace_back(std::make_unique<scene::Object>());
         target.id = static_cast<std::uint16_t>(id + 1);
         target.morph_target_flag = 1;
         make_grid(target, 25, 10, -0.5f, 1);
         target.polygons.clear();
 
-        auto& path = *scene.paths.emplace_back(std::make_unique<Path>());
+        auto& path = *scene.paths.emplace_back(std::make_unique<scene::Path>());
         path.id = static_cast<std::uint16_t>(id + 2);
         path.link_id = static_cast<std::int16_t>(id);
         for (int k = 0; k <= 4; ++k) {
@@ -94,7 +94,7 @@ void build_effect(Scene& scene) {
             path.keys.push_back(key_at(t, t * 4 - 2, static_cast<float>(i) * 0.1f, -t, 90 * t));
         }
         for (std::uint16_t parameter = 0; parameter < 2; ++parameter) {
-            auto& envelope = *scene.envelopes.emplace_back(std::make_unique<Envelope>());
+            auto& envelope = *scene.envelopes.emplace_back(std::make_unique<scene::Envelope>());
             envelope.id = static_cast<std::uint16_t>(id + 3 + parameter);
             envelope.link_id = static_cast<std::int16_t>(id);
             envelope.parameter = parameter;
@@ -104,7 +104,7 @@ void build_effect(Scene& scene) {
         }
     }
     for (std::uint16_t parameter : {205, 105}) {
-        auto& envelope = *scene.envelopes.emplace_back(std::make_unique<Envelope>());
+        auto& envelope = *scene.envelopes.emplace_back(std::make_unique<scene::Envelope>());
         envelope.id = static_cast<std::uint16_t>(200 + parameter);
         envelope.parameter = parameter;
         envelope.keys = {EnvelopeKey{0, 0, 0, 0, 0, 0, 0}, EnvelopeKey{1, 30, 0, 0, 0, 0, 0}};
@@ -115,7 +115,9 @@ void build_effect(Scene& scene) {
 struct FrameFixture {
     FrameFixture() {
         build_effect(scene);
-        settings_initialise(settings);
+        if (!settings_initialise(settings)) {
+            std::abort();  // out of memory: no figure would mean anything
+        }
         settings.globals[global_lighting] = 1;
         settings.video_values[0][video_trail_count] = 3;
         settings.video_values[1][video_trail_count] = 3;
@@ -126,7 +128,9 @@ struct FrameFixture {
             image.bytes_per_pixel = 3;
             image.alignment = 4;
             image.width = image.height = image.row_length = image.stored_rows = 16;
-            image_allocate(image);
+            if (!image_allocate(image)) {
+                std::abort();
+            }
         }
         frame.image_count = 2;
         frame.position = 50;
@@ -174,7 +178,7 @@ void BM_ReadEffectFile(benchmark::State& state) {
         build_effect(big);
         // Fifteen objects of 1,000 quads bring the file to about 1 MB.
         for (std::uint16_t i = 0; i < 15; ++i) {
-            auto& object = *big.objects.emplace_back(std::make_unique<Object>());
+            auto& object = *big.objects.emplace_back(std::make_unique<scene::Object>());
             object.id = static_cast<std::uint16_t>(1000 + i);
             make_grid(object, 50, 20, 0.1f, 1);
         }

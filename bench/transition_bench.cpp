@@ -220,8 +220,8 @@ void render_frames(benchmark::State& state, std::string engine, std::string effe
         return;
     }
     host::RenderDriver driver;
-    if (!driver.use_engine(engine)) {
-        state.SkipWithError(("cannot load " + engine + ": " + driver.engine().error()).c_str());
+    if (kdr::Status loaded = driver.use_engine(engine); !loaded) {
+        state.SkipWithError(("cannot load " + engine + ": " + loaded.error()).c_str());
         return;
     }
     driver.set_multi(threads == 2);
@@ -260,11 +260,14 @@ struct EngineCalls {
         if (!ready(state, engine)) {
             return false;
         }
-        if (!binding.load_named(engine)) {
-            state.SkipWithError(("cannot load " + engine + ": " + binding.error()).c_str());
+        if (kdr::Status loaded = binding.load_named(engine); !loaded) {
+            state.SkipWithError(("cannot load " + engine + ": " + loaded.error()).c_str());
             return false;
         }
-        settings_initialise(settings);
+        if (!settings_initialise(settings)) {
+            state.SkipWithError("out of memory for the settings");
+            return false;
+        }
         has_settings = true;
         apply_options(settings, effect, Options::defaults);
         return true;

@@ -46,14 +46,21 @@ endfunction()
 # kdr_test(name SOURCES ... LINKS ... [LABELS ...] [ENVIRONMENT ...])
 # A GoogleTest program registered with CTest. Each test gets its own
 # registry file and work folder through the environment so tests never touch
-# the user's configuration.
+# the user's configuration. Tests live beside their module, in its tests/
+# folder (cross-engine tests in engine/tests); their main() fails the
+# program when a test skipped itself and KALEIDRA_TESTS_MUST_RUN is set, as
+# scripts/test sets it.
 function(kdr_test name)
   if(NOT KALEIDRA_BUILD_TESTS)
     return()
   endif()
+  if(NOT CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests$")
+    message(FATAL_ERROR "kdr_test(${name}): tests live in the tests/ folder beside their "
+                        "module, not in ${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} Kaleidra::test_main GTest::gtest GTest::gmock)
   kdr_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
   set(env "KALEIDRA_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/${name}.registry"
@@ -79,4 +86,50 @@ function(kdr_tool name)
   target_link_libraries(${name} PRIVATE ${ARG_LINKS})
   kdr_warnings(${name})
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# kdr_plugin_module(name EXPORTS symbol... SOURCES ... [LINKS ...] [STAYS_LOADED] [SHARED])
+# A loadable module that a host opens by file name (an engine, a host
+# plug-in) and that exports exactly the named entry points: a version script
+# generated from EXPORTS hides every other symbol, those of the static
+# libraries linked in included, so two plug-ins in one process never bind
+# each other's copies of our code. Every symbol must resolve when the module
+# is linked. STAYS_LOADED keeps the module in the process once loaded
+# (-z nodelete), for modules whose libraries hold thread-local storage that
+# repeated unloading and reloading would exhaust. With the tests, the test
+# NAME_exports checks with nm that the built module exports exactly these
+# symbols. SHARED builds a shared library that programs and plug-ins link by
+# name (lib<name>.so) instead of a module opened by file name.
+function(kdr_plugin_module name)
+  cmake_parse_arguments(ARG "STAYS_LOADED;SHARED" "" "EXPORTS;SOURCES;LINKS" ${ARGN})
+  if(NOT ARG_EXPORTS)
+    message(FATAL_ERROR "kdr_plugin_module(${name}) needs EXPORTS")
+  endif()
+  list(JOIN ARG_EXPORTS ";\n    " symbols)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
+  file(CONFIGURE OUTPUT ${map}
+       CONTENT "{\n  global:\n    ${symbols};\n  local:\n    *;\n};\n" @ONLY)
+  if(ARG_SHARED)
+    add_library(${name} SHARED ${ARG_SOURCES})
+  else()
+    add_library(${name} MODULE ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES PREFIX "")
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS})
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${map})
+  target_link_options(${name} PRIVATE
+    -Wl,--version-script=${map} -Wl,--no-undefined -Wl,--exclude-libs,ALL)
+  if(ARG_STAYS_LOADED)
+    target_link_options(${name} PRIVATE -Wl,-z,nodelete)
+  endif()
+  kdr_warnings(${name})
+  if(KALEIDRA_BUILD_TESTS)
+    list(JOIN ARG_EXPORTS "," expected)
+    add_test(NAME ${name}_exports
+      COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${name}> "-DEXPECTED=${expected}"
+              -P ${PROJECT_SOURCE_DIR}/cmake/CheckExports.cmake)
+  endif()
 endfunction()

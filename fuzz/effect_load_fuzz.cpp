@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Stop at the third byte's chunk sometimes, as the catalogue does.
     const chunks::ChunkId stop = size > 2 && data[2] == 'S' ? chunks::make_id("IMG0") : 0;
     if (!scene.load_file(file, stop)) {
-        for (int kind = 0; kind < item_kind_count; ++kind) {
-            if (scene.item_count(static_cast<ItemKind>(kind)) != 0) {
+        for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+            if (scene.item_count(static_cast<scene::ItemKind>(kind)) != 0) {
                 __builtin_trap();  // a failed load leaves the scene empty
             }
         }

@@ -103,7 +103,7 @@ TEST_P(EffectGlErrors, NoEffectMakesAnOpenGlErrorAtAnyCompletionOrOption) {
         for (bool options : {false, true}) {
             SCOPED_TRACE(effect.name + (options ? " with options" : ""));
             EffectSettings settings;
-            settings_initialise(settings);
+            ASSERT_TRUE(settings_initialise(settings));
             std::strncpy(settings.name, effect.name.c_str(), effect_name_size - 1);
             if (options) {
                 settings.globals[global_lighting] = 1;

@@ -12,19 +12,25 @@
 
 namespace {
 
-// Registry reads of the library (the installation folder for effects and
-// textures) go to the package's key from the moment the library is loaded.
-struct LibraryStart {
-    LibraryStart() { kdr::install::set_registry_key(kdr::install::package_registry_key); }
-};
-const LibraryStart library_start;
+// The library's state, made by the first entry point a host calls rather
+// than when the library is loaded (a host may load it only to look at it):
+// registry reads (the installation folder for effects and textures) go to
+// the package's key from then on, and the backend holds everything the
+// library's contexts share.
+kdr::render::EngineBackend& library() {
+    static kdr::render::EngineBackend* const backend = [] {
+        kdr::install::set_registry_key(kdr::install::package_registry_key);
+        return &kdr::render::engine_backend();
+    }();
+    return *backend;
+}
 
 }  // namespace
 
 KDR_ENGINE_EXPORT kdr::RenderContext* Rnd_CreateContext(kdr::EffectSettings* settings,
                                                         kdr::FrameRecord* frame) {
     try {
-        return kdr::render::create_context(kdr::render::engine_backend(), settings, frame);
+        return kdr::render::create_context(library(), settings, frame);
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -32,7 +38,7 @@ KDR_ENGINE_EXPORT kdr::RenderContext* Rnd_CreateContext(kdr::EffectSettings* set
 
 KDR_ENGINE_EXPORT void Rnd_FreeContext(kdr::RenderContext* context) {
     try {
-        kdr::render::free_context(kdr::render::engine_backend(), context);
+        kdr::render::free_context(library(), context);
     } catch (const std::exception&) {
     }
 }
@@ -41,8 +47,7 @@ KDR_ENGINE_EXPORT kdr::RenderContext* Rnd_Prepare(kdr::RenderContext* context,
                                                   kdr::EffectSettings* settings,
                                                   kdr::FrameRecord* frame) {
     try {
-        return kdr::render::prepare_context(kdr::render::engine_backend(), context, settings,
-                                            frame);
+        return kdr::render::prepare_context(library(), context, settings, frame);
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -51,7 +56,7 @@ KDR_ENGINE_EXPORT kdr::RenderContext* Rnd_Prepare(kdr::RenderContext* context,
 KDR_ENGINE_EXPORT int Rnd_Render(kdr::RenderContext* context, kdr::EffectSettings* settings,
                                  kdr::FrameRecord* frame) {
     try {
-        return kdr::render::render_frame(kdr::render::engine_backend(), context, settings, frame);
+        return kdr::render::render_frame(library(), context, settings, frame);
     } catch (const std::exception&) {
         return 0;
     }

@@ -39,13 +39,13 @@ class GenericBackend final : public render::EngineBackend {
 void backdrop_scene(SceneBuilder& s, bool moving) {
     s.type(1).camera();
     s.colour_surface(12, 0.6f, 0.5f, 0.3f);
-    Object& back = s.grid(100, 12, 8, 6, 6, 4);
+    scene::Object& back = s.grid(100, 12, 8, 6, 6, 4);
     back.motion.position[2] = -2;
     if (moving) {
         s.path(201, 100, {path_key(0, 0, 0, -2, 0), path_key(1, 0.5f, -0.3f, -2.5f, 10)});
     }
     s.video_surface(11, 2);
-    Object& card = s.grid(101, 11, 1.6f, 1.2f, 4, 3, 2);
+    scene::Object& card = s.grid(101, 11, 1.6f, 1.2f, 4, 3, 2);
     card.flags[1] = 1;
     s.path(200, 101, {path_key(0, -1.5f, 0.4f, 0.5f, -40), path_key(1, 1.5f, -0.4f, 0.8f, 30)});
 }

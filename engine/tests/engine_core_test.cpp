@@ -122,6 +122,44 @@ TEST_F(EngineCore, LayoutPreviewLoadsNoTextures) {
     EXPECT_EQ(layout.frame.images[0].texture_width, 0u);
 }
 
+TEST_F(EngineCore, PicturesThatCannotBeUploadedAreReportedOnceAndDrawnWithout) {
+    // Pixels in a layout OpenGL cannot take (format 7): a scene texture
+    // at prepare, and a video at every frame.
+    TestPicture odd(format_bgr, 16, 16);
+    odd.fill(200);
+    odd.image.format = 7;
+    ASSERT_TRUE(installation.add_texture("Odd", odd.image));
+    SceneBuilder scene;
+    scene.type(1).camera();
+    scene.texture_surface(12, "Odd");
+    scene.quad(100, 12, 4, 3);
+    scene.video_surface(13, 2);
+    scene.quad(101, 13, 2, 1.5f).motion.position[2] = 0.5f;
+    ASSERT_TRUE(installation.add_effect("Odd", scene));
+
+    RenderJob job("Odd", 64, 48);
+    job.frame.images[1].format = 7;
+    ::testing::internal::CaptureStderr();
+    for (std::uint32_t frame = 0; frame < 3; ++frame) {
+        job.frame.position = frame;
+        ASSERT_NE(prepare(job), nullptr);
+        EXPECT_EQ(render::render_frame(backend, context, &job.settings, &job.frame), 1)
+            << "drawn without the pictures";
+    }
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    auto count = [&](const std::string& text) {
+        std::size_t found = 0;
+        for (std::size_t at = written.find(text); at != std::string::npos;
+             at = written.find(text, at + 1)) {
+            ++found;
+        }
+        return found;
+    };
+    EXPECT_EQ(count("texture \"Odd\" (16 x 16) could not be uploaded"), 1u) << written;
+    EXPECT_EQ(count("the picture of video 2 (64 x 48, 4 bytes a pixel) could not be uploaded"), 1u)
+        << written;
+}
+
 TEST_F(EngineCore, PrepareGivesEverySlotTheLargestTextureSize) {
     RenderJob job("Ballsplt", 64, 48);
     TestPicture wide(format_bgr, 640, 48);
@@ -271,7 +309,7 @@ TEST_P(ObjectDirection, TurnsThePathAndGraduallyTheObject) {
     FrameValues values{};
     values.video_values[c.slot][video_direction] = c.direction;
     values.video_values[c.slot][video_follows_direction] = c.follows;
-    Object object;
+    scene::Object object;
     object.video_number = static_cast<std::uint32_t>(c.slot + 1);
     render::DirectionInputs inputs;
     inputs.values = &values;
@@ -297,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ObjectPivot, RootObjectTurnsItsPivotWithTheDirection) {
     FrameValues values{};
     values.video_values[0][video_direction] = 90;
-    Object object;
+    scene::Object object;
     object.video_number = 1;
     object.pivot = {1, 0, 0.5f};
     render::DirectionInputs inputs;

@@ -32,7 +32,7 @@ class Features : public ::testing::TestWithParam<EngineKind> {
         SceneBuilder s;
         s.type(1).camera();
         s.video_surface(10, 1);
-        Surface& b = s.video_surface(11, 2);
+        scene::Surface& b = s.video_surface(11, 2);
         b.diffuse = {surface_grey, surface_grey, surface_grey, 1};
         s.video_quad(100, 10, 1);
         s.quad(101, 11, 2.4f, 1.8f, 2).motion.position[2] = 0.3f;
@@ -117,7 +117,7 @@ TEST_P(Features, ShineAddsAHighlightOnlyAwayFromTheEnds) {
     // A dark surface, so that the lit picture leaves room for the highlight.
     s.video_surface(11, 2).diffuse = {0.3f, 0.3f, 0.3f, 1};
     s.video_quad(100, 10, 1);
-    Object& b = s.grid(101, 11, 2.0f, 1.5f, 16, 12, 2);
+    scene::Object& b = s.grid(101, 11, 2.0f, 1.5f, 16, 12, 2);
     b.motion.position[2] = 0.8f;
     b.motion.pitch = -40;
     ASSERT_TRUE(installation.add_effect("Shiny", s));
@@ -155,7 +155,7 @@ TEST_P(Features, ShadowDarkensThePlaneBelowTheObject) {
     s.video_surface(10, 1);
     s.video_quad(100, 10, 1);
     s.colour_surface(13, 0.9f, 0.2f, 0.2f);
-    Object& box = s.box(101, 13, 0.8f);
+    scene::Object& box = s.box(101, 13, 0.8f);
     box.flags[1] = 1;
     box.motion.position[1] = 0.5f;
     box.motion.position[2] = 1;
@@ -255,7 +255,7 @@ class MappedVideos : public Features {
     }
     // Maps `file` of `kind` (3 AVI, 4 bitmaps, 5 Targa) onto image slot 1.
     void map(RenderJob& job, std::uint16_t kind, const std::filesystem::path& file) {
-        auto surface = std::make_unique<Surface>();
+        auto surface = std::make_unique<scene::Surface>();
         surface->id = 500;
         surface->source_kind = kind;
         surface->video_number = 1;  // 0-based slot in the user's mappings

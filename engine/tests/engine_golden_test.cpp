@@ -38,12 +38,12 @@ void background_video(SceneBuilder& s) {
 void grey_backdrop(SceneBuilder& s) {
     s.type(1).camera();
     s.colour_surface(12, 0.25f, 0.25f, 0.3f);
-    Object& back = s.quad(100, 12, 6, 4.5f);
+    scene::Object& back = s.quad(100, 12, 6, 4.5f);
     back.motion.position[2] = -1;
 }
 
-Object& video_b_quad(SceneBuilder& s, float w, float h, float z) {
-    Object& quad = s.quad(101, 11, w, h, 2);
+scene::Object& video_b_quad(SceneBuilder& s, float w, float h, float z) {
+    scene::Object& quad = s.quad(101, 11, w, h, 2);
     quad.motion.position[2] = z;
     return quad;
 }
@@ -70,9 +70,9 @@ std::vector<GoldenCase> golden_cases() {
         cases.push_back({names[style],
                          [](SceneBuilder& s) {
                              grey_backdrop(s);
-                             Surface& metal = s.colour_surface(13, 0.9f, 0.7f, 0.3f);
+                             scene::Surface& metal = s.colour_surface(13, 0.9f, 0.7f, 0.3f);
                              metal.frame_offset_or_smoothing = 1;
-                             Object& c = s.cylinder(101, 13, 0.9f, 1.6f, 10);
+                             scene::Object& c = s.cylinder(101, 13, 0.9f, 1.6f, 10);
                              c.motion.pitch = 25;
                              c.motion.bank = 15;
                              c.motion.position[2] = 0.5f;
@@ -87,7 +87,7 @@ std::vector<GoldenCase> golden_cases() {
                          [](SceneBuilder& s) {
                              grey_backdrop(s);
                              s.colour_surface(13, 0.9f, 0.6f, 0.3f);
-                             Object& box = s.box(101, 13, 1.4f);
+                             scene::Object& box = s.box(101, 13, 1.4f);
                              box.motion.heading = 35;
                              box.motion.pitch = 25;
                          },
@@ -101,7 +101,7 @@ std::vector<GoldenCase> golden_cases() {
                          background_video(s);
                          // Turned up towards the highlight light above, and
                          // wholly in front of the video plane.
-                         Object& b = s.grid(101, 11, 2.0f, 1.5f, 16, 12, 2);
+                         scene::Object& b = s.grid(101, 11, 2.0f, 1.5f, 16, 12, 2);
                          b.motion.position[2] = 0.8f;
                          b.motion.pitch = -40;
                          b.motion.heading = 10;
@@ -132,7 +132,7 @@ std::vector<GoldenCase> golden_cases() {
                          [](SceneBuilder& s) {
                              background_video(s);
                              s.colour_surface(13, 0.9f, 0.2f, 0.2f);
-                             Object& box = s.box(101, 13, 0.8f);
+                             scene::Object& box = s.box(101, 13, 0.8f);
                              box.flags[1] = 1;
                              box.motion.position[0] = 0.4f;
                              box.motion.position[1] = 0.5f;
@@ -174,10 +174,10 @@ std::vector<GoldenCase> golden_cases() {
          [](SceneBuilder& s) {
              grey_backdrop(s);
              s.colour_surface(13, 0.3f, 0.8f, 0.9f);
-             Object& square = s.quad(101, 13, 1.6f, 1.6f);
+             scene::Object& square = s.quad(101, 13, 1.6f, 1.6f);
              square.next_morph_target_id = 102;
              square.morph_target_count = 1;
-             Object& diamond = s.quad(102, 13, 1.6f, 1.6f);
+             scene::Object& diamond = s.quad(102, 13, 1.6f, 1.6f);
              diamond.vertices = {{0, 1.3f, 0}, {1.3f, 0, 0}, {0, -1.3f, 0}, {-1.3f, 0, 0}};
              diamond.morph_target_flag = 1;
              s.envelope(300, 101, 1, {envelope_key(0, 0), envelope_key(1, 1)});
@@ -221,7 +221,7 @@ std::vector<GoldenCase> golden_cases() {
                      [](SceneBuilder& s) {
                          grey_backdrop(s);
                          s.colour_surface(13, 1, 1, 1);
-                         Object& bar = s.quad(101, 13, 2.6f, 0.5f);
+                         scene::Object& bar = s.quad(101, 13, 2.6f, 0.5f);
                          bar.motion.bank = 20;
                          bar.motion.position[2] = 0.2f;
                      },

@@ -82,11 +82,11 @@ class HostileValues : public ::testing::Test {
         s.video_surface(11, 2);
         s.video_surface(12, 3);
         s.video_quad(100, 10, 1);
-        Object& inset = s.quad(101, 11, 2, 1.5f, 2);
+        scene::Object& inset = s.quad(101, 11, 2, 1.5f, 2);
         inset.motion.position[2] = 0.5f;
         inset.flags[1] = 1;  // casts a shadow
         s.path(200, 101, {path_key(0, -1, 0, 0.5f), path_key(1, 1, 0.5f, 0.5f, 90)});
-        Object& morph = s.box(102, 12, 0.8f);
+        scene::Object& morph = s.box(102, 12, 0.8f);
         morph.video_number = 3;
         morph.morph_target_count = 1;
         morph.next_morph_target_id = 103;
@@ -227,7 +227,7 @@ TEST_F(HostileValues, EnvelopeKeysDrivingGlobalParameters) {
         for (const Hostile& h : hostile_values) {
             expect_drawn("envelope on parameter " + std::to_string(number) + " = " + h.name,
                          [&](EffectSettings& s) {
-                             auto envelope = std::make_unique<Envelope>();
+                             auto envelope = std::make_unique<scene::Envelope>();
                              envelope->id = 900;
                              envelope->parameter = static_cast<std::uint16_t>(number);
                              envelope->keys = {envelope_key(0, h.value), envelope_key(1, h.value)};
@@ -246,7 +246,7 @@ TEST_F(HostileValues, EveryFieldOfEnvelopeKeys) {
                 expect_drawn("envelope " + std::to_string(id) + " key field " +
                                  std::to_string(field) + " = " + h.name,
                              [&](EffectSettings& s) {
-                                 auto envelope = std::make_unique<Envelope>();
+                                 auto envelope = std::make_unique<scene::Envelope>();
                                  envelope->id = id;
                                  envelope->parameter = id == 300 ? 1 : 7;
                                  EnvelopeKey middle = envelope_key(0.5f, 3, false);
@@ -268,7 +268,7 @@ TEST_F(HostileValues, EveryFieldOfPathKeys) {
         for (const Hostile& h : hostile_values) {
             expect_drawn(
                 "path key value " + std::to_string(entry) + " = " + h.name, [&](EffectSettings& s) {
-                    auto path = std::make_unique<Path>();
+                    auto path = std::make_unique<scene::Path>();
                     path->id = 200;
                     PathKey middle = path_key(0.5f, 0, 0, 0.5f, 45, 10, 5, false);
                     motion_value(middle, entry) = h.value;
@@ -291,7 +291,7 @@ TEST_F(HostileValues, FrameOffsetsOfMappedFiles) {
         expect_drawn(
             "frame offset " + std::string(h.name),
             [&](EffectSettings& s) {
-                auto mapping = std::make_unique<Surface>();
+                auto mapping = std::make_unique<scene::Surface>();
                 mapping->id = 950;
                 mapping->source_kind = source_bitmap_sequence;
                 mapping->video_number = 1;  // image slot 1: video 2

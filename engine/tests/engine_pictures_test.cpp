@@ -39,7 +39,7 @@ void paint_distinct(TestPicture& picture, bool zero_alpha = false) {
 
 // A user mapping of `file` (source kind 3 AVI, 4 bitmaps) onto image slot 0.
 void map_file(EffectSettings& settings, std::uint16_t kind, const std::filesystem::path& file) {
-    auto surface = std::make_unique<Surface>();
+    auto surface = std::make_unique<scene::Surface>();
     surface->id = 500;
     surface->source_kind = kind;
     surface->video_number = 0;

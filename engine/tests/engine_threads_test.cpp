@@ -27,11 +27,11 @@ void busy_scene(SceneBuilder& s) {
     s.video_surface(10, 1);
     s.video_surface(11, 2);
     s.video_quad(100, 10, 1);
-    Object& inset = s.grid(101, 11, 1.6f, 1.2f, 8, 6, 2);
+    scene::Object& inset = s.grid(101, 11, 1.6f, 1.2f, 8, 6, 2);
     inset.motion.position[2] = 0.6f;
     s.path(200, 101, {path_key(0, -1.2f, 0.6f, 0.6f), path_key(1, 1.2f, -0.6f, 0.6f)});
     s.colour_surface(12, 0.9f, 0.8f, 0.2f);
-    Object& box = s.box(102, 12, 0.7f);
+    scene::Object& box = s.box(102, 12, 0.7f);
     box.flags[1] = 1;
     box.motion.position[0] = -0.9f;
     box.motion.position[2] = 1.2f;
@@ -128,18 +128,18 @@ INSTANTIATE_TEST_SUITE_P(Engines, TwoHalves,
 // and objects are split by the middle of the picture.
 void tilted_camera_scene(SceneBuilder& s) {
     s.type(1);
-    Camera& camera = s.camera(0, 2.5f, 4);
+    scene::Camera& camera = s.camera(0, 2.5f, 4);
     camera.motion.pitch = -30;  // looking down
     s.video_surface(10, 1);
     s.video_surface(11, 2);
     s.video_quad(100, 10, 1);
     // Both lie well above y = 0 yet below the middle of the picture.
-    Object& inset = s.grid(101, 11, 2.4f, 1.8f, 6, 4, 2);
+    scene::Object& inset = s.grid(101, 11, 2.4f, 1.8f, 6, 4, 2);
     inset.motion.position[1] = 0.6f;
     inset.motion.position[2] = 1.6f;
     inset.motion.heading = 35;
     s.colour_surface(12, 0.3f, 0.8f, 0.9f);
-    Object& box = s.box(102, 12, 0.9f);
+    scene::Object& box = s.box(102, 12, 0.9f);
     box.flags[1] = 1;
     box.motion.position[0] = 0.5f;
     box.motion.position[1] = 1.0f;

@@ -13,6 +13,7 @@ void raise_thread_priority() {
     const int current = ::getpriority(PRIO_PROCESS, thread_id);
     const int wanted = -5;
     if (current > wanted) {
+        // Best effort: without the permission the thread keeps its priority.
         (void)::setpriority(PRIO_PROCESS, thread_id, wanted);
     }
 }

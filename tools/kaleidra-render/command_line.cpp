@@ -1,53 +1,17 @@
 #include "command_line.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string_view>
 
+#include "kaleidra/cli/arguments.h"
 #include "kaleidra/video/output_codecs.h"
 #include "setting_names.h"
 
 namespace kdr::render_tool {
-namespace {
 
-std::optional<std::uint32_t> parse_count(std::string_view text) {
-    std::uint32_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<double> parse_real(std::string_view text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-Status parse_size(std::string_view text, RenderOptions& options) {
-    const std::size_t cross = text.find_first_of("xX");
-    if (cross == std::string_view::npos) {
-        return Error{"--size takes WIDTHxHEIGHT, not \"" + std::string(text) + "\""};
-    }
-    std::optional<std::uint32_t> width = parse_count(text.substr(0, cross));
-    std::optional<std::uint32_t> height = parse_count(text.substr(cross + 1));
-    if (!width || !height || *width == 0 || *height == 0 || *width > 8192 || *height > 8192) {
-        return Error{"--size takes WIDTHxHEIGHT from 1x1 to 8192x8192, not \"" + std::string(text) +
-                     "\""};
-    }
-    options.width = *width;
-    options.height = *height;
-    return Status::success();
-}
-
-}  // namespace
+using cli::parse_count;
+using cli::parse_real;
 
 Result<RenderOptions> parse_command_line(int argc, const char* const* argv) {
     RenderOptions options;
@@ -109,9 +73,12 @@ Result<RenderOptions> parse_command_line(int argc, const char* const* argv) {
             }
             options.frames = *frames;
         } else if (name == "--size") {
-            if (Status status = parse_size(value, options); !status) {
-                return Error{status.error()};
+            Result<cli::Size> size = cli::parse_size(value, "--size", {1, 1}, {8192, 8192});
+            if (!size) {
+                return Error{size.error()};
             }
+            options.width = size->width;
+            options.height = size->height;
         } else if (name == "--fly") {
             if (value != "on" && value != "off") {
                 return Error{"--fly takes on or off, not \"" + value + "\""};

@@ -1,9 +1,9 @@
 #include "frame_sink.h"
 
 #include "frame_pattern.h"
+#include "kaleidra/images/picture_file.h"
 #include "kaleidra/video/output_codecs.h"
 #include "movie_sink.h"
-#include "picture_files.h"
 
 namespace kdr::render_tool {
 namespace {
@@ -60,16 +60,16 @@ Result<std::unique_ptr<FrameSink>> open_frame_sink(const std::string& output,
         return Error{"the output folder \"" + folder.string() + "\" does not exist"};
     }
     if (std::optional<FramePattern> pattern = FramePattern::parse(output)) {
-        if (!is_writable_picture_name(file)) {
+        if (!is_picture_file(file)) {
             return Error{"\"" + output +
-                         "\": numbered output pictures must end in .png, .bmp or .tga"};
+                         "\": numbered output pictures must end in .png, .bmp, .tga or .img"};
         }
         return std::unique_ptr<FrameSink>(std::make_unique<PictureSink>(std::move(*pattern), ""));
     }
     if (output.find('%') != std::string::npos) {
         return Error{"\"" + output + "\": a number pattern is %d, %4d or %04d"};
     }
-    if (is_writable_picture_name(file)) {
+    if (is_picture_file(file)) {
         if (settings.frames == 1) {
             return std::unique_ptr<FrameSink>(std::make_unique<PictureSink>(std::nullopt, output));
         }
@@ -86,7 +86,7 @@ Result<std::unique_ptr<FrameSink>> open_frame_sink(const std::string& output,
     }
     return Error{"\"" + output +
                  "\": the output must be an .mp4, .mov, .mkv, .webm or .avi movie, or .png, "
-                 ".bmp or .tga pictures"};
+                 ".bmp, .tga or .img pictures"};
 }
 
 }  // namespace kdr::render_tool

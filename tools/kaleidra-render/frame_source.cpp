@@ -3,42 +3,28 @@
 #include <vector>
 
 #include "frame_pattern.h"
-#include "kaleidra/records/image_record.h"
+#include "kaleidra/images/picture_file.h"
+#include "kaleidra/records/owned_image.h"
 #include "kaleidra/video/video_files.h"
 #include "movie_source.h"
-#include "picture_files.h"
 
 namespace kdr::render_tool {
 namespace {
 
-// Owns one picture record.
-class OwnedPicture {
-  public:
-    OwnedPicture() { image_construct(m_image); }
-    ~OwnedPicture() { image_release_all(m_image); }
-    OwnedPicture(const OwnedPicture&) = delete;
-    OwnedPicture& operator=(const OwnedPicture&) = delete;
-    ImageRecord& get() { return m_image; }
-    const ImageRecord& get() const { return m_image; }
-
-  private:
-    ImageRecord m_image;
-};
-
 class StillSource final : public FrameSource {
   public:
     explicit StillSource(std::string name) : m_name(std::move(name)) {}
-    Status open() { return read_picture(m_picture.get(), m_name); }
+    Status open() { return read_picture(m_picture.record(), m_name); }
 
     const std::string& name() const override { return m_name; }
-    std::uint32_t width() const override { return m_picture.get().width; }
-    std::uint32_t height() const override { return m_picture.get().height; }
-    Result<const ImageRecord*> frame(std::uint32_t) override { return &m_picture.get(); }
+    std::uint32_t width() const override { return m_picture.record().width; }
+    std::uint32_t height() const override { return m_picture.record().height; }
+    Result<const ImageRecord*> frame(std::uint32_t) override { return &m_picture.record(); }
     std::uint64_t generation() const override { return 1; }
 
   private:
     std::string m_name;
-    OwnedPicture m_picture;
+    OwnedImage m_picture;
 };
 
 class SequenceSource final : public FrameSource {
@@ -61,26 +47,27 @@ class SequenceSource final : public FrameSource {
         const std::size_t wanted = std::min<std::size_t>(index, m_numbers.size() - 1);
         if (wanted != m_loaded) {
             const std::string file = m_pattern.name_for(m_numbers[wanted]);
-            if (Status status = read_picture(m_picture.get(), file); !status) {
+            if (Status status = read_picture(m_picture.record(), file); !status) {
                 return Error{status.error()};
             }
             if (m_generation == 0) {
-                m_width = m_picture.get().width;
-                m_height = m_picture.get().height;
-            } else if (m_picture.get().width != m_width || m_picture.get().height != m_height) {
+                m_width = m_picture.record().width;
+                m_height = m_picture.record().height;
+            } else if (m_picture.record().width != m_width ||
+                       m_picture.record().height != m_height) {
                 return Error{"\"" + file + "\" is not the size of the sequence's first picture"};
             }
             m_loaded = wanted;
             ++m_generation;
         }
-        return &m_picture.get();
+        return &m_picture.record();
     }
 
   private:
     std::string m_name;
     FramePattern m_pattern;
     std::vector<std::uint32_t> m_numbers;
-    OwnedPicture m_picture;
+    OwnedImage m_picture;
     std::size_t m_loaded = static_cast<std::size_t>(-1);
     std::uint64_t m_generation = 0;
     std::uint32_t m_width = 0;
@@ -105,7 +92,7 @@ Result<std::unique_ptr<FrameSource>> open_frame_source(const std::string& name) 
     if (!std::filesystem::exists(name)) {
         return Error{"\"" + name + "\" does not exist"};
     }
-    if (!is_picture_file_name(name)) {
+    if (!is_picture_file(name)) {
         Result<std::unique_ptr<FrameSource>> movie = open_movie_source(name);
         if (!movie && !video::is_video_file_name(name)) {
             return Error{"\"" + name +

@@ -7,12 +7,14 @@
 #include "background_job.h"
 #include "frame_sink.h"
 #include "frame_source.h"
+#include "kaleidra/host/host_frame.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/host/starting_settings.h"
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/records/owned_image.h"
 #include "output_guard.h"
 #include "render_plan.h"
 #include "render_settings.h"
@@ -36,30 +38,9 @@ Result<Input> open_input(const std::string& name, const char* role) {
 
 // The output picture: 24-bit blue, green, red, bottom row first, rows padded
 // to four bytes, as movies store their frames.
-class OutputPicture {
-  public:
-    OutputPicture() { image_construct(m_image); }
-    ~OutputPicture() { image_release_all(m_image); }
-    OutputPicture(const OutputPicture&) = delete;
-    OutputPicture& operator=(const OutputPicture&) = delete;
-
-    bool allocate(std::uint32_t width, std::uint32_t height) {
-        image_set_shape(m_image, {format_bgr, 3, 4, row_order_bottom_up, width, height});
-        return image_allocate(m_image);
-    }
-    const ImageRecord& get() const { return m_image; }
-
-  private:
-    ImageRecord m_image;
-};
-
-// The slot's image records point at the pictures (never owning them); with a
-// field parity they show only that field's rows.
-void describe(ImageRecord& slot_image, const ImageRecord& picture, int parity) {
-    image_shallow_copy(slot_image, picture);
-    if (parity >= 0) {
-        image_select_field(slot_image, parity);
-    }
+bool allocate_output(OwnedImage& output, std::uint32_t width, std::uint32_t height) {
+    image_set_shape(output.record(), {format_bgr, 3, 4, row_order_bottom_up, width, height});
+    return image_allocate(output.record());
 }
 
 // The pictures of one output frame, copied out of the sources: the engine
@@ -133,42 +114,31 @@ class FramePictures {
     std::vector<Held> m_held;
 };
 
-class FrameRenderer {
-  public:
-    FrameRenderer(host::RenderDriver& driver, std::uint32_t width, std::uint32_t height)
-        : m_driver(driver), m_width(width), m_height(height) {}
-
-    // Fills the slot for output frame `index` at `position` of `total` from
-    // `pictures` into `output`; with a parity, one field of it.
-    void fill(int slot, const FramePictures& pictures, const OutputPicture& output,
-              std::uint32_t position, std::uint32_t total, int parity) {
-        FrameRecord& frame = m_driver.frame(slot);
-        frame.width = m_width;
-        frame.height = static_cast<std::int32_t>(parity >= 0 ? m_height / 2 : m_height);
-        frame.image_count = static_cast<std::uint32_t>(pictures.count());
-        for (std::size_t i = 0; i < pictures.count(); ++i) {
-            describe(frame.images[i], pictures.picture(i), parity);
-        }
-        describe(frame.output, output.get(), parity);
-        frame.position = position;
-        frame.total = total;
-        frame.quiet = 0;
-        frame.flags = 0;
-        if (parity >= 0) {
-            // Mapped videos contribute the same field as the sources.
-            frame.flags = flag_field | (parity == 1 ? flag_field_parity_1 : flag_field_parity_0);
-        }
-        frame_set_aspect(frame);
+// Renders output frame `index` at `position` of `total` from `pictures`
+// into `output`; with a field, that field's rows of them.
+Result<host::DrawnPicture> render_frame(host::RenderDriver& driver, host::FrameCall call,
+                                        const FramePictures& pictures, const OwnedImage& output,
+                                        std::uint32_t position, std::uint32_t total,
+                                        const host::HostField* field) {
+    std::vector<host::HostPicture> sources;
+    for (std::size_t i = 0; i < pictures.count(); ++i) {
+        sources.push_back(host::host_picture_of(pictures.picture(i)));
     }
-
-  private:
-    host::RenderDriver& m_driver;
-    std::uint32_t m_width;
-    std::uint32_t m_height;
-};
+    host::HostFrame frame;
+    frame.call = call;
+    frame.sources = sources;
+    frame.output = host::host_picture_of(output.record());
+    frame.position = position;
+    frame.total = total;
+    // Mapped videos contribute the same field as the sources.
+    frame.field = field;
+    // A render asked for on the command line is never a preview.
+    frame.quiet = host::QuietRule::never;
+    return host::render_host_frame(driver, frame);
+}
 
 Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
-    bool loaded = false;
+    Status loaded;
     if (options.engine.empty()) {
         loaded = driver.attach();
     } else if (options.engine.find('/') != std::string::npos) {
@@ -180,11 +150,7 @@ Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
     }
     const host::EngineBinding& engine = driver.engine();
     if (!loaded) {
-        if (engine.tried_path().empty()) {
-            return Error{"no engine: " + engine.error()};
-        }
-        return Error{"no engine: cannot load " + engine.tried_path().string() + ": " +
-                     engine.error()};
+        return Error{"no engine: " + loaded.error()};
     }
     if (!engine.has_prepare() || !engine.has_render()) {
         return Error{"the engine " + engine.tried_path().string() +
@@ -194,10 +160,6 @@ Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
         driver.set_multi(options.threads == 2);
     }
     return Status::success();
-}
-
-bool slots_rendered(const host::RenderDriver& driver, bool both) {
-    return driver.slot(0).last_result != 0 && (!both || driver.slot(1).last_result != 0);
 }
 
 // Source A or B shown as it is, outside the transition of a joined movie.
@@ -277,9 +239,9 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     // Two of each: while the engine draws frame n from one set into one
     // output picture, frame n + 1's pictures are read and frame n - 1 is
     // written.
-    OutputPicture outputs[2];
-    for (OutputPicture& output : outputs) {
-        if (!output.allocate(width, height)) {
+    OwnedImage outputs[2];
+    for (OwnedImage& output : outputs) {
+        if (!allocate_output(output, width, height)) {
             return Error{"out of memory for a " + std::to_string(width) + "x" +
                          std::to_string(height) + " output picture"};
         }
@@ -301,7 +263,6 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
         return Error{sink.error()};
     }
 
-    FrameRenderer renderer(driver, width, height);
     FrameSink& out = **sink;
     if (frame_count > 0) {
         if (Status status = frame_pictures[0].read(inputs, plan.at(0).source_frames); !status) {
@@ -315,12 +276,12 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     for (std::uint32_t index = 0; index < frame_count; ++index) {
         const FramePictures& pictures = frame_pictures[index % 2];
         FramePictures& next_pictures = frame_pictures[(index + 1) % 2];
-        const OutputPicture& output = outputs[index % 2];
-        const OutputPicture& last_output = outputs[(index + 1) % 2];
+        const OwnedImage& output = outputs[index % 2];
+        const OwnedImage& last_output = outputs[(index + 1) % 2];
         const PlannedFrame planned_frame = plan.at(index);
         reading_and_writing.start([&, index, frame_count]() -> Status {
             if (index > 0) {
-                if (Status status = out.write(last_output.get()); !status) {
+                if (Status status = out.write(last_output.record()); !status) {
                     return status;
                 }
             }
@@ -328,35 +289,41 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
                        ? next_pictures.read(inputs, plan.at(index + 1).source_frames)
                        : Status::success();
         });
+        // Frame positions count within the transition, not the whole movie.
         const std::uint32_t position = planned_frame.position;
         const std::uint32_t total = planned_frame.total;
+        const std::string failed =
+            "the engine rendered no picture for frame " + std::to_string(index);
         if (planned_frame.part != FramePart::transition) {
             const std::size_t source = planned_frame.part == FramePart::source_a ? 0 : 1;
-            if (Status status = show_source(pictures, source, output.get()); !status) {
+            if (Status status = show_source(pictures, source, output.record()); !status) {
                 return Error{status.error()};
             }
         } else if (!fields) {
-            renderer.fill(0, pictures, output, position, total, -1);
-            driver.render(host::FrameCall::whole_frame);
-            if (!slots_rendered(driver, driver.multi())) {
-                return Error{"the engine rendered no picture for frame " + std::to_string(index)};
+            Result<host::DrawnPicture> drawn = render_frame(
+                driver, host::FrameCall::whole_frame, pictures, output, position, total, nullptr);
+            if (!drawn) {
+                return Error{drawn.error()};
+            }
+            if (*drawn != host::DrawnPicture::whole) {
+                return Error{failed};
             }
         } else {
             // The second field is half a frame later than the first.
             const int first_parity = options.fields == FieldOrder::even_first ? 0 : 1;
             const host::FrameCall calls[2] = {host::FrameCall::first_field,
                                               host::FrameCall::second_field};
-            for (int field = 0; field < 2; ++field) {
-                const int slot = driver.slot_for(calls[field]);
-                const int parity = field == 0 ? first_parity : 1 - first_parity;
+            for (int number = 0; number < 2; ++number) {
+                const host::HostField field{number == 0 ? first_parity : 1 - first_parity, true};
                 const std::uint32_t field_position =
-                    position * 2 + static_cast<std::uint32_t>(field);
-                renderer.fill(slot, pictures, output, field_position, total * 2, parity);
-                driver.render(calls[field]);
-                const bool rendered_now = !driver.multi() || field == 1;
-                if (rendered_now && !slots_rendered(driver, driver.multi())) {
-                    return Error{"the engine rendered no picture for frame " +
-                                 std::to_string(index)};
+                    position * 2 + static_cast<std::uint32_t>(number);
+                Result<host::DrawnPicture> drawn = render_frame(
+                    driver, calls[number], pictures, output, field_position, total * 2, &field);
+                if (!drawn) {
+                    return Error{drawn.error()};
+                }
+                if (*drawn == host::DrawnPicture::missing) {
+                    return Error{failed};
                 }
             }
         }
@@ -376,7 +343,7 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     // The last frame drawn; when stopped, the pictures written so far stay
     // and a movie is discarded unfinished with its temporary file.
     if (rendered > 0) {
-        if (Status status = out.write(outputs[(rendered - 1) % 2].get()); !status) {
+        if (Status status = out.write(outputs[(rendered - 1) % 2].record()); !status) {
             return Error{status.error()};
         }
     }

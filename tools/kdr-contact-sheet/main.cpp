@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "kaleidra/cli/arguments.h"
 #include "kaleidra/effectc/master_list.h"
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/install/registry_values.h"
@@ -52,18 +54,6 @@ int fail(const std::string& message) {
     return 1;
 }
 
-bool parse_size(const std::string& text, std::uint32_t& width, std::uint32_t& height) {
-    unsigned w = 0, h = 0;
-    char x = 0;
-    if (std::sscanf(text.c_str(), "%u%c%u", &w, &x, &h) != 3 || x != 'x' || w < 16 || h < 12 ||
-        w > 1024 || h > 1024) {
-        return false;
-    }
-    width = w;
-    height = h;
-    return true;
-}
-
 struct Entry {
     std::string effect;
     std::string group;
@@ -97,13 +87,18 @@ int main(int argc, char** argv) {
         } else if (arg == "--engine" && has_value) {
             engine_arg = argv[++i];
         } else if (arg == "--size" && has_value) {
-            if (!parse_size(argv[++i], width, height)) {
-                std::fprintf(stderr, "kdr-contact-sheet: --size takes WxH, for example 128x96\n");
+            kdr::Result<kdr::cli::Size> size =
+                kdr::cli::parse_size(argv[++i], "--size", {16, 12}, {1024, 1024});
+            if (!size) {
+                std::fprintf(stderr, "kdr-contact-sheet: %s\n", size.error().c_str());
                 return 2;
             }
+            width = size->width;
+            height = size->height;
         } else if (arg == "--columns" && has_value) {
-            columns = std::atoi(argv[++i]);
-            if (columns < 1 || columns > 8) {
+            const std::optional<std::uint32_t> count = kdr::cli::parse_count(argv[++i]);
+            columns = count && *count <= 8 ? static_cast<int>(*count) : 0;
+            if (columns < 1) {
                 std::fprintf(stderr, "kdr-contact-sheet: --columns takes 1 to 8\n");
                 return 2;
             }

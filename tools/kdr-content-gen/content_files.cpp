@@ -26,12 +26,13 @@ bool write_texture(const Canvas& canvas, const fs::path& folder, const std::stri
                    const fs::path& png_folder) {
     kdr::ImageRecord image;
     kdr::image_construct(image);
-    bool ok = kdr::raster::canvas_to_image(canvas, image) &&
-              kdr::write_image_file(image, folder / (name + ".KDT"));
+    const kdr::Status written =
+        kdr::raster::canvas_to_image(canvas, image)
+            ? kdr::write_image_file(image, folder / (name + ".KDT"))
+            : kdr::Status(kdr::Error{"out of memory for " + (folder / (name + ".KDT")).string()});
     kdr::image_release_all(image);
-    if (!ok) {
-        std::fprintf(stderr, "kdr-content-gen: cannot write %s\n",
-                     (folder / (name + ".KDT")).string().c_str());
+    if (!written) {
+        std::fprintf(stderr, "kdr-content-gen: %s\n", written.error().c_str());
         return false;
     }
     if (!png_folder.empty() && !kdr::raster::write_png(canvas, png_folder / (name + ".png"))) {
@@ -88,8 +89,10 @@ bool write_clip(int clip, const fs::path& file, const fs::path& png_folder) {
                          frame, status.error().c_str());
             return false;
         }
-        if (frame == 0 && !png_folder.empty()) {
-            (void)kdr::raster::write_png(canvas, png_folder / (file.stem().string() + ".png"));
+        const fs::path png = png_folder / (file.stem().string() + ".png");
+        if (frame == 0 && !png_folder.empty() && !kdr::raster::write_png(canvas, png)) {
+            std::fprintf(stderr, "kdr-content-gen: cannot write %s\n", png.string().c_str());
+            return false;
         }
     }
     kdr::Status closed = writer->close();
@@ -167,7 +170,11 @@ int write_samples(const fs::path& folder, const fs::path& png_folder) {
         }
         if (!png_folder.empty()) {
             fs::path name = fs::path(pictures[picture].file_name).replace_extension(".png");
-            (void)kdr::raster::write_png(canvas, png_folder / name);
+            if (!kdr::raster::write_png(canvas, png_folder / name)) {
+                std::fprintf(stderr, "kdr-content-gen: cannot write %s\n",
+                             (png_folder / name).string().c_str());
+                return 1;
+            }
         }
     }
     std::printf("kdr-content-gen: %zu clips and %zu pictures in %s\n", clips.size(),

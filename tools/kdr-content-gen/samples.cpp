@@ -63,7 +63,7 @@ void caption(Canvas& canvas, char letter, int frame) {
 }
 
 // Clip A: a ball bouncing across a sunset over moving hills.
-void draw_sunset(Canvas& canvas, double t, int frame) {
+void draw_sunset(Canvas& canvas, double t, int /*frame*/) {
     int w = canvas.width(), h = canvas.height();
     vertical_gradient(canvas, {255, 120, 40}, {120, 30, 110});
     canvas.fill_circle(w * 0.72, h * 0.42, h * 0.16, {255, 230, 120});
@@ -86,11 +86,10 @@ void draw_sunset(Canvas& canvas, double t, int frame) {
     canvas.fill_circle(x, h * 0.78 - bounce * h * 0.45, radius, {40, 200, 255});
     canvas.fill_circle(x - radius * 0.3, h * 0.78 - bounce * h * 0.45 - radius * 0.3, radius * 0.3,
                        {200, 240, 255});
-    (void)frame;
 }
 
 // Clip B: four coloured bars turning like a windmill over a blue grid.
-void draw_windmill(Canvas& canvas, double t, int frame) {
+void draw_windmill(Canvas& canvas, double t, int /*frame*/) {
     int w = canvas.width(), h = canvas.height();
     vertical_gradient(canvas, {20, 40, 110}, {10, 120, 170});
     double shift = t * 40 * oversample;
@@ -109,12 +108,11 @@ void draw_windmill(Canvas& canvas, double t, int frame) {
         canvas.fill_circle(ex, ey, h * 0.06, {255, 255, 255});
     }
     canvas.fill_circle(cx, cy, h * 0.06, {250, 250, 250});
-    (void)frame;
 }
 
 // Clip C: a checkerboard sliding diagonally under a growing and shrinking
 // ring of coloured dots.
-void draw_dots(Canvas& canvas, double t, int frame) {
+void draw_dots(Canvas& canvas, double t, int /*frame*/) {
     int w = canvas.width(), h = canvas.height();
     int cell = 40 * oversample;
     int offset = static_cast<int>(t * cell * 2);
@@ -131,7 +129,6 @@ void draw_dots(Canvas& canvas, double t, int frame) {
         canvas.fill_circle(cx + std::cos(angle) * ring * 1.3, cy + std::sin(angle) * ring,
                            h * 0.055, raster::from_hsv(dot * 36, 0.85, 1.0));
     }
-    (void)frame;
 }
 
 }  // namespace

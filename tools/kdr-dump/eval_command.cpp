@@ -87,7 +87,7 @@ void print_values(const EffectSettings& settings, const FrameValues& values) {
     }
 }
 
-std::string target_text(const SceneItem& item) {
+std::string target_text(const scene::SceneItem& item) {
     if (item.link_id == 0) {
         return "settings";
     }
@@ -98,20 +98,20 @@ std::string target_text(const SceneItem& item) {
 }
 
 void print_scene(const Scene& scene, float x) {
-    for (int kind = 0; kind < item_kind_count; ++kind) {
-        const auto item_kind = static_cast<ItemKind>(kind);
+    for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+        const auto item_kind = static_cast<scene::ItemKind>(kind);
         for (std::size_t i = 0; i < scene.item_count(item_kind); ++i) {
-            const SceneItem& item = *scene.item(item_kind, i);
+            const scene::SceneItem& item = *scene.item(item_kind, i);
             std::printf("  %s\n", item_line(item).c_str());
             switch (item_kind) {
-                case ItemKind::camera:
-                case ItemKind::light:
-                case ItemKind::object: {
+                case scene::ItemKind::camera:
+                case scene::ItemKind::light:
+                case scene::ItemKind::object: {
                     MotionState motion;
                     item.get_motion(motion);
                     std::printf("      %s\n", motion_text(motion).c_str());
-                    if (item_kind == ItemKind::object) {
-                        const auto& object = static_cast<const Object&>(item);
+                    if (item_kind == scene::ItemKind::object) {
+                        const auto& object = static_cast<const scene::Object&>(item);
                         std::printf("      transparency %s",
                                     number(object.own_transparency).c_str());
                         if (object.parent != nullptr) {
@@ -124,11 +124,11 @@ void print_scene(const Scene& scene, float x) {
                     }
                     break;
                 }
-                case ItemKind::path:
+                case scene::ItemKind::path:
                     std::printf("      moves %s\n", target_text(item).c_str());
                     break;
-                case ItemKind::envelope: {
-                    const auto& envelope = static_cast<const Envelope&>(item);
+                case scene::ItemKind::envelope: {
+                    const auto& envelope = static_cast<const scene::Envelope&>(item);
                     std::printf("      value %s for parameter %u of %s\n",
                                 number(evaluate_envelope(envelope.keys, x)).c_str(),
                                 envelope.parameter, target_text(item).c_str());

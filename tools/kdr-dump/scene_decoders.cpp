@@ -15,8 +15,8 @@ class ItemTally {
   public:
     void count(const chunks::Chunk& chunk, const std::vector<std::string>& lines) {
         if (is_item_chunk(chunk.id) && !lines.empty() && lines[0].rfind("dropped", 0) != 0) {
-            for (int kind = 0; kind < item_kind_count; ++kind) {
-                if (lines[0].rfind(kind_name(static_cast<ItemKind>(kind)), 0) == 0) {
+            for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+                if (lines[0].rfind(kind_name(static_cast<scene::ItemKind>(kind)), 0) == 0) {
                     ++m_counts[kind];
                 }
             }
@@ -26,9 +26,9 @@ class ItemTally {
     }
     std::string summary() const {
         std::string text = "items:";
-        for (int kind = 0; kind < item_kind_count; ++kind) {
-            text +=
-                " " + std::to_string(m_counts[kind]) + " " + kind_name(static_cast<ItemKind>(kind));
+        for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+            text += " " + std::to_string(m_counts[kind]) + " " +
+                    kind_name(static_cast<scene::ItemKind>(kind));
         }
         if (m_dropped != 0) {
             text += ", " + std::to_string(m_dropped) + " dropped";
@@ -37,7 +37,7 @@ class ItemTally {
     }
 
   private:
-    int m_counts[item_kind_count] = {};
+    int m_counts[scene::item_kind_count] = {};
     int m_dropped = 0;
 };
 

@@ -40,18 +40,18 @@ std::uint32_t word(const std::uint8_t* data) {
            static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
 }
 
-std::string kind_details(const SceneItem& item) {
+std::string kind_details(const scene::SceneItem& item) {
     switch (item.kind()) {
-        case ItemKind::camera: {
-            const auto& camera = static_cast<const Camera&>(item);
+        case scene::ItemKind::camera: {
+            const auto& camera = static_cast<const scene::Camera&>(item);
             return format(
                 "  field of view %s  near %s  far %s", number(camera.field_of_view).c_str(),
                 number(camera.near_distance).c_str(), number(camera.far_distance).c_str());
         }
-        case ItemKind::light:
-            return format("  light kind %u", static_cast<const Light&>(item).light_kind);
-        case ItemKind::object: {
-            const auto& object = static_cast<const Object&>(item);
+        case scene::ItemKind::light:
+            return format("  light kind %u", static_cast<const scene::Light&>(item).light_kind);
+        case scene::ItemKind::object: {
+            const auto& object = static_cast<const scene::Object&>(item);
             std::string text = format("  vertices %zu  polygons %zu", object.vertices.size(),
                                       object.polygons.size());
             if (object.video_number != 0) {
@@ -69,8 +69,8 @@ std::string kind_details(const SceneItem& item) {
             }
             return text;
         }
-        case ItemKind::surface: {
-            const auto& surface = static_cast<const Surface&>(item);
+        case scene::ItemKind::surface: {
+            const auto& surface = static_cast<const scene::Surface&>(item);
             static const char* const sources[] = {"colour", "video",           "texture",
                                                   "avi",    "bitmap sequence", "targa sequence"};
             std::string text =
@@ -85,14 +85,14 @@ std::string kind_details(const SceneItem& item) {
             }
             return text;
         }
-        case ItemKind::path:
-            return format("  keys %zu", static_cast<const Path&>(item).keys.size());
-        case ItemKind::envelope: {
-            const auto& envelope = static_cast<const Envelope&>(item);
+        case scene::ItemKind::path:
+            return format("  keys %zu", static_cast<const scene::Path&>(item).keys.size());
+        case scene::ItemKind::envelope: {
+            const auto& envelope = static_cast<const scene::Envelope&>(item);
             return format("  parameter %u  keys %zu", envelope.parameter, envelope.keys.size());
         }
-        case ItemKind::warp: {
-            const auto& warp = static_cast<const Warp&>(item);
+        case scene::ItemKind::warp: {
+            const auto& warp = static_cast<const scene::Warp&>(item);
             return format("  name %s  value %s  parameters %zu", quoted(warp.name.data()).c_str(),
                           number(warp.main_value).c_str(), warp.parameters.size());
         }
@@ -102,11 +102,11 @@ std::string kind_details(const SceneItem& item) {
 
 }  // namespace
 
-const char* kind_name(ItemKind kind) {
+const char* kind_name(scene::ItemKind kind) {
     static const char* const names[] = {"camera", "light",    "object", "surface",
                                         "path",   "envelope", "warp"};
     const int index = static_cast<int>(kind);
-    return index >= 0 && index < item_kind_count ? names[index] : "item";
+    return index >= 0 && index < scene::item_kind_count ? names[index] : "item";
 }
 
 std::string number(float value) {
@@ -122,7 +122,7 @@ std::string number(float value) {
     return text == "-0" ? "0" : text;
 }
 
-std::string item_line(const SceneItem& item) {
+std::string item_line(const scene::SceneItem& item) {
     return format("%-8s id %-5u link %-5d parent %-5d start %-6s end %-6s", kind_name(item.kind()),
                   item.id, item.link_id, item.parent_id, number(item.start).c_str(),
                   number(item.end).c_str()) +
@@ -243,8 +243,9 @@ std::vector<std::string> describe_scene_chunk(const chunks::Chunk& chunk,
     if (is_item_chunk(chunk.id)) {
         Scene scratch;
         scratch.parse_chunk(chunk);
-        for (int kind = 0; kind < item_kind_count; ++kind) {
-            if (const SceneItem* item = scratch.item(static_cast<ItemKind>(kind), 0)) {
+        for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+            if (const scene::SceneItem* item =
+                    scratch.item(static_cast<scene::ItemKind>(kind), 0)) {
                 return {item_line(*item)};
             }
         }

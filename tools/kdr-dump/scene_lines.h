@@ -11,11 +11,11 @@
 
 namespace kdr::dump {
 
-const char* kind_name(ItemKind kind);
+const char* kind_name(scene::ItemKind kind);
 
 // Kind, id, link, parent, start, end, then what the kind holds (key counts,
 // vertex and polygon counts, names).
-std::string item_line(const SceneItem& item);
+std::string item_line(const scene::SceneItem& item);
 
 // Position, rotation and scale of a motion state.
 std::string motion_text(const MotionState& motion);

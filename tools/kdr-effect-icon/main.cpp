@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "kaleidra/cli/arguments.h"
+#include "kaleidra/cli/temporary_folder.h"
 #include "kaleidra/effectc/effect_writer.h"
 #include "kaleidra/raster/image_convert.h"
 #include "kaleidra/records/image_record.h"
@@ -40,30 +42,6 @@ const char* const usage_text =
     "Exit status: 0 on success, 1 when the effect cannot be rendered or\n"
     "written, 2 on a usage error.\n";
 
-// A folder that stands in for an installation while the icon is rendered:
-// EFFECTS with the one effect, Textures pointing at the real textures.
-struct TemporaryInstallation {
-    fs::path path;
-    ~TemporaryInstallation() {
-        std::error_code ignored;
-        if (!path.empty()) {
-            fs::remove_all(path, ignored);
-        }
-    }
-};
-
-bool parse_size(const std::string& text, std::uint32_t& width, std::uint32_t& height) {
-    unsigned w = 0, h = 0;
-    char x = 0;
-    if (std::sscanf(text.c_str(), "%u%c%u", &w, &x, &h) != 3 || x != 'x' || w == 0 || h == 0 ||
-        w > 1024 || h > 1024) {
-        return false;
-    }
-    width = w;
-    height = h;
-    return true;
-}
-
 int fail(const std::string& message) {
     std::fprintf(stderr, "kdr-effect-icon: %s\n", message.c_str());
     return 1;
@@ -87,10 +65,14 @@ int main(int argc, char** argv) {
         } else if (arg == "--textures" && has_value) {
             textures = argv[++i];
         } else if (arg == "--size" && has_value) {
-            if (!parse_size(argv[++i], width, height)) {
-                std::fprintf(stderr, "kdr-effect-icon: --size takes WxH, for example 64x48\n");
+            kdr::Result<kdr::cli::Size> size =
+                kdr::cli::parse_size(argv[++i], "--size", {1, 1}, {1024, 1024});
+            if (!size) {
+                std::fprintf(stderr, "kdr-effect-icon: %s\n", size.error().c_str());
                 return 2;
             }
+            width = size->width;
+            height = size->height;
         } else if (!arg.empty() && arg[0] == '-') {
             std::fprintf(stderr, "kdr-effect-icon: unknown option or missing value \"%s\"\n",
                          arg.c_str());
@@ -114,29 +96,30 @@ int main(int argc, char** argv) {
     }
     const std::string name = input.stem().string();
 
-    TemporaryInstallation folder;
-    std::string pattern = (fs::temp_directory_path() / "kaleidra-icon-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return fail("cannot create a temporary folder");
+    // A folder that stands in for an installation while the icon is rendered:
+    // EFFECTS with the one effect, Textures pointing at the real textures.
+    kdr::Result<kdr::cli::TemporaryFolder> folder =
+        kdr::cli::TemporaryFolder::create("kaleidra-icon-");
+    if (!folder) {
+        return fail(folder.error());
     }
-    folder.path = pattern;
     std::error_code error;
-    fs::create_directories(folder.path / "EFFECTS", error);
-    fs::copy_file(input, folder.path / "EFFECTS" / (name + ".KDR"), error);
+    fs::create_directories(folder->path() / "EFFECTS", error);
+    fs::copy_file(input, folder->path() / "EFFECTS" / (name + ".KDR"), error);
     if (!error) {
-        fs::create_directory_symlink(fs::absolute(textures), folder.path / "Textures", error);
+        fs::create_directory_symlink(fs::absolute(textures), folder->path() / "Textures", error);
     }
     if (error) {
         return fail("cannot set up a temporary installation: " + error.message());
     }
-    auto scope = kdr::renderkit::InstallationScope::open(folder.path);
+    auto scope = kdr::renderkit::InstallationScope::open(folder->path());
     if (!scope) {
         return fail(scope.error());
     }
 
     std::vector<Canvas> sources;
     for (int n = 1; n <= 20; ++n) {
-        auto texture = kdr::renderkit::read_preview_texture(folder.path, "PREVL_", n);
+        auto texture = kdr::renderkit::read_preview_texture(folder->path(), "PREVL_", n);
         if (!texture) {
             return fail(texture.error());
         }

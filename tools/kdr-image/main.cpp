@@ -2,14 +2,14 @@
 // and PNG, takes frames out of videos and numbered sequences, and prints the
 // geometry of picture files.
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
-#include "kaleidra/records/image_record.h"
-#include "picture_files.h"
+#include "frames.h"
+#include "kaleidra/cli/arguments.h"
+#include "kaleidra/images/picture_file.h"
+#include "kaleidra/records/owned_image.h"
 
 namespace {
 
@@ -47,18 +47,6 @@ int usage_error(const std::string& message) {
     return exit_usage;
 }
 
-std::optional<std::uint32_t> parse_frame(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    errno = 0;
-    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-    if (errno != 0 || value > 0xFFFFFFFFull) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +69,7 @@ int main(int argc, char** argv) {
                 info = value;
                 continue;
             }
-            frame = parse_frame(value);
+            frame = kdr::cli::parse_count(value);
             if (!frame) {
                 return usage_error("--frame takes a frame number from 0, not \"" + value + "\"");
             }
@@ -116,13 +104,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kdr-image: %s\n", writable.error().c_str());
         return exit_failed;
     }
-    kdr::ImageRecord image;
-    kdr::image_construct(image);
-    kdr::Status status = kdr::image_tool::load_picture(image, files[0], frame);
+    kdr::OwnedImage image;
+    kdr::Status status = kdr::image_tool::load_picture(image.record(), files[0], frame);
     if (status) {
-        status = kdr::image_tool::save_picture(image, files[1]);
+        status = kdr::write_picture(image.record(), files[1]);
     }
-    kdr::image_release_all(image);
     if (!status) {
         std::fprintf(stderr, "kdr-image: %s\n", status.error().c_str());
         return exit_failed;

@@ -33,43 +33,38 @@ std::optional<std::filesystem::path> engine_library_path(std::string_view name) 
                                platform::DynamicLibrary::suffix());
 }
 
-bool EngineBinding::load(EngineRole role) {
+Status EngineBinding::load(EngineRole role) {
     std::optional<std::string> name = read_engine_name(role);
     if (!name) {
         m_tried_path.clear();
-        m_error =
-            std::string("the registry value \"") + engine_value_name(role) + "\" names no engine";
-        return false;
+        return Error{std::string("the registry value \"") + engine_value_name(role) +
+                     "\" names no engine"};
     }
     return load_named(*name);
 }
 
-bool EngineBinding::load_named(std::string_view name) {
+Status EngineBinding::load_named(std::string_view name) {
     if (name.empty() || name.find('/') != std::string_view::npos) {
         m_tried_path.clear();
-        m_error = "\"" + std::string(name) + "\" is not an engine name";
-        return false;
+        return Error{"\"" + std::string(name) + "\" is not an engine name"};
     }
     std::optional<std::filesystem::path> path = engine_library_path(name);
     if (!path) {
         m_tried_path.clear();
-        m_error =
-            "the installation folder (registry value \"Path\") is not set, or the path "
-            "of engine \"" +
-            std::string(name) + "\" is too long";
-        return false;
+        return Error{
+            "the installation folder (registry value \"Path\") is not set, or the path of "
+            "engine \"" +
+            std::string(name) + "\" is too long"};
     }
     return load_file(*path);
 }
 
-bool EngineBinding::load_file(const std::filesystem::path& file) {
+Status EngineBinding::load_file(const std::filesystem::path& file) {
     m_tried_path = file;
     Result<platform::DynamicLibrary> opened = platform::DynamicLibrary::open(file);
     if (!opened) {
-        m_error = opened.error();
-        return false;
+        return Error{opened.error()};
     }
-    m_error.clear();
     forget_exports();
     m_library = std::move(*opened);
     // Looked up in the order of engine_export_names; each one found or not.
@@ -78,7 +73,7 @@ bool EngineBinding::load_file(const std::filesystem::path& file) {
     m_prepare = bind_export<RndPrepareFn>(m_library, engine_export_names[2]);
     m_static_video = bind_export<RndStaticVideoFn>(m_library, engine_export_names[3]);
     m_render = bind_export<RndRenderFn>(m_library, engine_export_names[4]);
-    return true;
+    return Status::success();
 }
 
 void EngineBinding::release() {
@@ -106,13 +101,13 @@ void EngineBinding::free_context(RenderContext* context) const {
     }
 }
 
-bool EngineBinding::prepare(RenderContext*& context, EffectSettings* settings,
-                            FrameRecord* frame) const {
+Status EngineBinding::prepare(RenderContext*& context, EffectSettings* settings,
+                              FrameRecord* frame) const {
     if (m_prepare == nullptr) {
-        return false;
+        return Error{"the engine has no Rnd_Prepare"};
     }
     context = m_prepare(context, settings, frame);
-    return true;
+    return Status::success();
 }
 
 int EngineBinding::render(RenderContext* context, EffectSettings* settings,

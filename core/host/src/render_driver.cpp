@@ -32,10 +32,14 @@ RenderDriver::RenderDriver(EngineRole role, LogClock& clock) : m_role(role), m_l
     for (RenderSlot& slot : m_slots) {
         frame_construct(slot.frame);
     }
-    // An all-zero record; the name stays empty until the caller loads one.
+    // All-zero records; the name stays empty until the caller loads one.
+    // Without memory for a scene a record has none, which every settings
+    // operation takes as an empty scene: nothing to report from here.
     (void)settings_initialise(m_current);
     (void)settings_initialise(m_previous);
-    (void)settings_initialise(m_slot1_settings);
+    for (EffectSettings& copy : m_slot_settings) {
+        (void)settings_initialise(copy);
+    }
     m_workers = std::make_unique<RenderWorkers>([this](int slot) { run_slot(slot); },
                                                 [] { platform::raise_thread_priority(); });
 }
@@ -46,17 +50,19 @@ RenderDriver::~RenderDriver() {
     for (RenderSlot& slot : m_slots) {
         release_all_images(slot.frame);
     }
-    settings_destroy(m_slot1_settings);
+    for (EffectSettings& copy : m_slot_settings) {
+        settings_destroy(copy);
+    }
     settings_destroy(m_previous);
     settings_destroy(m_current);
 }
 
-bool RenderDriver::attach() {
+Status RenderDriver::attach() {
     std::optional<std::string> name = read_engine_name(m_role);
     m_engine_name = name.value_or(std::string());
     unload_engine();
     // Without a name, load() fails and says which registry value was empty.
-    const bool loaded = name ? m_engine.load_named(*name) : m_engine.load(m_role);
+    Status loaded = name ? m_engine.load_named(*name) : m_engine.load(m_role);
     m_previous_width = 0;
     m_previous_height = 0;
     read_multi();
@@ -68,6 +74,8 @@ bool RenderDriver::refresh_engine() {
     bool reloaded = false;
     if (name != m_engine_name) {
         unload_engine();
+        // An engine that cannot be loaded renders nothing, as a missing one
+        // does; the host sees it in engine().loaded().
         (void)m_engine.load_named(name);
         m_engine_name = name;
         reloaded = true;
@@ -76,13 +84,13 @@ bool RenderDriver::refresh_engine() {
     return reloaded;
 }
 
-bool RenderDriver::use_engine(std::string_view name) {
+Status RenderDriver::use_engine(std::string_view name) {
     unload_engine();
     m_engine_name = std::string(name);
     return m_engine.load_named(name);
 }
 
-bool RenderDriver::use_engine_file(const std::filesystem::path& file) {
+Status RenderDriver::use_engine_file(const std::filesystem::path& file) {
     unload_engine();
     m_engine_name = file.stem().string();
     return m_engine.load_file(file);
@@ -161,10 +169,18 @@ void RenderDriver::mark_for_preparation(int slot) {
     for (RenderSlot& each : m_slots) {
         each.needs_prepare = 1;
     }
-    (void)settings_copy(m_previous, m_current);
-    (void)settings_copy(m_slot1_settings, m_current);
+    bool copied = settings_copy(m_previous, m_current);
+    for (EffectSettings& copy : m_slot_settings) {
+        copied = settings_copy(copy, m_current) && copied;
+    }
     m_previous_width = m_slots[slot].frame.width;
     m_previous_height = m_slots[slot].frame.height;
+    if (!copied) {
+        // Out of memory for a scene: this frame renders with what could be
+        // copied, and the next frame prepares again.
+        m_previous_width = 0;
+        m_previous_height = 0;
+    }
 }
 
 void RenderDriver::begin_frame(int slot) {
@@ -231,14 +247,16 @@ void RenderDriver::end_frame(int slot, bool rendered) {
 }
 
 EffectSettings* RenderDriver::settings_for(int slot) {
-    return slot == 1 ? &m_slot1_settings : &m_current;
+    return &m_slot_settings[slot];
 }
 
 void RenderDriver::run_slot(int slot) {
     RenderSlot& target = m_slots[slot];
     EffectSettings* settings = settings_for(slot);
     if (target.needs_prepare != 0) {
-        // The engine frees the context it is given and returns a new one.
+        // The engine frees the context it is given and returns a new one. An
+        // engine without Rnd_Prepare leaves the slot without a context, so
+        // it renders nothing, as last_result shows.
         (void)m_engine.prepare(target.context, settings, &target.frame);
         target.needs_prepare = 0;
     }
@@ -252,16 +270,18 @@ void RenderDriver::render_calling_context() {
     FrameRecord& frame = m_slots[0].frame;
     m_slots[0].last_result = 0;
     if (m_calling_context == nullptr) {
-        (void)m_engine.prepare(m_calling_context, &m_current, &frame);
+        // Without Rnd_Prepare there is no context and nothing is rendered.
+        (void)m_engine.prepare(m_calling_context, settings_for(0), &frame);
     }
     if (m_calling_context != nullptr) {
-        m_slots[0].last_result = m_engine.render(m_calling_context, &m_current, &frame);
+        m_slots[0].last_result = m_engine.render(m_calling_context, settings_for(0), &frame);
     }
 }
 
 void RenderDriver::prepare_calling_context() {
-    // The calling thread's context renders slot 0's frame record.
-    (void)m_engine.prepare(m_calling_context, &m_current, &m_slots[0].frame);
+    // The calling thread's context renders slot 0's frame record; without
+    // Rnd_Prepare it stays without one and renders nothing.
+    (void)m_engine.prepare(m_calling_context, settings_for(0), &m_slots[0].frame);
 }
 
 }  // namespace kdr::host

@@ -11,6 +11,7 @@
 
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/install/registry_values.h"
+#include "kaleidra/records/frame_record.h"
 
 namespace kdr::host {
 namespace {
@@ -67,10 +68,6 @@ bool on(float value) {
 
 std::uint32_t logging_level() {
     return install::read_number("Rnd_Logging");
-}
-
-bool quiet(const FrameRecord& frame) {
-    return frame.quiet != 0;
 }
 
 }  // namespace
@@ -217,16 +214,17 @@ bool append_to_render_log(std::string_view text) {
 
 void RenderLog::header(const EffectSettings& settings, const FrameRecord& frame,
                        std::string_view engine_name) {
-    if (quiet(frame) || logging_level() == 0) {
+    if (frame_is_quiet(frame) || logging_level() == 0) {
         return;
     }
     const std::string text = log_header_text(settings, frame, engine_name);
     m_total = LogDuration{};
+    // Text the log cannot take is dropped: the log never stops a render.
     (void)append_to_render_log(text);
 }
 
 void RenderLog::frame_start(const FrameRecord& frame) {
-    if (quiet(frame)) {
+    if (frame_is_quiet(frame)) {
         return;
     }
     const std::uint32_t level = logging_level();
@@ -238,12 +236,13 @@ void RenderLog::frame_start(const FrameRecord& frame) {
     m_started = true;
     m_finish_stamp = platform::LocalTime{};
     if (level == 2) {
+        // Dropped when it cannot be written, as every entry.
         (void)append_to_render_log(log_started_line(frame, m_start_stamp));
     }
 }
 
 void RenderLog::frame_end(const FrameRecord& frame) {
-    if (quiet(frame)) {
+    if (frame_is_quiet(frame)) {
         return;
     }
     const std::uint32_t level = logging_level();
@@ -268,6 +267,7 @@ void RenderLog::frame_end(const FrameRecord& frame) {
     }
     add_duration(m_total, elapsed);
     text += log_total_line(m_total);
+    // Dropped when it cannot be written, as every entry.
     (void)append_to_render_log(text);
 }
 

@@ -1,80 +1,33 @@
 #pragma once
-// Fixture for render driver tests: the counting engine installed as
-// LIBS/Rnd_Count.so, its call log, and a BGRA output buffer that the test
-// owns.
-
-#include <sys/syscall.h>
-#include <unistd.h>
+// Fixture for render driver tests: a private installation with the counting
+// engine installed as LIBS/Rnd_Count.so and named in "Engine", its call log,
+// and a BGRA output buffer that the test owns.
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "host_test_support.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::host::test {
 
-// One line of the counting engine's call log.
-struct EngineEvent {
-    std::string library;
-    std::string event;
-    int context = 0;
-    std::uint32_t flags = 0;
-    std::uint32_t position = 0;
-    std::uint32_t images = 0;
-    long thread = 0;
-    std::string name;
-};
+using kdr::test::EngineEvent;
 
 inline long current_thread() {
-    return static_cast<long>(::syscall(SYS_gettid));
+    return kdr::test::current_thread_id();
 }
 
-class DriverTest : public InstallFolderTest {
+class DriverTest : public kdr::test::InstallationTest {
   protected:
-    void SetUp() override {
-        InstallFolderTest::SetUp();
-        ::setenv("KDR_COUNTING_ENGINE_LOG", engine_log().c_str(), 1);
-        ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
-        install_engine("Rnd_Count");
-        set_string("Engine", "Rnd_Count");
-    }
-    void TearDown() override { ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE"); }
+    void SetUp() override { install_counting_engine("Rnd_Count"); }
 
-    std::filesystem::path engine_log() const { return folder.path() / "engine.log"; }
-
-    void install_engine(const std::string& name, const char* source = KDR_COUNTING_ENGINE) {
-        std::filesystem::copy_file(source, libs() / (name + ".so"),
-                                   std::filesystem::copy_options::overwrite_existing);
-    }
-
-    std::vector<EngineEvent> events() const {
-        std::vector<EngineEvent> result;
-        std::ifstream in(engine_log());
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream fields(line);
-            EngineEvent e;
-            fields >> e.library >> e.event >> e.context >> e.flags >> e.position >> e.images >>
-                e.thread >> e.name;
-            result.push_back(e);
-        }
-        return result;
-    }
+    std::vector<EngineEvent> events() const { return engine_events(); }
     std::vector<EngineEvent> events_of(const std::string& kind) const {
-        std::vector<EngineEvent> result;
-        for (const EngineEvent& e : events()) {
-            if (e.event == kind) {
-                result.push_back(e);
-            }
-        }
-        return result;
+        return engine_events(kind);
     }
-    void clear_events() { std::filesystem::remove(engine_log()); }
+    void clear_events() { clear_engine_events(); }
 
     // Fills the slot's frame record as an adapter would: the size, two
     // sources (one picture serves as both), the output, part and total.

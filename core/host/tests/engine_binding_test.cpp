@@ -4,22 +4,23 @@
 
 #include <filesystem>
 
-#include "host_test_support.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::host {
 namespace {
 
-class EngineBindingTest : public test::InstallFolderTest {
+class EngineBindingTest : public kdr::test::InstallationTest {
   protected:
-    void install(const char* source, const std::string& name) {
-        std::filesystem::copy_file(source, libs() / (name + ".so"));
+    void install(const std::filesystem::path& source, const std::string& name) {
+        install_engine(name, source);
     }
 };
 
 TEST_F(EngineBindingTest, BindsAllFiveExportsOfTheNamedEngine) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
-    ASSERT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
+    Status loaded = binding.load_named("Rnd_Count");
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     EXPECT_EQ(binding.tried_path(), libs() / "Rnd_Count.so");
     EXPECT_TRUE(binding.has_create_context());
     EXPECT_TRUE(binding.has_free_context());
@@ -34,8 +35,8 @@ TEST_F(EngineBindingTest, BindsAllFiveExportsOfTheNamedEngine) {
 }
 
 TEST_F(EngineBindingTest, ReadsTheEngineNameOfItsRole) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Final");
-    install(KDR_COUNTING_ENGINE, "Rnd_Preview");
+    install(kdr::test::counting_engine_file(), "Rnd_Final");
+    install(kdr::test::counting_engine_file(), "Rnd_Preview");
     set_string("Engine", "Rnd_Final");
     set_string("Prev_Engine", "Rnd_Preview");
     EngineBinding final_engine;
@@ -49,42 +50,52 @@ TEST_F(EngineBindingTest, ReadsTheEngineNameOfItsRole) {
 TEST_F(EngineBindingTest, FindsTheLibsFolderWhateverItsCase) {
     std::filesystem::remove(libs());
     std::filesystem::create_directories(folder.path() / "libs");
-    std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "libs" / "Rnd_Count.so");
+    std::filesystem::copy_file(kdr::test::counting_engine_file(),
+                               folder.path() / "libs" / "Rnd_Count.so");
     EngineBinding binding;
-    EXPECT_TRUE(binding.load_named("Rnd_Count")) << binding.error();
+    Status loaded = binding.load_named("Rnd_Count");
+    EXPECT_TRUE(loaded.ok()) << loaded.error();
 }
 
 TEST_F(EngineBindingTest, MissingLibrarySaysWhichFileItTried) {
     EngineBinding binding;
-    EXPECT_FALSE(binding.load_named("Rnd_Gone"));
+    Status loaded = binding.load_named("Rnd_Gone");
+    ASSERT_FALSE(loaded.ok());
     EXPECT_FALSE(binding.loaded());
     EXPECT_EQ(binding.tried_path(), libs() / "Rnd_Gone.so");
-    EXPECT_NE(binding.error().find("Rnd_Gone.so"), std::string::npos) << binding.error();
+    EXPECT_NE(loaded.error().find("Rnd_Gone.so"), std::string::npos) << loaded.error();
     EXPECT_FALSE(binding.has_prepare());
     RenderContext* context = nullptr;
-    EXPECT_FALSE(binding.prepare(context, nullptr, nullptr));
+    Status prepared = binding.prepare(context, nullptr, nullptr);
+    ASSERT_FALSE(prepared.ok());
+    EXPECT_NE(prepared.error().find("Rnd_Prepare"), std::string::npos) << prepared.error();
     EXPECT_EQ(binding.render(nullptr, nullptr, nullptr), 0);
 }
 
 TEST_F(EngineBindingTest, MissingNameOrInstallFolderLoadsNothing) {
     EngineBinding binding;
-    EXPECT_FALSE(binding.load(EngineRole::final_render));
-    EXPECT_NE(binding.error().find("\"Engine\""), std::string::npos) << binding.error();
-    EXPECT_FALSE(binding.load(EngineRole::preview));
-    EXPECT_NE(binding.error().find("\"Prev_Engine\""), std::string::npos) << binding.error();
+    Status final_engine = binding.load(EngineRole::final_render);
+    ASSERT_FALSE(final_engine.ok());
+    EXPECT_NE(final_engine.error().find("\"Engine\""), std::string::npos) << final_engine.error();
+    Status preview = binding.load(EngineRole::preview);
+    ASSERT_FALSE(preview.ok());
+    EXPECT_NE(preview.error().find("\"Prev_Engine\""), std::string::npos) << preview.error();
 
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
-    ASSERT_TRUE(
-        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
-    EXPECT_FALSE(binding.load_named("Rnd_Count"));
-    EXPECT_NE(binding.error().find("\"Path\""), std::string::npos) << binding.error();
-    EXPECT_FALSE(binding.load_named("../LIBS/Rnd_Count"));
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
+    remove_value("Path");
+    Status no_folder = binding.load_named("Rnd_Count");
+    ASSERT_FALSE(no_folder.ok());
+    EXPECT_NE(no_folder.error().find("\"Path\""), std::string::npos) << no_folder.error();
+    Status climbing = binding.load_named("../LIBS/Rnd_Count");
+    ASSERT_FALSE(climbing.ok());
+    EXPECT_NE(climbing.error().find("not an engine name"), std::string::npos) << climbing.error();
 }
 
 TEST_F(EngineBindingTest, MissingExportsAreSkippedWhereverTheyWouldBeCalled) {
-    install(KDR_PARTIAL_ENGINE, "Rnd_Partial");
+    install(kdr::test::partial_engine_file(), "Rnd_Partial");
     EngineBinding binding;
-    ASSERT_TRUE(binding.load_named("Rnd_Partial")) << binding.error();
+    Status loaded = binding.load_named("Rnd_Partial");
+    ASSERT_TRUE(loaded.ok()) << loaded.error();
     EXPECT_TRUE(binding.has_create_context());
     EXPECT_TRUE(binding.has_free_context());
     EXPECT_FALSE(binding.has_prepare());
@@ -99,7 +110,7 @@ TEST_F(EngineBindingTest, MissingExportsAreSkippedWhereverTheyWouldBeCalled) {
 }
 
 TEST_F(EngineBindingTest, FailedLoadKeepsTheEngineItHad) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Count"));
     EXPECT_FALSE(binding.load_named("Rnd_Gone"));
@@ -111,7 +122,7 @@ TEST_F(EngineBindingTest, FailedLoadKeepsTheEngineItHad) {
 }
 
 TEST_F(EngineBindingTest, ReleaseForgetsEveryExport) {
-    install(KDR_COUNTING_ENGINE, "Rnd_Count");
+    install(kdr::test::counting_engine_file(), "Rnd_Count");
     EngineBinding binding;
     ASSERT_TRUE(binding.load_named("Rnd_Count"));
     binding.release();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "driver_test_support.h"
 #include "kaleidra/images/image_file.h"
@@ -17,7 +18,8 @@ class RenderDriverTest : public test::DriverTest {};
 
 TEST_F(RenderDriverTest, FirstFrameAfterAttachPreparesBothSlotsForDefaultSettings) {
     RenderDriver driver;
-    ASSERT_TRUE(driver.attach()) << driver.engine().error();
+    Status attached = driver.attach();
+    ASSERT_TRUE(attached.ok()) << attached.error();
     EXPECT_EQ(driver.engine_name(), "Rnd_Count");
     ASSERT_FALSE(driver.multi());
     fill(driver, 0, 8, 4);
@@ -119,18 +121,18 @@ TEST_F(RenderDriverTest, MissingLibraryRendersNothing) {
 }
 
 TEST_F(RenderDriverTest, MissingEngineNameRendersNothing) {
-    ASSERT_TRUE(
-        platform::Registry::open_default().remove(install::package_registry_key, "Engine").ok());
+    remove_value("Engine");
     RenderDriver driver;
-    EXPECT_FALSE(driver.attach());
-    EXPECT_NE(driver.engine().error().find("\"Engine\""), std::string::npos);
+    Status attached = driver.attach();
+    ASSERT_FALSE(attached.ok());
+    EXPECT_NE(attached.error().find("\"Engine\""), std::string::npos) << attached.error();
     fill(driver, 0, 4, 4);
     driver.render(FrameCall::whole_frame);
     EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](auto b) { return b == 0xEE; }));
 }
 
 TEST_F(RenderDriverTest, MissingEntryPointsRenderNothing) {
-    install_engine("Rnd_Partial", KDR_PARTIAL_ENGINE);
+    install_engine("Rnd_Partial", kdr::test::partial_engine_file());
     set_string("Engine", "Rnd_Partial");
     {
         RenderDriver driver;
@@ -152,12 +154,12 @@ TEST_F(RenderDriverTest, MissingEntryPointsRenderNothing) {
 TEST_F(RenderDriverTest, FailedPrepareIsTriedAgainAtTheNextFrame) {
     RenderDriver driver;
     ASSERT_TRUE(driver.attach());
-    ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", "all", 1);
+    fail_prepare("all");
     fill(driver, 0, 4, 4);
     driver.render(FrameCall::whole_frame);
     EXPECT_EQ(driver.slot(0).context, nullptr);
     EXPECT_TRUE(events_of("render").empty());
-    ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
+    fail_prepare("");
     fill(driver, 0, 4, 4);
     driver.render(FrameCall::whole_frame);
     EXPECT_EQ(events_of("prepare").size(), 2u);
@@ -351,7 +353,7 @@ TEST_F(DriverLogTest, HeaderOnPreparationAndOneTotalPerFrame) {
         fill(driver, 0, 320, 240, position, 2);
         driver.render(FrameCall::whole_frame);
     }
-    std::string text = read_text(log_file());
+    std::string text = read_text(render_log());
     auto count = [&](const std::string& what) {
         std::size_t n = 0;
         for (std::size_t at = text.find(what); at != std::string::npos;
@@ -369,7 +371,7 @@ TEST_F(DriverLogTest, HeaderOnPreparationAndOneTotalPerFrame) {
     driver.settings().globals[global_fly_direction] = 1;
     fill(driver, 0, 320, 240, 0, 2);
     driver.render(FrameCall::whole_frame);
-    text = read_text(log_file());
+    text = read_text(render_log());
     EXPECT_EQ(count("Effect    : "), 2u);
     EXPECT_EQ(count("Options   : FlyOn, "), 1u);
     EXPECT_EQ(count("     0 of      2 - Started :   "), 1u);
@@ -388,7 +390,7 @@ TEST_F(DriverLogTest, HeaderNamesTheEngineThatRenders) {
     ASSERT_TRUE(driver.use_engine("Rnd_Named"));
     fill(driver, 0, 8, 4);
     driver.render(FrameCall::whole_frame);
-    const std::string text = read_text(log_file());
+    const std::string text = read_text(render_log());
     const std::size_t first = text.find("Engine    : Rnd_Count\r\n");
     const std::size_t second = text.find("Engine    : Rnd_Named\r\n");
     EXPECT_NE(first, std::string::npos) << text;
@@ -404,7 +406,7 @@ TEST_F(DriverLogTest, QuietFramesWriteNothing) {
     fill(driver, 0, 118, 88);
     driver.frame(0).quiet = 1;
     driver.render(FrameCall::whole_frame);
-    EXPECT_FALSE(std::filesystem::exists(log_file()));
+    EXPECT_FALSE(std::filesystem::exists(render_log()));
     EXPECT_EQ(events_of("render").size(), 1u);
 }
 

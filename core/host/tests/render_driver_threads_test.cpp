@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "driver_test_support.h"
@@ -213,14 +215,14 @@ TEST_F(MultiRenderTest, EngineChangeFreesBothContextsBeforeTheOldLibraryIsReleas
 TEST_F(MultiRenderTest, FailedLowerHalfIsPreparedAgainAtTheNextFrame) {
     RenderDriver driver;
     ASSERT_TRUE(driver.attach());
-    ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", "0x800", 1);
+    fail_prepare("0x800");
     fill(driver, 0, 8, 6);
     driver.render(FrameCall::whole_frame);
     EXPECT_NE(driver.slot(0).context, nullptr);
     EXPECT_EQ(driver.slot(1).context, nullptr);
     EXPECT_EQ(events_of("render").size(), 1u);
 
-    ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
+    fail_prepare("");
     fill(driver, 0, 8, 6);
     driver.render(FrameCall::whole_frame);
     EXPECT_NE(driver.slot(1).context, nullptr);
@@ -244,6 +246,72 @@ TEST_F(MultiRenderTest, SwitchingBetweenOneAndTwoThreadsKeepsRendering) {
     }
     EXPECT_EQ(events_of("render").size(), 40u + 26u);
 }
+
+// An effect the engine cannot load: the engine falls back to "Ballsplt" and
+// writes that name into the settings record it is given. Hosts that keep
+// their settings between frames and hosts that load them afresh for every
+// frame both prepare once and log one header, with one thread and with two.
+struct FallbackCase {
+    const char* name;
+    bool two_threads;
+    bool reload_each_frame;
+};
+
+void PrintTo(const FallbackCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnknownEffect : public test::DriverTest, public ::testing::WithParamInterface<FallbackCase> {
+  protected:
+    void SetUp() override {
+        DriverTest::SetUp();
+        set_number("Rnd_Multi", GetParam().two_threads ? 1 : 0);
+        set_number("Rnd_Logging", 1);
+        write_empty_effect("Ballsplt");
+        ::setenv("KDR_COUNTING_ENGINE_EFFECTS", effects().c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("KDR_COUNTING_ENGINE_EFFECTS"); }
+};
+
+TEST_P(UnknownEffect, PreparesOnceAndKeepsTheHostsRecord) {
+    const FallbackCase& c = GetParam();
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    std::strcpy(driver.settings().name, "Nowhere");
+    for (std::uint32_t frame = 0; frame < 3; ++frame) {
+        if (c.reload_each_frame) {
+            std::memset(driver.settings().name, 0, effect_name_size);
+            std::strcpy(driver.settings().name, "Nowhere");
+        }
+        fill(driver, 0, 8, 6, frame);
+        driver.render(FrameCall::whole_frame);
+        EXPECT_STREQ(driver.settings().name, "Nowhere") << "frame " << frame;
+    }
+    const std::vector<EngineEvent> prepares = events_of("prepare");
+    ASSERT_EQ(prepares.size(), c.two_threads ? 2u : 1u);
+    for (const EngineEvent& e : prepares) {
+        EXPECT_EQ(e.name, "Nowhere");
+    }
+    const std::vector<EngineEvent> renders = events_of("render");
+    ASSERT_EQ(renders.size(), c.two_threads ? 6u : 3u);
+    for (const EngineEvent& e : renders) {
+        EXPECT_EQ(e.name, "Ballsplt") << "each slot renders the effect its engine loaded";
+    }
+    const std::string log = read_text(render_log());
+    std::size_t headers = 0;
+    for (std::size_t at = log.find("Effect    :"); at != std::string::npos;
+         at = log.find("Effect    :", at + 1)) {
+        ++headers;
+    }
+    EXPECT_EQ(headers, 1u) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, UnknownEffect,
+                         ::testing::Values(FallbackCase{"KeepsOneThread", false, false},
+                                           FallbackCase{"KeepsTwoThreads", true, false},
+                                           FallbackCase{"ReloadsOneThread", false, true},
+                                           FallbackCase{"ReloadsTwoThreads", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kdr::host

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host_test_support.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::host {
 namespace {
@@ -81,7 +81,7 @@ const std::string example_header =
     "            Lighting On , LightDir: 45, Shadows:50%, Blur: 0, BlurCount: 0\r\n"
     "\r\n";
 
-class RenderLogTest : public test::InstallFolderTest {
+class RenderLogTest : public kdr::test::InstallationTest {
   protected:
     // One frame from `start` to `finish`, `duration` apart on the monotonic clock.
     void frame(RenderLog& log, const FrameRecord& record, const platform::LocalTime& start,
@@ -105,7 +105,7 @@ TEST_F(RenderLogTest, FullLoggingWritesTheExampleByteForByte) {
     log.header(settings, record, "Rnd_Generic");
     frame(log, record, stamp(1998, 4, 2, 10, 31, 7, 125), stamp(1998, 4, 2, 10, 31, 7, 900),
           milliseconds(775));
-    EXPECT_EQ(read_text(log_file()),
+    EXPECT_EQ(read_text(render_log()),
               example_header +
                   "       12 of     60 - Started :   10:31:07.125 1998/04/02\r\n"
                   "                    - Finished:   10:31:07.900 1998/04/02\r\n"
@@ -124,9 +124,10 @@ TEST_F(RenderLogTest, LevelOneWritesHeaderAndOneTotalPerFrame) {
           milliseconds(400));
     frame(log, example_field(1, 2), stamp(2001, 1, 1, 9, 0, 0, 400), stamp(2001, 1, 1, 9, 0, 1, 0),
           milliseconds(600));
-    EXPECT_EQ(read_text(log_file()), example_header +
-                                         "                    - Total   :    0:00:00.400\r\n\r\n"
-                                         "                    - Total   :    0:00:01.000\r\n\r\n");
+    EXPECT_EQ(read_text(render_log()),
+              example_header +
+                  "                    - Total   :    0:00:00.400\r\n\r\n"
+                  "                    - Total   :    0:00:01.000\r\n\r\n");
 }
 
 TEST_F(RenderLogTest, LoggingOffWritesNothingAndTheSwitchIsReadAfresh) {
@@ -136,12 +137,12 @@ TEST_F(RenderLogTest, LoggingOffWritesNothingAndTheSwitchIsReadAfresh) {
     log.header(example_settings(), record, "Rnd_Generic");
     frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 5),
           milliseconds(5));
-    EXPECT_FALSE(std::filesystem::exists(log_file()));
+    EXPECT_FALSE(std::filesystem::exists(render_log()));
 
     set_number("Rnd_Logging", 1);
     frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 5),
           milliseconds(5));
-    EXPECT_EQ(read_text(log_file()), "                    - Total   :    0:00:00.005\r\n\r\n");
+    EXPECT_EQ(read_text(render_log()), "                    - Total   :    0:00:00.005\r\n\r\n");
 }
 
 TEST_F(RenderLogTest, QuietFramesWriteNothingAndLeaveTheTotal) {
@@ -151,16 +152,31 @@ TEST_F(RenderLogTest, QuietFramesWriteNothingAndLeaveTheTotal) {
     log.header(example_settings(), loud, "Rnd_Generic");
     frame(log, loud, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 250),
           milliseconds(250));
-    const std::string before = read_text(log_file());
+    const std::string before = read_text(render_log());
 
     FrameRecord quiet = loud;
     quiet.quiet = 1;
     log.header(example_settings(), quiet, "Rnd_Generic");
     frame(log, quiet, stamp(2001, 1, 1, 9, 0, 1, 0), stamp(2001, 1, 1, 9, 0, 3, 0),
           milliseconds(2000));
-    EXPECT_EQ(read_text(log_file()), before);
+    EXPECT_EQ(read_text(render_log()), before);
     EXPECT_EQ(log.total().milliseconds, 250);
     EXPECT_EQ(log.total().seconds, 0);
+}
+
+TEST_F(RenderLogTest, OnlyTheLow16BitsOfTheQuietFieldSilenceTheLog) {
+    // The engine reads the quiet field this way too: a high bit alone makes
+    // a real frame, which both must log and map videos for.
+    set_number("Rnd_Logging", 2);
+    RenderLog log(clock);
+    FrameRecord record = example_field(0, 4);
+    record.quiet = 0x10000;
+    log.header(example_settings(), record, "Rnd_Generic");
+    frame(log, record, stamp(2001, 1, 1, 9, 0, 0, 0), stamp(2001, 1, 1, 9, 0, 0, 250),
+          milliseconds(250));
+    const std::string text = read_text(render_log());
+    EXPECT_NE(text.find("Effect    :"), std::string::npos) << text;
+    EXPECT_NE(text.find("Elapsed :    0:00:00.250"), std::string::npos) << text;
 }
 
 TEST_F(RenderLogTest, HeaderRestartsTheRunningTotal) {
@@ -193,7 +209,7 @@ TEST_P(ElapsedTest, PrintsTheMeasuredDuration) {
     RenderLog log(clock);
     const ElapsedCase& c = GetParam();
     frame(log, example_field(1, 2), c.start, c.finish, milliseconds(c.duration_ms));
-    const std::string text = read_text(log_file());
+    const std::string text = read_text(render_log());
     EXPECT_NE(text.find(std::string("- Elapsed : ") + c.elapsed + "\r\n"), std::string::npos)
         << c.what << "\n"
         << text;
@@ -348,10 +364,10 @@ TEST(LogHeaderTest, NameWithoutTerminatorStopsAtItsField) {
 }
 
 TEST_F(RenderLogTest, AppendCreatesTheFileThenGrowsIt) {
-    ASSERT_FALSE(std::filesystem::exists(log_file()));
+    ASSERT_FALSE(std::filesystem::exists(render_log()));
     EXPECT_TRUE(append_to_render_log("one\r\n"));
     EXPECT_TRUE(append_to_render_log("two\r\n"));
-    EXPECT_EQ(read_text(log_file()), "one\r\ntwo\r\n");
+    EXPECT_EQ(read_text(render_log()), "one\r\ntwo\r\n");
 }
 
 TEST_F(RenderLogTest, AppendFindsTheWorkFolderWhateverItsCase) {
@@ -362,10 +378,9 @@ TEST_F(RenderLogTest, AppendFindsTheWorkFolderWhateverItsCase) {
 }
 
 TEST_F(RenderLogTest, AppendWithoutInstallFolderDropsTheText) {
-    ASSERT_TRUE(
-        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
+    remove_value("Path");
     EXPECT_FALSE(append_to_render_log("lost\r\n"));
-    EXPECT_FALSE(std::filesystem::exists(log_file()));
+    EXPECT_FALSE(std::filesystem::exists(render_log()));
 }
 
 TEST_F(RenderLogTest, EntriesOfSeveralProcessesNeverInterleave) {
@@ -391,7 +406,7 @@ TEST_F(RenderLogTest, EntriesOfSeveralProcessesNeverInterleave) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    const std::string text = read_text(log_file());
+    const std::string text = read_text(render_log());
     ASSERT_EQ(text.size(), static_cast<std::size_t>(writers * entries * 302));
     for (std::size_t offset = 0; offset < text.size(); offset += 302) {
         const char first = text[offset];

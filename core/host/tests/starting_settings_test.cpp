@@ -9,19 +9,16 @@
 #include <fstream>
 #include <vector>
 
-#include "host_test_support.h"
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::host {
 namespace {
 
-class StartingSettingsTest : public test::InstallFolderTest {
+class StartingSettingsTest : public kdr::test::InstallationTest {
   protected:
-    void SetUp() override {
-        InstallFolderTest::SetUp();
-        ASSERT_TRUE(settings_initialise(record));
-    }
+    void SetUp() override { ASSERT_TRUE(settings_initialise(record)); }
     void TearDown() override { settings_destroy(record); }
 
     static void write_file(const std::filesystem::path& file, const EffectSettings& settings) {
@@ -136,15 +133,9 @@ TEST_F(StartingSettingsTest, EffectCheckSaysWhereItLooked) {
     EXPECT_NE(missing.error().find("effect \"Nowhere\" not found"), std::string::npos)
         << missing.error();
 
-    std::filesystem::create_directories(folder.path() / "EFFECTS");
-    {
-        chunks::ChunkStream stream = chunks::ChunkStream::open_file(
-            chunks::ChunkMode::write_file, folder.path() / "EFFECTS" / "Empty.KDR",
-            chunks::make_id("KDRE"));
-        ASSERT_EQ(stream.close(), chunks::ready);
-    }
+    write_empty_effect("Empty");
     EXPECT_TRUE(check_effect("Empty"));
-    write_bytes(folder.path() / "EFFECTS" / "Broken.KDR", {'j', 'u', 'n', 'k'});
+    write_bytes(effects() / "Broken.KDR", {'j', 'u', 'n', 'k'});
     Status broken = check_effect("Broken");
     ASSERT_FALSE(broken);
     EXPECT_NE(broken.error().find("cannot be read"), std::string::npos) << broken.error();

@@ -135,7 +135,7 @@ Status read_bmp_file(ImageRecord& image, const std::filesystem::path& file) {
 
 Status write_bmp_file(const ImageRecord& image, const std::filesystem::path& file) {
     const bool alpha = image_has_alpha(image.format);
-    Result<images_detail::OwnedImage> packed =
+    Result<OwnedImage> packed =
         images_detail::repack(image, alpha ? format_bgra : format_bgr, row_order_bottom_up, 4);
     if (!packed) {
         return Error{"cannot write \"" + file.string() + "\": " + packed.error()};

@@ -72,10 +72,15 @@ void drop_pixels(ImageRecord& image) {
 
 }  // namespace
 
-bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
+Status read_image_file(ImageRecord& image, const std::filesystem::path& file) {
     drop_pixels(image);
+    const std::string name = "\"" + file.string() + "\"";
     chunks::ChunkStream stream =
         chunks::ChunkStream::open_file(chunks::ChunkMode::read_file, file, form_kdri);
+    if (stream.status() != chunks::ready) {
+        return Error{"cannot read " + name + " as a Kaleidra image file (form KDRI): " +
+                     chunks::chunk_status_text(stream.status())};
+    }
     // Geometry is collected in a scratch record, so a failed read leaves the
     // caller's record as it was (without pixels).
     ImageRecord scratch;
@@ -87,6 +92,7 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
     ImageRecord loaded;
     image_construct(loaded);
     bool have_pixels = false;
+    std::string refused;  // why the last pixel chunk could not be taken
     chunks::Chunk chunk;
     while (stream.status() == chunks::ready && stream.read_chunk(chunk) == chunks::ready) {
         if (std::uint32_t* field = u32_field(scratch, chunk.id)) {
@@ -100,7 +106,17 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
         } else if (chunk.id == make_id("IBIS")) {
             std::memcpy(scratch.bias, chunk.data, std::min<std::size_t>(chunk.length, 16));
         } else if (chunk.id == make_id("IDAT")) {
-            if (!image_geometry_acceptable(scratch) || !image_allocate(scratch)) {
+            if (!image_geometry_acceptable(scratch)) {
+                refused = "its geometry (" + std::to_string(scratch.width) + " x " +
+                          std::to_string(scratch.height) + ", " +
+                          std::to_string(scratch.bytes_per_pixel) +
+                          " bytes a pixel) is not one a picture may have";
+                scratch.buffer = nullptr;
+                scratch.owns = 0;
+                break;
+            }
+            if (!image_allocate(scratch)) {
+                refused = "out of memory for its pixels";
                 scratch.buffer = nullptr;
                 scratch.owns = 0;
                 break;
@@ -114,7 +130,9 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
         }
     }
     if (!have_pixels) {
-        return false;
+        return Error{
+            name + " holds no picture: " +
+            (refused.empty() ? std::string("no pixel chunk (IDAT) after its geometry") : refused)};
     }
     scratch = loaded;
     scratch.offset = 0;
@@ -123,14 +141,15 @@ bool read_image_file(ImageRecord& image, const std::filesystem::path& file) {
     image = scratch;
     if (!image_set_name(image, file.c_str())) {
         image_release_all(image);
-        return false;
+        return Error{"out of memory reading " + name};
     }
-    return true;
+    return Status::success();
 }
 
-bool write_image_file(const ImageRecord& image, const std::filesystem::path& file) {
+Status write_image_file(const ImageRecord& image, const std::filesystem::path& file) {
+    const std::string name = "\"" + file.string() + "\"";
     if (image.buffer == nullptr) {
-        return false;
+        return Error{"cannot write " + name + ": the picture has no pixels"};
     }
     chunks::ChunkStream stream =
         chunks::ChunkStream::open_file(chunks::ChunkMode::write_file, file, form_kdri);
@@ -153,12 +172,22 @@ bool write_image_file(const ImageRecord& image, const std::filesystem::path& fil
               write_u32(make_id("ISKP"), image.skip_pixels) &&
               stream.write_chunk(make_id("IBIS"), 16, image.bias) == chunks::ready &&
               stream.write_chunk(make_id("IDAT"), image.size, image.buffer) == chunks::ready;
-    return stream.close() == chunks::ready && ok;
+    const int failure = stream.status();
+    const int closed = stream.close();
+    if (!ok) {
+        return Error{"cannot write " + name + ": " + chunks::chunk_status_text(failure)};
+    }
+    if (closed != chunks::ready) {
+        return Error{"cannot write " + name + ": " + chunks::chunk_status_text(closed)};
+    }
+    return Status::success();
 }
 
-bool read_embedded_image(ImageRecord& image, const std::uint8_t* data, std::uint32_t length) {
+Status read_embedded_image(ImageRecord& image, const std::uint8_t* data, std::uint32_t length) {
     if (data == nullptr || length < embedded_image_header_size) {
-        return false;
+        return Error{"an embedded image of " + std::to_string(data != nullptr ? length : 0) +
+                     " bytes is shorter than its " + std::to_string(embedded_image_header_size) +
+                     "-byte header"};
     }
     ImageRecord scratch;
     image_construct(scratch);
@@ -173,8 +202,12 @@ bool read_embedded_image(ImageRecord& image, const std::uint8_t* data, std::uint
     scratch.skip_rows = load_u32(data + 20);
     scratch.skip_pixels = load_u32(data + 24);
     std::memcpy(scratch.bias, data + 28, 16);
-    if (!image_geometry_acceptable(scratch) || !image_allocate(scratch)) {
-        return false;
+    if (!image_geometry_acceptable(scratch)) {
+        return Error{"an embedded image's geometry (" + std::to_string(scratch.width) + " x " +
+                     std::to_string(scratch.height) + ") is not one a picture may have"};
+    }
+    if (!image_allocate(scratch)) {
+        return Error{"out of memory for an embedded image"};
     }
     // Pixels the chunk does not hold stay zero.
     std::memcpy(scratch.buffer, data + embedded_image_header_size,
@@ -185,7 +218,7 @@ bool read_embedded_image(ImageRecord& image, const std::uint8_t* data, std::uint
     image.name = name;
     image.offset = 0;
     image.owns = 1;
-    return true;
+    return Status::success();
 }
 
 std::vector<std::uint8_t> write_embedded_image(const ImageRecord& image) {
@@ -208,12 +241,14 @@ std::vector<std::uint8_t> write_embedded_image(const ImageRecord& image) {
     return data;
 }
 
-bool load_texture_file(ImageRecord& image, const char* name) {
+Status load_texture_file(ImageRecord& image, const char* name) {
     std::optional<std::filesystem::path> path =
         install::build_path(install::folder_textures, name, "KDT");
     if (!path) {
         drop_pixels(image);
-        return false;
+        return Error{"no path for texture \"" + std::string(name != nullptr ? name : "") +
+                     "\": the installation folder (registry value \"Path\") is not set or the "
+                     "path is too long"};
     }
     return read_image_file(image, *path);
 }

@@ -81,7 +81,7 @@ Status write_png_file(const ImageRecord& image, const std::filesystem::path& fil
     // A picture that reads opaque everywhere (a 32-bit bitmap) is written
     // as its 24-bit twin would be.
     const bool alpha = image_alpha_varies(image);
-    Result<images_detail::OwnedImage> packed =
+    Result<OwnedImage> packed =
         images_detail::repack(image, alpha ? format_rgba : format_rgb, row_order_top_down, 1);
     if (!packed) {
         return Error{"cannot write \"" + file.string() + "\": " + packed.error()};

@@ -13,6 +13,8 @@ void adopt_pixels(ImageRecord& image, const ImageShape& geometry, PixelBuffer pi
         std::free(image.buffer);
     }
     std::memset(image.bias, 0, sizeof image.bias);
+    // The readers checked the geometry against image_limits.h, so its sizes
+    // fit in the record.
     (void)image_set_shape(image, geometry);
     image.buffer = pixels.release();
     image.owns = image.buffer != nullptr ? 1 : 0;

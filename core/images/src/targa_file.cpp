@@ -188,7 +188,7 @@ Status write_targa_file(const ImageRecord& image, const std::filesystem::path& f
     // A picture that reads opaque everywhere (a 32-bit bitmap) is written
     // as its 24-bit twin would be.
     const bool alpha = image_alpha_varies(image);
-    Result<images_detail::OwnedImage> packed =
+    Result<OwnedImage> packed =
         images_detail::repack(image, alpha ? format_bgra : format_bgr, row_order_bottom_up, 1);
     if (!packed) {
         return Error{"cannot write \"" + file.string() + "\": " + packed.error()};

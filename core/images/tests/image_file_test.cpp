@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr {
@@ -235,16 +235,11 @@ TEST(EmbeddedImage, RoundTripsAndReplacesOwnedPixels) {
     image_release_all(source);
 }
 
-TEST(TextureFile, IsFoundByNameUnderTheInstallationFolder) {
-    test::TempFolder folder;
-    std::filesystem::create_directories(folder.path() / "Textures");
-    ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-    ASSERT_TRUE(platform::Registry(folder.path() / "registry")
-                    .set("Software\\Talvane\\Kaleidra\\3.0",
-                         platform::RegistryValue::make_string("Path", folder.path().string()))
-                    .ok());
+class TextureFile : public test::InstallationTest {};
+
+TEST_F(TextureFile, IsFoundByNameUnderTheInstallationFolder) {
     ImageRecord source = make_picture(4, 4);
-    ASSERT_TRUE(write_image_file(source, folder.path() / "Textures" / "PREVS_01.KDT"));
+    ASSERT_TRUE(write_image_file(source, textures() / "PREVS_01.KDT"));
     ImageRecord texture;
     image_construct(texture);
     ASSERT_TRUE(load_texture_file(texture, "PREVS_01"));

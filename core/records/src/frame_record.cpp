@@ -52,6 +52,14 @@ void frame_set_aspect(FrameRecord& frame) {
                        : 0.0f;
 }
 
+bool frame_is_quiet(const FrameRecord& frame) {
+    return (frame.quiet & 0xffffu) != 0;
+}
+
+bool is_quiet_size(std::uint32_t width, std::uint32_t height) {
+    return width < quiet_width_limit && height < quiet_height_limit;
+}
+
 float completion_at(double position, double total, bool fly_on, float transition_percent) {
     const float a = static_cast<float>(position / total);
     const float period = transition_percent * 0.01f;

@@ -149,7 +149,7 @@ using StoreFn = void (*)(const std::uint32_t*, std::uint8_t*, const Blocks&, std
                          std::uint32_t);
 
 template <class S, class D>
-constexpr ConvertRowFn fastest_convert_row(bool shuffle) {
+constexpr ConvertRowFn fastest_convert_row([[maybe_unused]] bool shuffle) {
 #ifdef KDR_CONVERT_HAS_SSSE3
     if constexpr (!std::is_same_v<S, D> && shuffle_pays<S, D>) {
         if (shuffle) {
@@ -157,7 +157,6 @@ constexpr ConvertRowFn fastest_convert_row(bool shuffle) {
         }
     }
 #endif
-    (void)shuffle;
     return &convert_row_portable<S, D>;
 }
 

@@ -61,11 +61,10 @@ constexpr int layout_index(std::uint8_t format, std::uint8_t bytes_per_pixel) {
 }
 
 template <class S>
-inline std::uint8_t source_alpha(const std::uint8_t* pixel) {
+inline std::uint8_t source_alpha([[maybe_unused]] const std::uint8_t* pixel) {
     if constexpr (S::has_alpha) {
         return pixel[S::a];
     } else {
-        (void)pixel;
         return 255;
     }
 }

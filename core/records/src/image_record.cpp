@@ -142,6 +142,8 @@ void image_shallow_copy(ImageRecord& target, const ImageRecord& source) {
     if (&target == &source) {
         return;
     }
+    // A copy whose name could not be held (out of memory) still shows the
+    // same pixels: names only serve messages.
     (void)image_set_name(target, source.name);
     copy_geometry(target, source);
     free_owned_buffer(target);

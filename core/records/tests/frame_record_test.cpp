@@ -112,5 +112,28 @@ TEST(FrameRecord, AspectIsWidthOverHeight) {
     EXPECT_EQ(frame.aspect, 0.0f);
 }
 
+TEST(QuietRule, OnlyFramesNarrowAndLowAreQuietBySize) {
+    EXPECT_TRUE(is_quiet_size(118, 88));
+    EXPECT_TRUE(is_quiet_size(159, 119));
+    EXPECT_FALSE(is_quiet_size(160, 119));
+    EXPECT_FALSE(is_quiet_size(159, 120));
+    EXPECT_FALSE(is_quiet_size(135, 240)) << "a portrait preview is a real frame";
+    EXPECT_FALSE(is_quiet_size(1920, 100)) << "so is a wide strip";
+}
+
+TEST(QuietRule, OnlyTheLow16BitsOfTheQuietFieldCount) {
+    FrameRecord frame;
+    frame_construct(frame);
+    EXPECT_FALSE(frame_is_quiet(frame));
+    for (std::uint32_t value : {0x1u, 0x8000u, 0xffffu, 0x12340001u}) {
+        frame.quiet = value;
+        EXPECT_TRUE(frame_is_quiet(frame)) << std::hex << value;
+    }
+    for (std::uint32_t value : {0x10000u, 0xffff0000u}) {
+        frame.quiet = value;
+        EXPECT_FALSE(frame_is_quiet(frame)) << std::hex << value;
+    }
+}
+
 }  // namespace
 }  // namespace kdr

@@ -1,7 +1,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -51,4 +51,4 @@ bool Camera::differs(const SceneItem& other) const {
            far_distance != b.far_distance || extra != b.extra;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

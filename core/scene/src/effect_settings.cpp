@@ -63,8 +63,9 @@ bool goes_to_scene(chunks::ChunkId id) {
 }  // namespace
 
 bool settings_initialise(EffectSettings& settings) {
-    zero_values(settings);
-    std::memset(settings.scene_storage, 0, sizeof settings.scene_storage);
+    // Every byte, the padding after the name too: the stored form carries
+    // the record's bytes, and the same settings must store the same bytes.
+    std::memset(static_cast<void*>(&settings), 0, sizeof settings);
     Scene* scene = new (std::nothrow) Scene();
     set_settings_scene(settings, scene);
     return scene != nullptr;
@@ -126,7 +127,14 @@ void settings_write(const EffectSettings& settings, chunks::ChunkStream& stream)
     if (stream.status() != chunks::ready) {
         return;
     }
-    if (stream.write_chunk(chunk_rin0, stored_record_size, &settings) != chunks::ready) {
+    // The bytes that mean nothing (the padding, and the name's field after
+    // its end) are stored as zeros, whatever the record held there: two
+    // writes of the same settings give the same bytes.
+    unsigned char stored[stored_record_size];
+    std::memcpy(stored, &settings, stored_record_size);
+    const std::size_t name_length = strnlen(settings.name, effect_name_size);
+    std::memset(stored + name_length, 0, offsetof(EffectSettings, globals) - name_length);
+    if (stream.write_chunk(chunk_rin0, stored_record_size, stored) != chunks::ready) {
         return;
     }
     if (const Scene* scene = settings_scene(settings)) {

@@ -66,7 +66,7 @@ void place_filter_source(Scene& scene, const FrameValues& values) {
         return;  // no video has a negative index
     }
     const auto video = static_cast<std::uint32_t>(source) + 1;
-    const Object* marker = scene.find_object(filter_marker_id);
+    const scene::Object* marker = scene.find_object(filter_marker_id);
     const float pitch = values.globals[global_filter_rotation_x];
     const float heading = values.globals[global_filter_rotation_y];
     const float bank = values.globals[global_filter_rotation_z];
@@ -75,7 +75,7 @@ void place_filter_source(Scene& scene, const FrameValues& values) {
         if (object->video_number != video) {
             continue;
         }
-        Object& root = *root_object(*object);
+        scene::Object& root = *root_object(*object);
         MotionState motion;
         root.get_motion(motion);
         if (marker != nullptr) {
@@ -113,7 +113,7 @@ FrameScene build_frame_scene(const FrameSceneRequest& request) {
             return result;
         }
         scene->remove_items_if(
-            [x](const SceneItem& item) { return x < item.start || x > item.end; });
+            [x](const scene::SceneItem& item) { return x < item.start || x > item.end; });
         scene->link();
         frame_steps::apply_envelopes(*scene, x, result.values);
         frame_steps::apply_paths(*scene, x);

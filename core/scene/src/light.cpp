@@ -1,7 +1,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -58,4 +58,4 @@ bool Light::differs(const SceneItem& other) const {
            motion_differs(motion, b.motion) || values != b.values || words != b.words;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

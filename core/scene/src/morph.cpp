@@ -13,18 +13,18 @@ namespace {
 // until `wanted` shapes are found. The chain stops early at an id that names
 // no object, at an object met before (a circle), and at a target with fewer
 // vertices than the object (its shape could not be read).
-std::vector<const Object*> morph_shapes(
-    const Object& object, std::size_t wanted,
-    const std::unordered_map<std::uint16_t, const Object*>& by_id) {
-    std::vector<const Object*> shapes{&object};
-    std::unordered_set<const Object*> seen{&object};
-    const Object* current = &object;
+std::vector<const scene::Object*> morph_shapes(
+    const scene::Object& object, std::size_t wanted,
+    const std::unordered_map<std::uint16_t, const scene::Object*>& by_id) {
+    std::vector<const scene::Object*> shapes{&object};
+    std::unordered_set<const scene::Object*> seen{&object};
+    const scene::Object* current = &object;
     while (shapes.size() < wanted) {
         auto found = by_id.find(current->next_morph_target_id);
         if (current->next_morph_target_id == 0 || found == by_id.end()) {
             break;
         }
-        const Object* next = found->second;
+        const scene::Object* next = found->second;
         if (!seen.insert(next).second || next->vertices.size() < object.vertices.size()) {
             break;
         }
@@ -37,12 +37,12 @@ std::vector<const Object*> morph_shapes(
 }  // namespace
 
 void apply_morphs(Scene& scene) {
-    std::unordered_map<std::uint16_t, const Object*> by_id;
+    std::unordered_map<std::uint16_t, const scene::Object*> by_id;
     for (const auto& object : scene.objects) {
         by_id.emplace(object->id, object.get());  // the first object of each id
     }
     // Every blend reads the shapes as they were before any object changed.
-    std::vector<std::pair<Object*, std::vector<Vec3>>> blended;
+    std::vector<std::pair<scene::Object*, std::vector<Vec3>>> blended;
     for (const auto& object : scene.objects) {
         const float m = object->morph_position;
         if (object->id >= first_trail_id || m == 0 || object->morph_target_count == 0) {
@@ -50,7 +50,7 @@ void apply_morphs(Scene& scene) {
         }
         const std::size_t wanted =
             std::min<std::size_t>(object->morph_target_count, scene.objects.size()) + 1;
-        const std::vector<const Object*> shapes = morph_shapes(*object, wanted, by_id);
+        const std::vector<const scene::Object*> shapes = morph_shapes(*object, wanted, by_id);
         const std::size_t count = shapes.size() - 1;
         if (count == 0 || !(m > 0)) {
             continue;

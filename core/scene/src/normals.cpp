@@ -9,7 +9,7 @@ namespace {
 // At most this many polygons of one vertex take part in smoothing.
 constexpr std::size_t max_polygons_per_vertex = 64;
 
-Vec3 face_normal(const Object& object, const Polygon& polygon) {
+Vec3 face_normal(const scene::Object& object, const scene::Polygon& polygon) {
     const Vec3& v0 = object.vertices[polygon.vertex[0]];
     const Vec3& v1 = object.vertices[polygon.vertex[1]];
     const Vec3& v2 = object.vertices[polygon.vertex[2]];
@@ -23,11 +23,11 @@ float dot(const Vec3& a, const Vec3& b) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-int corners_of(const Polygon& polygon) {
+int corners_of(const scene::Polygon& polygon) {
     return polygon.corner_count < 4 ? polygon.corner_count : 4;
 }
 
-bool usable(const Object& object, const Polygon& polygon) {
+bool usable(const scene::Object& object, const scene::Polygon& polygon) {
     if (polygon.corner_count < 3) {
         return false;
     }
@@ -39,12 +39,13 @@ bool usable(const Object& object, const Polygon& polygon) {
     return true;
 }
 
-void smooth_object(Object& object, const std::unordered_map<std::uint16_t, bool>& smoothing) {
+void smooth_object(scene::Object& object,
+                   const std::unordered_map<std::uint16_t, bool>& smoothing) {
     // The polygons of each vertex (the first 64), as offsets into one array.
     const std::size_t vertex_count = object.vertices.size();
     std::vector<std::uint32_t> count(vertex_count + 1, 0);
     auto each_vertex = [&](std::size_t p, auto visit) {
-        const Polygon& polygon = object.polygons[p];
+        const scene::Polygon& polygon = object.polygons[p];
         for (int c = 0; c < corners_of(polygon); ++c) {
             // A vertex named twice by one polygon counts once.
             bool repeated = false;
@@ -88,7 +89,7 @@ void smooth_object(Object& object, const std::unordered_map<std::uint16_t, bool>
             continue;
         }
         for (std::uint32_t i = first[v]; i < first[v + 1]; ++i) {
-            Polygon& polygon = object.polygons[members[i]];
+            scene::Polygon& polygon = object.polygons[members[i]];
             auto surface = smoothing.find(polygon.surface_id);
             if (surface == smoothing.end() || !surface->second) {
                 continue;
@@ -123,7 +124,7 @@ void compute_normals(Scene& scene, bool smooth) {
         smoothing.emplace(surface->id, surface->smooths());  // the first surface of each id
     }
     for (const auto& object : scene.objects) {
-        for (Polygon& polygon : object->polygons) {
+        for (scene::Polygon& polygon : object->polygons) {
             polygon.face_normal =
                 usable(*object, polygon) ? face_normal(*object, polygon) : Vec3{0, 0, 0};
             for (Vec3& corner : polygon.corner_normal) {

@@ -5,7 +5,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -194,4 +194,4 @@ bool Object::differs(const SceneItem& other) const {
     return false;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

@@ -1,7 +1,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -53,4 +53,4 @@ bool Path::differs(const SceneItem& other) const {
     return false;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

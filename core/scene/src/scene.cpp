@@ -116,50 +116,50 @@ bool Scene::differs(const Scene& other) const {
            list_differs(envelopes, other.envelopes) || list_differs(warps, other.warps);
 }
 
-std::size_t Scene::item_count(ItemKind kind) const {
+std::size_t Scene::item_count(scene::ItemKind kind) const {
     switch (kind) {
-        case ItemKind::camera:
+        case scene::ItemKind::camera:
             return cameras.size();
-        case ItemKind::light:
+        case scene::ItemKind::light:
             return lights.size();
-        case ItemKind::object:
+        case scene::ItemKind::object:
             return objects.size();
-        case ItemKind::surface:
+        case scene::ItemKind::surface:
             return surfaces.size();
-        case ItemKind::path:
+        case scene::ItemKind::path:
             return paths.size();
-        case ItemKind::envelope:
+        case scene::ItemKind::envelope:
             return envelopes.size();
-        case ItemKind::warp:
+        case scene::ItemKind::warp:
             return warps.size();
     }
     return 0;
 }
 
-SceneItem* Scene::item(ItemKind kind, std::size_t index) const {
+scene::SceneItem* Scene::item(scene::ItemKind kind, std::size_t index) const {
     if (index >= item_count(kind)) {
         return nullptr;
     }
     switch (kind) {
-        case ItemKind::camera:
+        case scene::ItemKind::camera:
             return cameras[index].get();
-        case ItemKind::light:
+        case scene::ItemKind::light:
             return lights[index].get();
-        case ItemKind::object:
+        case scene::ItemKind::object:
             return objects[index].get();
-        case ItemKind::surface:
+        case scene::ItemKind::surface:
             return surfaces[index].get();
-        case ItemKind::path:
+        case scene::ItemKind::path:
             return paths[index].get();
-        case ItemKind::envelope:
+        case scene::ItemKind::envelope:
             return envelopes[index].get();
-        case ItemKind::warp:
+        case scene::ItemKind::warp:
             return warps[index].get();
     }
     return nullptr;
 }
 
-Surface* Scene::find_surface(std::uint16_t id) const {
+scene::Surface* Scene::find_surface(std::uint16_t id) const {
     for (const auto& surface : surfaces) {
         if (surface->id == id) {
             return surface.get();
@@ -168,7 +168,7 @@ Surface* Scene::find_surface(std::uint16_t id) const {
     return nullptr;
 }
 
-Object* Scene::find_object(std::uint16_t id) const {
+scene::Object* Scene::find_object(std::uint16_t id) const {
     for (const auto& object : objects) {
         if (object->id == id) {
             return object.get();
@@ -189,10 +189,10 @@ int Scene::find_texture(const char* texture_name) const {
     return -1;
 }
 
-Object* root_object(Object& object) {
+scene::Object* root_object(scene::Object& object) {
     // Chains are short; remembering them guards hand-built circles.
-    std::vector<const Object*> seen{&object};
-    Object* root = &object;
+    std::vector<const scene::Object*> seen{&object};
+    scene::Object* root = &object;
     while (root->parent != nullptr &&
            std::find(seen.begin(), seen.end(), root->parent) == seen.end()) {
         root = root->parent;

@@ -60,6 +60,8 @@ void Scene::write_items(chunks::ChunkStream& stream) const {
     if (stream.status() != chunks::ready) {
         return;
     }
+    // The first failed write stops the rest; the stream keeps it in its
+    // status, which the caller reads when it closes the stream.
     (void)(write_list(cameras, stream) && write_list(lights, stream) &&
            write_list(objects, stream) && write_list(surfaces, stream) &&
            write_list(paths, stream) && write_list(envelopes, stream) && write_list(warps, stream));

@@ -2,7 +2,7 @@
 
 #include "byte_io.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 void SceneItem::write_header(std::uint8_t* chunk) const {
     std::vector<std::uint8_t> header;
@@ -21,4 +21,4 @@ bool SceneItem::header_differs(const SceneItem& other) const {
            start != other.start || end != other.end;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

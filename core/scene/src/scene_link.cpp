@@ -45,13 +45,13 @@ class ParentForest {
 
 void Scene::link() {
     // For each list, the last item holding each id.
-    std::unordered_map<std::uint16_t, SceneItem*> by_id[item_kind_count];
+    std::unordered_map<std::uint16_t, scene::SceneItem*> by_id[scene::item_kind_count];
     std::unordered_map<std::uint16_t, std::size_t> object_index;
-    for (int kind = 0; kind < item_kind_count; ++kind) {
-        const std::size_t count = item_count(static_cast<ItemKind>(kind));
+    for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+        const std::size_t count = item_count(static_cast<scene::ItemKind>(kind));
         by_id[kind].reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            SceneItem* entry = item(static_cast<ItemKind>(kind), i);
+            scene::SceneItem* entry = item(static_cast<scene::ItemKind>(kind), i);
             by_id[kind][entry->id] = entry;
         }
     }
@@ -59,17 +59,17 @@ void Scene::link() {
         object_index[objects[i]->id] = i;
     }
 
-    for (int kind = 0; kind < item_kind_count; ++kind) {
-        const std::size_t count = item_count(static_cast<ItemKind>(kind));
+    for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+        const std::size_t count = item_count(static_cast<scene::ItemKind>(kind));
         for (std::size_t i = 0; i < count; ++i) {
-            SceneItem* entry = item(static_cast<ItemKind>(kind), i);
+            scene::SceneItem* entry = item(static_cast<scene::ItemKind>(kind), i);
             entry->link = nullptr;
             entry->parent = nullptr;
             if (entry->link_id == 0) {
                 continue;
             }
             const auto wanted = static_cast<std::uint16_t>(entry->link_id);
-            for (int list = item_kind_count - 1; list >= 0; --list) {
+            for (int list = scene::item_kind_count - 1; list >= 0; --list) {
                 auto found = by_id[list].find(wanted);
                 if (found != by_id[list].end()) {
                     entry->link = found->second;
@@ -81,7 +81,7 @@ void Scene::link() {
 
     ParentForest forest(objects.size());
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        Object& object = *objects[i];
+        scene::Object& object = *objects[i];
         if (object.parent_id == 0) {
             continue;
         }
@@ -120,7 +120,9 @@ void Scene::load_textures() {
         const char* texture_name = surface->name.data();
         const auto [first, is_new] = first_of_name.emplace(texture_name, index);
         if (is_new) {
-            // A missing file leaves the record without pixels.
+            // A texture that cannot be loaded leaves the record without
+            // pixels, and the engines draw its surfaces untextured, as they
+            // always have: an effect is not refused for a missing texture.
             (void)load_texture_file(texture, texture_name);
         }
         if (!image_set_name(texture, texture_name)) {

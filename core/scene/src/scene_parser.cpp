@@ -115,6 +115,8 @@ void Scene::parse_chunk(const chunks::Chunk& chunk) {
                 }
                 break;
             case make_id("IMG0"):
+                // The preview picture is for the catalogue only: an effect
+                // whose preview cannot be read still loads, without one.
                 (void)read_embedded_image(preview, chunk.data, chunk.length);
                 break;
             default:

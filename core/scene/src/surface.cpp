@@ -3,7 +3,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -100,4 +100,4 @@ void Surface::set_name(const char* text) {
     }
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

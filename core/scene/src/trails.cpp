@@ -6,6 +6,7 @@
 #include "frame_steps.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/value_limits.h"
+#include "kaleidra/scene/video_roles.h"
 
 namespace kdr::frame_steps {
 namespace {
@@ -36,6 +37,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         return;
     }
     const bool fly_on = values.globals[global_fly_direction] != 0;
+    const bool trade = videos_trade_places(scene.type, values.globals[global_fly_direction]);
     const long long position = frame.position;
     const long long total = frame.total;
     // Copies never reach back before the start nor beyond the end.
@@ -44,7 +46,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
         return;
     }
 
-    std::unordered_set<const SceneItem*> linked_to;
+    std::unordered_set<const scene::SceneItem*> linked_to;
     for (const auto& object : scene.objects) {
         if (object->link != nullptr && object->link != object.get()) {
             linked_to.insert(object->link);
@@ -62,14 +64,12 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
             continue;
         }
         const int spacing = trail_spacing_value(values.video(slot, video_trail_spacing));
-        std::uint32_t video = static_cast<std::uint32_t>(slot) + 1;
-        if (scene.type == 1 && fly_on && video <= 2) {
-            video = 3 - video;
-        }
+        // The objects that show this slot's picture.
+        const std::uint32_t video = video_shown(static_cast<std::uint32_t>(slot) + 1, trade);
         const long long copies = std::min<long long>(count, room);
 
         for (std::size_t i = 0; i < sources; ++i) {
-            Object& source = *scene.objects[i];
+            scene::Object& source = *scene.objects[i];
             if (source.id >= first_trail_id || source.video_number != video ||
                 linked_to.count(&source) != 0) {
                 continue;
@@ -84,7 +84,7 @@ void add_trails(Scene& scene, const FrameValues& values, const FrameRecord& fram
                 if (fly_on) {
                     t = 1 - t;
                 }
-                auto copy = std::make_unique<Object>(source);
+                auto copy = std::make_unique<scene::Object>(source);
                 copy->id = static_cast<std::uint16_t>(next_id++);
                 for (const auto& path : scene.paths) {
                     if (path->link == &source) {

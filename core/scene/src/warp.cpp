@@ -4,7 +4,7 @@
 #include "byte_io.h"
 #include "kaleidra/scene/items.h"
 
-namespace kdr {
+namespace kdr::scene {
 
 using scene_io::ByteReader;
 using scene_io::ByteWriter;
@@ -64,4 +64,4 @@ bool Warp::differs(const SceneItem& other) const {
            main_value != b.main_value || parameters != b.parameters;
 }
 
-}  // namespace kdr
+}  // namespace kdr::scene

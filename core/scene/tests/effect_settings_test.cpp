@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "hand_bytes.h"
@@ -43,7 +44,7 @@ void fill(Settings& s) {
     s.scene().description = "user description";
     s.scene().video_names = {"a"};
     test::add_object(s.scene(), 3).own_transparency = 0.5f;
-    auto& surface = *s.scene().surfaces.emplace_back(std::make_unique<Surface>());
+    auto& surface = *s.scene().surfaces.emplace_back(std::make_unique<scene::Surface>());
     surface.id = 4;
     surface.source_kind = source_avi;
     surface.set_name("clip.avi");
@@ -52,15 +53,39 @@ void fill(Settings& s) {
     s.scene().link();
 }
 
-TEST(EffectSettings, InitialiseZeroesNameAndValuesButNotThePadding) {
+TEST(EffectSettings, InitialiseZeroesEveryByteBeforeTheScene) {
     Settings s;
-    EXPECT_EQ(s.record.name[0], '\0');
-    EXPECT_EQ(s.record.name[40], '\0');
-    EXPECT_EQ(s.record.padding[0], 0xA5);
-    EXPECT_EQ(s.record.globals[29], 0.0f);
-    EXPECT_EQ(s.record.video_values[19][9], 0.0f);
+    for (std::size_t i = 0; i < offsetof(EffectSettings, scene_storage); ++i) {
+        ASSERT_EQ(s.bytes()[i], 0) << "byte " << i;
+    }
     ASSERT_NE(settings_scene(s.record), nullptr);
-    EXPECT_EQ(s.scene().item_count(ItemKind::object), 0u);
+    EXPECT_EQ(s.scene().item_count(scene::ItemKind::object), 0u);
+}
+
+TEST(EffectSettings, TwoWritesOfTheSameSettingsAreByteIdentical) {
+    // The padding and the name's field after its end mean nothing; whatever
+    // a record holds there (a longer name it had before, a host's memory),
+    // the same settings store the same bytes.
+    Settings a;
+    fill(a);
+    Settings b;
+    std::strcpy(b.record.name, "A much longer effect name");
+    ASSERT_TRUE(settings_copy(b.record, a.record));
+    std::memset(b.record.name, 'z', sizeof b.record.name);
+    std::strcpy(b.record.name, "Ballsplt");
+    b.record.padding[0] = 0x5A;
+    b.record.padding[2] = 0xFF;
+    ASSERT_FALSE(settings_differ(a.record, b.record));
+
+    const std::vector<std::uint8_t> first = settings_to_block(a.record);
+    const std::vector<std::uint8_t> second = settings_to_block(b.record);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(settings_to_block(a.record), first) << "writing again gives the same bytes";
+    // Stored: the name, then zeros up to the first global value.
+    for (std::size_t i = std::strlen("Ballsplt"); i < offsetof(EffectSettings, globals); ++i) {
+        EXPECT_EQ(second[16 + i], 0) << "stored byte " << i;
+    }
 }
 
 TEST(EffectSettings, CopyIsDeep) {

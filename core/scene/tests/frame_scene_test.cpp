@@ -58,20 +58,20 @@ class TimeWindow : public ::testing::TestWithParam<std::pair<float, bool>> {};
 
 TEST_P(TimeWindow, ItemsExistFromStartToEndInclusive) {
     Fixture f;
-    for (auto* item : std::initializer_list<SceneItem*>{
+    for (auto* item : std::initializer_list<scene::SceneItem*>{
              &add_object(f.scene, 1), &add_path(f.scene, 2, 0),
              &add_envelope(f.scene, 3, 0, 25, {{0, 0}, {1, 1}}),
-             f.scene.cameras.emplace_back(std::make_unique<Camera>()).get(),
-             f.scene.lights.emplace_back(std::make_unique<Light>()).get(),
-             f.scene.surfaces.emplace_back(std::make_unique<Surface>()).get(),
-             f.scene.warps.emplace_back(std::make_unique<Warp>()).get()}) {
+             f.scene.cameras.emplace_back(std::make_unique<scene::Camera>()).get(),
+             f.scene.lights.emplace_back(std::make_unique<scene::Light>()).get(),
+             f.scene.surfaces.emplace_back(std::make_unique<scene::Surface>()).get(),
+             f.scene.warps.emplace_back(std::make_unique<scene::Warp>()).get()}) {
         item->start = 0.2f;
         item->end = 0.6f;
     }
     const auto [x, alive] = GetParam();
     FrameScene frame = f.build(x);
-    for (int kind = 0; kind < item_kind_count; ++kind) {
-        EXPECT_EQ(frame.scene->item_count(static_cast<ItemKind>(kind)), alive ? 1u : 0u)
+    for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+        EXPECT_EQ(frame.scene->item_count(static_cast<scene::ItemKind>(kind)), alive ? 1u : 0u)
             << "kind " << kind << " at " << x;
     }
 }
@@ -115,7 +115,7 @@ TEST(FrameScene, EnvelopeNamingNoItemDoesNothing) {
 
 TEST(FrameScene, EnvelopeEndingBeforeOneHoldsItsLastValue) {
     Fixture f;
-    Envelope& envelope = add_envelope(f.scene, 2, 0, 5, {{0, 0}, {0.5f, 1}});
+    scene::Envelope& envelope = add_envelope(f.scene, 2, 0, 5, {{0, 0}, {0.5f, 1}});
     envelope.keys[1].linear = 1;
     FrameScene frame = f.build(0.75f);
     EXPECT_FLOAT_EQ(frame.values.globals[5], 1);
@@ -125,15 +125,15 @@ TEST(FrameScene, EnvelopeEndingBeforeOneHoldsItsLastValue) {
 
 TEST(FrameScene, PathsMoveTheirLinkedItems) {
     Fixture f;
-    Object& object = add_object(f.scene, 1);
+    scene::Object& object = add_object(f.scene, 1);
     object.motion.time = 0.125f;
     object.motion.bias = 0.5f;
-    auto& camera = *f.scene.cameras.emplace_back(std::make_unique<Camera>());
+    auto& camera = *f.scene.cameras.emplace_back(std::make_unique<scene::Camera>());
     camera.id = 3;
-    Path& path = add_path(f.scene, 2, 1);
+    scene::Path& path = add_path(f.scene, 2, 1);
     path.keys = {path_key(0, 0, 0, 0), path_key(1, 2, 4, 6)};
     path.keys[1].linear = 1;
-    Path& camera_path = add_path(f.scene, 4, 3);
+    scene::Path& camera_path = add_path(f.scene, 4, 3);
     camera_path.keys = {path_key(0, 0, 0, -10), path_key(0.5f, 0, 0, -5)};
     camera_path.keys[1].linear = 1;
     add_path(f.scene, 5, 77).keys = {path_key(0, 9, 9, 9)};
@@ -151,12 +151,12 @@ TEST(FrameScene, PathsMoveTheirLinkedItems) {
 
 // Object 1 morphs towards targets 2 and 3 (four vertices each).
 void add_morph(Scene& scene, std::uint32_t targets, float position) {
-    Object& base = add_object(scene, 1);
+    scene::Object& base = add_object(scene, 1);
     base.morph_target_count = targets;
     base.morph_position = position;
     base.next_morph_target_id = 2;
     for (std::uint16_t id = 2; id <= 3; ++id) {
-        Object& target = add_object(scene, id);
+        scene::Object& target = add_object(scene, id);
         target.morph_target_flag = 1;
         target.next_morph_target_id = static_cast<std::uint16_t>(id + 1);
     }
@@ -181,7 +181,7 @@ TEST_P(Morph, BlendsAlongTheChainAndDropsTheTargets) {
     add_morph(f.scene, 2, GetParam().position);
     FrameScene frame = f.build(0.5f);
     ASSERT_EQ(frame.scene->objects.size(), 1u);
-    const Object& shown = *frame.scene->objects[0];
+    const scene::Object& shown = *frame.scene->objects[0];
     EXPECT_FLOAT_EQ(shown.vertices[3][0], 3);
     EXPECT_FLOAT_EQ(shown.vertices[3][1], GetParam().y) << "position " << GetParam().position;
     EXPECT_FLOAT_EQ(shown.vertices[3][2], GetParam().z) << "position " << GetParam().position;
@@ -223,15 +223,15 @@ TEST(FrameScene, FilterSourceRootGoesToTheMarkerWithTheChosenTurnAndDistance) {
     f.settings.globals[global_filter_source] = 1.7f;  // video 2
     f.settings.globals[global_filter_rotation_y] = 30;
     f.settings.globals[global_filter_distance] = 20;
-    Object& root = add_object(f.scene, 1);
+    scene::Object& root = add_object(f.scene, 1);
     root.motion.pitch = 5;
-    Object& child = add_object(f.scene, 2);
+    scene::Object& child = add_object(f.scene, 2);
     child.parent_id = 1;
     child.video_number = 2;
-    Object& other = add_object(f.scene, 3);
+    scene::Object& other = add_object(f.scene, 3);
     other.video_number = 1;
     other.motion.heading = 7;
-    Object& marker = add_object(f.scene, filter_marker_id);
+    scene::Object& marker = add_object(f.scene, filter_marker_id);
     marker.motion.position[0] = 4;
     marker.motion.position[1] = 5;
     marker.motion.position[2] = 6;
@@ -254,7 +254,7 @@ TEST(FrameScene, FilterSourceRootGoesToTheMarkerWithTheChosenTurnAndDistance) {
 
 // One triangle in the XY plane, counter-clockwise seen from +Z.
 void add_triangle_object(Scene& scene) {
-    Object& object = add_object(scene, 1);
+    scene::Object& object = add_object(scene, 1);
     object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     object.polygons.resize(1);
     object.polygons[0].corner_count = 3;
@@ -291,17 +291,17 @@ struct TrailFixture : Fixture {
         frame.total = 20;
         settings.video_values[0][video_trail_count] = 3;
         settings.video_values[0][video_trail_spacing] = 3;  // (3 + 1) / 4: one frame apart
-        Object& object = add_object(scene, 1);
+        scene::Object& object = add_object(scene, 1);
         object.video_number = 1;
         object.parent_id = 9;
         add_object(scene, 9);
-        Path& path = add_path(scene, 2, 1);
+        scene::Path& path = add_path(scene, 2, 1);
         path.keys = {path_key(0, 0, 0, 0), path_key(1, 20, 0, 0)};
         path.keys[1].linear = 1;
         scene.link();
     }
-    std::vector<const Object*> trails(const FrameScene& frame_scene) {
-        std::vector<const Object*> found;
+    std::vector<const scene::Object*> trails(const FrameScene& frame_scene) {
+        std::vector<const scene::Object*> found;
         for (const auto& object : frame_scene.scene->objects) {
             if (object->id >= first_trail_id) {
                 found.push_back(object.get());
@@ -315,7 +315,7 @@ TEST(Trails, CopiesSitWhereTheObjectWasEarlier) {
     TrailFixture f;
     FrameScene frame = f.build(0.5f);
     EXPECT_FLOAT_EQ(frame.scene->objects[0]->motion.position[0], 10);
-    const std::vector<const Object*> copies = f.trails(frame);
+    const std::vector<const scene::Object*> copies = f.trails(frame);
     ASSERT_EQ(copies.size(), 3u);
     for (std::size_t j = 0; j < copies.size(); ++j) {
         EXPECT_EQ(copies[j]->id, 5000 + j);
@@ -330,7 +330,7 @@ TEST(Trails, FlyingOnCountsTimeBackwards) {
     TrailFixture f;
     f.settings.globals[global_fly_direction] = 1;
     FrameScene frame = f.build(0.5f);
-    const std::vector<const Object*> copies = f.trails(frame);
+    const std::vector<const scene::Object*> copies = f.trails(frame);
     ASSERT_EQ(copies.size(), 3u);
     EXPECT_FLOAT_EQ(copies[0]->motion.position[0], 11);  // 1 - 9/20 of the way
 }
@@ -379,7 +379,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, NoTrails,
 
 TEST(Trails, NeedPixelsInTheSlotAndSkipObjectsOthersLinkTo) {
     TrailFixture f;
-    Object& follower = add_object(f.scene, 7);
+    scene::Object& follower = add_object(f.scene, 7);
     follower.link_id = 1;
     f.scene.link();
     EXPECT_TRUE(f.trails(f.build(0.5f)).empty());
@@ -394,7 +394,7 @@ TEST(Trails, CopiesBeforeTheFirstKeyTakeItsValues) {
     f.scene.paths[0]->keys[0].time = 0.48f;  // keys at 0.48 and 1
     f.scene.paths[0]->keys[0].position[0] = 5;
     const FrameScene frame = f.build(0.5f);
-    const std::vector<const Object*> copies = f.trails(frame);
+    const std::vector<const scene::Object*> copies = f.trails(frame);
     ASSERT_EQ(copies.size(), 3u);
     EXPECT_FLOAT_EQ(copies[0]->motion.position[0], 5);  // t = 0.45
     EXPECT_FLOAT_EQ(copies[2]->motion.position[0], 5);  // t = 0.35
@@ -408,13 +408,13 @@ TEST(FrameScene, LayoutPreviewsGetNoTrails) {
 TEST(MergeUserItems, ReplacesKeysOfTheSameIdAndAppendsTheRest) {
     Scene effect;
     add_object(effect, 1);
-    Envelope& theirs = add_envelope(effect, 10, 1, 0, {{0, 0}, {1, 1}});
+    scene::Envelope& theirs = add_envelope(effect, 10, 1, 0, {{0, 0}, {1, 1}});
     theirs.start = 0.1f;
     add_path(effect, 11, 1).keys = {path_key(0, 0, 0, 0)};
     effect.link();
 
     Scene user;
-    Envelope& mine = add_envelope(user, 10, 0, 205, {{0, 5}, {1, 6}});
+    scene::Envelope& mine = add_envelope(user, 10, 0, 205, {{0, 5}, {1, 6}});
     mine.start = 0.5f;
     add_path(user, 11, 0).keys = {path_key(0, 1, 1, 1), path_key(1, 2, 2, 2)};
     add_path(user, 12, 1).keys = {path_key(0, 3, 3, 3)};

@@ -18,7 +18,7 @@ TEST(FrameSceneThreads, TwoThreadsBuildFramesOfOneSceneAndRecord) {
     ASSERT_TRUE(settings_initialise(settings));
     settings.globals[global_lighting] = 1;
     Scene scene;
-    Object& object = test::add_object(scene, 1);
+    scene::Object& object = test::add_object(scene, 1);
     object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     object.polygons.resize(1);
     object.polygons[0].corner_count = 3;

@@ -210,7 +210,7 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_EQ(scene.envelopes.size(), 1u);
     EXPECT_EQ(scene.warps.size(), 1u);
 
-    const Camera& camera = *scene.cameras[0];
+    const scene::Camera& camera = *scene.cameras[0];
     EXPECT_EQ(camera.id, 1);
     EXPECT_FLOAT_EQ(camera.motion.position[1], 1.5f);
     EXPECT_FLOAT_EQ(camera.motion.position[2], -10);
@@ -223,7 +223,7 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_FLOAT_EQ(camera.far_distance, 250);
     EXPECT_EQ(camera.extra, (std::array<float, 4>{1, 2, 3, 4}));
 
-    const Light& light = *scene.lights[0];
+    const scene::Light& light = *scene.lights[0];
     EXPECT_EQ(light.id, 2);
     EXPECT_FLOAT_EQ(light.start, 0.25f);
     EXPECT_FLOAT_EQ(light.end, 0.75f);
@@ -235,7 +235,7 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_EQ(light.words[0], 0xA1B2C3D4u);
     EXPECT_EQ(light.words[1], 42u);
 
-    const Object& object = *scene.objects[0];
+    const scene::Object& object = *scene.objects[0];
     EXPECT_EQ(object.id, 10);
     EXPECT_EQ(object.parent_id, 12);
     ASSERT_EQ(object.vertices.size(), 4u);
@@ -266,7 +266,7 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_EQ(scene.objects[1]->morph_target_flag, 1);
     EXPECT_FLOAT_EQ(scene.objects[2]->motion.position[2], -4);
 
-    const Surface& video = *scene.surfaces[0];
+    const scene::Surface& video = *scene.surfaces[0];
     EXPECT_EQ(video.id, 7);
     EXPECT_EQ(video.source_kind, source_video);
     EXPECT_EQ(video.video_number, 1);
@@ -282,7 +282,7 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_STREQ(scene.surfaces[1]->name.data(), "Marble");
     EXPECT_FALSE(scene.surfaces[1]->smooths());
 
-    const Path& path = *scene.paths[0];
+    const scene::Path& path = *scene.paths[0];
     EXPECT_EQ(path.link, &object);
     ASSERT_EQ(path.keys.size(), 2u);
     EXPECT_FLOAT_EQ(path.keys[1].time, 1);
@@ -293,13 +293,13 @@ TEST_F(HandBuiltEffect, LoadsExactlyTheItemsItHolds) {
     EXPECT_EQ(path.keys[1].linear, 1);
 
     // The single key at 0.5 is completed with keys at 0 and 1.
-    const Envelope& envelope = *scene.envelopes[0];
+    const scene::Envelope& envelope = *scene.envelopes[0];
     EXPECT_EQ(envelope.parameter, 205);
     ASSERT_EQ(envelope.keys.size(), 3u);
     EXPECT_FLOAT_EQ(envelope.keys[1].value, 45);
     EXPECT_FLOAT_EQ(envelope.keys[1].bias, 0.3f);
 
-    const Warp& warp = *scene.warps[0];
+    const scene::Warp& warp = *scene.warps[0];
     EXPECT_STREQ(warp.name.data(), "Ripple");
     EXPECT_FLOAT_EQ(warp.main_value, 2.5f);
     EXPECT_EQ(warp.parameters, (std::vector<std::uint32_t>{7, 8, 9}));
@@ -333,8 +333,8 @@ TEST_F(HandBuiltEffect, StopIdentifierEndsTheLoadRightAfterThatChunk) {
     ASSERT_TRUE(scene.load_file(path, chunks::make_id("IMG0")));
     EXPECT_EQ(scene.name, "Page Turn");
     EXPECT_NE(scene.preview.buffer, nullptr);
-    for (int kind = 0; kind < item_kind_count; ++kind) {
-        EXPECT_EQ(scene.item_count(static_cast<ItemKind>(kind)), 0u) << "kind " << kind;
+    for (int kind = 0; kind < scene::item_kind_count; ++kind) {
+        EXPECT_EQ(scene.item_count(static_cast<scene::ItemKind>(kind)), 0u) << "kind " << kind;
     }
 }
 

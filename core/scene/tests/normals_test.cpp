@@ -10,13 +10,13 @@ namespace kdr {
 namespace {
 
 void add_surface(Scene& scene, std::uint16_t id, float smoothing) {
-    auto& surface = *scene.surfaces.emplace_back(std::make_unique<Surface>());
+    auto& surface = *scene.surfaces.emplace_back(std::make_unique<scene::Surface>());
     surface.id = id;
     surface.frame_offset_or_smoothing = smoothing;
 }
 
-Polygon triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t surface) {
-    Polygon polygon;
+scene::Polygon triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t surface) {
+    scene::Polygon polygon;
     polygon.corner_count = 3;
     polygon.vertex = {a, b, c, 0};
     polygon.surface_id = surface;
@@ -26,8 +26,8 @@ Polygon triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_
 // Two triangles folded along the edge from vertex 0 to vertex 1: face
 // normals (0, 0, -1) and (0, 1, -1); a third triangle on vertex 0 faces the
 // other way, (0, 0, 1).
-Object& add_fold(Scene& scene, std::uint16_t second_surface) {
-    Object& object = test::add_object(scene, 1);
+scene::Object& add_fold(Scene& scene, std::uint16_t second_surface) {
+    scene::Object& object = test::add_object(scene, 1);
     object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, -1}, {-1, 0, 0}};
     object.polygons = {triangle(0, 1, 2, 1), triangle(0, 3, 1, second_surface),
                        triangle(0, 4, 2, 1)};
@@ -37,12 +37,12 @@ Object& add_fold(Scene& scene, std::uint16_t second_surface) {
 TEST(Normals, FlatNormalIsTheFaceNormalAtEveryCorner) {
     Scene scene;
     add_surface(scene, 1, 1);
-    Object& object = add_fold(scene, 1);
+    scene::Object& object = add_fold(scene, 1);
     compute_normals(scene, false);
     EXPECT_EQ(object.polygons[0].face_normal, (Vec3{0, 0, -1}));
     EXPECT_EQ(object.polygons[1].face_normal, (Vec3{0, 1, -1}));
     EXPECT_EQ(object.polygons[2].face_normal, (Vec3{0, 0, 1}));
-    for (const Polygon& polygon : object.polygons) {
+    for (const scene::Polygon& polygon : object.polygons) {
         for (int c = 0; c < 3; ++c) {
             EXPECT_EQ(polygon.corner_normal[c], polygon.face_normal);
         }
@@ -52,10 +52,10 @@ TEST(Normals, FlatNormalIsTheFaceNormalAtEveryCorner) {
 TEST(Normals, SmoothCornersAverageTheFacesThatPointTheirWay) {
     Scene scene;
     add_surface(scene, 1, 1);
-    Object& object = add_fold(scene, 1);
+    scene::Object& object = add_fold(scene, 1);
     compute_normals(scene, true);
-    const Polygon& a = object.polygons[0];
-    const Polygon& b = object.polygons[1];
+    const scene::Polygon& a = object.polygons[0];
+    const scene::Polygon& b = object.polygons[1];
     // Vertex 0: faces a and b agree, the third points away.
     EXPECT_EQ(a.corner_normal[0], (Vec3{0, 0.5f, -1}));
     EXPECT_EQ(b.corner_normal[0], (Vec3{0, 0.5f, -1}));
@@ -75,7 +75,7 @@ TEST(Normals, OnlySmoothingSurfacesAreSmoothed) {
     Scene scene;
     add_surface(scene, 1, 1);
     add_surface(scene, 2, 0);
-    Object& object = add_fold(scene, 2);
+    scene::Object& object = add_fold(scene, 2);
     compute_normals(scene, true);
     EXPECT_EQ(object.polygons[0].corner_normal[0], (Vec3{0, 0.5f, -1}));
     EXPECT_EQ(object.polygons[1].corner_normal[0], (Vec3{0, 1, -1}));
@@ -85,7 +85,7 @@ TEST(Normals, AtMost64PolygonsOfAVertexTakePart) {
     // A fan of 70 slightly tilted triangles around vertex 0.
     Scene scene;
     add_surface(scene, 1, 1);
-    Object& object = test::add_object(scene, 1);
+    scene::Object& object = test::add_object(scene, 1);
     object.vertices.push_back({0, 0, 0});
     for (int k = 0; k <= 70; ++k) {
         const float angle = static_cast<float>(k) * 0.05f;
@@ -98,8 +98,8 @@ TEST(Normals, AtMost64PolygonsOfAVertexTakePart) {
     }
     compute_normals(scene, true);
     // Every face points the way of every other, so all would take part.
-    for (const Polygon& p : object.polygons) {
-        for (const Polygon& q : object.polygons) {
+    for (const scene::Polygon& p : object.polygons) {
+        for (const scene::Polygon& q : object.polygons) {
             ASSERT_GT(p.face_normal[0] * q.face_normal[0] + p.face_normal[1] * q.face_normal[1] +
                           p.face_normal[2] * q.face_normal[2],
                       0);
@@ -127,7 +127,7 @@ TEST(Normals, AtMost64PolygonsOfAVertexTakePart) {
 
 TEST(Normals, PolygonsNamingMissingVerticesAreSkipped) {
     Scene scene;
-    Object& object = test::add_object(scene, 1);
+    scene::Object& object = test::add_object(scene, 1);
     object.vertices = {{0, 0, 0}, {1, 0, 0}};
     object.polygons = {triangle(0, 1, 7, 0)};
     compute_normals(scene, true);

@@ -8,14 +8,14 @@
 
 namespace kdr::test {
 
-inline Object& add_object(Scene& scene, std::uint16_t id) {
-    auto& object = *scene.objects.emplace_back(std::make_unique<Object>());
+inline scene::Object& add_object(Scene& scene, std::uint16_t id) {
+    auto& object = *scene.objects.emplace_back(std::make_unique<scene::Object>());
     object.id = id;
     return object;
 }
 
-inline Path& add_path(Scene& scene, std::uint16_t id, std::int16_t link) {
-    auto& path = *scene.paths.emplace_back(std::make_unique<Path>());
+inline scene::Path& add_path(Scene& scene, std::uint16_t id, std::int16_t link) {
+    auto& path = *scene.paths.emplace_back(std::make_unique<scene::Path>());
     path.id = id;
     path.link_id = link;
     return path;
@@ -23,9 +23,10 @@ inline Path& add_path(Scene& scene, std::uint16_t id, std::int16_t link) {
 
 // Keys as (time, value) with tension, continuity and bias 0 and no linear
 // flag.
-inline Envelope& add_envelope(Scene& scene, std::uint16_t id, std::int16_t link,
-                              std::uint16_t parameter, std::vector<std::pair<float, float>> keys) {
-    auto& envelope = *scene.envelopes.emplace_back(std::make_unique<Envelope>());
+inline scene::Envelope& add_envelope(Scene& scene, std::uint16_t id, std::int16_t link,
+                                     std::uint16_t parameter,
+                                     std::vector<std::pair<float, float>> keys) {
+    auto& envelope = *scene.envelopes.emplace_back(std::make_unique<scene::Envelope>());
     envelope.id = id;
     envelope.link_id = link;
     envelope.parameter = parameter;

@@ -7,9 +7,9 @@
 
 #include "hand_bytes.h"
 #include "kaleidra/images/image_file.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/scene.h"
+#include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr {
@@ -45,16 +45,12 @@ Bytes camera_body(std::uint16_t id) {
     return b;
 }
 
-class EffectFile : public ::testing::Test {
+class EffectFile : public kdr::test::InstallationTest {
   protected:
     void SetUp() override {
-        ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        ASSERT_TRUE(platform::Registry(folder.path() / "registry")
-                        .set("Software\\Talvane\\Kaleidra\\3.0",
-                             platform::RegistryValue::make_string("Path", folder.path().string()))
-                        .ok());
+        // The effects folder as some installations spell it.
+        std::filesystem::remove(effects());
         std::filesystem::create_directories(folder.path() / "Effects");
-        std::filesystem::create_directories(folder.path() / "Textures");
     }
 
     // Writes chunks into EFFECTS/name.KDR and loads it by name.
@@ -64,8 +60,6 @@ class EffectFile : public ::testing::Test {
         test::write_file(folder.path() / "Effects" / "TEST.KDR", file);
         return scene.load("TEST", stop);
     }
-
-    test::TempFolder folder;
 };
 
 TEST_F(EffectFile, IsFoundByNameInTheEffectsFolder) {
@@ -79,7 +73,7 @@ TEST_F(EffectFile, IsFoundByNameInTheEffectsFolder) {
 TEST_F(EffectFile, AMissingOrForeignFileFailsAndLeavesTheSceneEmpty) {
     Scene scene;
     scene.name = "left over";
-    scene.cameras.push_back(std::make_unique<Camera>());
+    scene.cameras.push_back(std::make_unique<scene::Camera>());
     EXPECT_FALSE(scene.load("ABSENT"));
     EXPECT_TRUE(scene.name.empty());
     EXPECT_TRUE(scene.cameras.empty());

@@ -19,12 +19,12 @@ using test::add_path;
 
 TEST(SceneLink, LinkFindsTheItemInTheLatestListHoldingTheId) {
     Scene scene;
-    Object& object = add_object(scene, 5);
-    auto& surface = *scene.surfaces.emplace_back(std::make_unique<Surface>());
+    scene::Object& object = add_object(scene, 5);
+    auto& surface = *scene.surfaces.emplace_back(std::make_unique<scene::Surface>());
     surface.id = 5;
-    Path& path = add_path(scene, 6, 5);
-    Envelope& envelope = add_envelope(scene, 7, 6, 0, {});
-    Envelope& dangling = add_envelope(scene, 8, 99, 0, {});
+    scene::Path& path = add_path(scene, 6, 5);
+    scene::Envelope& envelope = add_envelope(scene, 7, 6, 0, {});
+    scene::Envelope& dangling = add_envelope(scene, 8, 99, 0, {});
     scene.link();
     EXPECT_EQ(path.link, &surface);  // the surface list comes after the object list
     EXPECT_EQ(envelope.link, &path);
@@ -34,9 +34,9 @@ TEST(SceneLink, LinkFindsTheItemInTheLatestListHoldingTheId) {
 
 TEST(SceneLink, ParentIsTheObjectWithTheParentId) {
     Scene scene;
-    Object& child = add_object(scene, 1);
-    Object& parent = add_object(scene, 2);
-    Object& orphan = add_object(scene, 3);
+    scene::Object& child = add_object(scene, 1);
+    scene::Object& parent = add_object(scene, 2);
+    scene::Object& orphan = add_object(scene, 3);
     child.parent_id = 2;
     orphan.parent_id = 77;
     scene.link();
@@ -48,10 +48,10 @@ TEST(SceneLink, ParentIsTheObjectWithTheParentId) {
 
 TEST(SceneLink, CircularParentChainsEndAtARoot) {
     Scene scene;
-    Object& a = add_object(scene, 1);
-    Object& b = add_object(scene, 2);
-    Object& c = add_object(scene, 3);
-    Object& self = add_object(scene, 4);
+    scene::Object& a = add_object(scene, 1);
+    scene::Object& b = add_object(scene, 2);
+    scene::Object& c = add_object(scene, 3);
+    scene::Object& self = add_object(scene, 4);
     a.parent_id = 2;
     b.parent_id = 3;
     c.parent_id = 1;  // closes a -> b -> c -> a
@@ -65,8 +65,8 @@ TEST(SceneLink, CircularParentChainsEndAtARoot) {
 }
 
 TEST(SceneLink, RootOfAHandBuiltCircleStopsBeforeTheRepeat) {
-    Object a;
-    Object b;
+    scene::Object a;
+    scene::Object b;
     a.parent = &b;
     b.parent = &a;
     EXPECT_EQ(root_object(a), &b);
@@ -78,7 +78,7 @@ void build_sample(Scene& scene) {
     scene.name = "Sample";
     scene.allow = 1;
     scene.video_names = {"one", "two"};
-    Object& object = add_object(scene, 10);
+    scene::Object& object = add_object(scene, 10);
     object.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}};
     object.polygons.resize(1);
     object.polygons[0].corner_count = 3;
@@ -132,8 +132,8 @@ TEST(SceneDiffers, ComparesTypeAllowAndItemsButNotHeaderStrings) {
 TEST(SceneWrite, ItemsGoOutListByListInListOrder) {
     Scene scene;
     build_sample(scene);
-    scene.cameras.push_back(std::make_unique<Camera>());
-    scene.warps.push_back(std::make_unique<Warp>());
+    scene.cameras.push_back(std::make_unique<scene::Camera>());
+    scene.warps.push_back(std::make_unique<scene::Warp>());
     chunks::ChunkStream stream = chunks::ChunkStream::open_memory_writer(chunks::make_id("KDRE"));
     scene.write_items(stream);
     const std::vector<std::uint8_t> block = stream.copy_block();
@@ -165,10 +165,10 @@ TEST(SceneWrite, NothingIsWrittenToAStreamThatIsNotReady) {
 }
 
 TEST(ObjectChunk, IsWrittenWithRoomForQuadsAndAZeroTail) {
-    Object object;
+    scene::Object object;
     object.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     object.polygons.resize(3);
-    for (Polygon& polygon : object.polygons) {
+    for (scene::Polygon& polygon : object.polygons) {
         polygon.corner_count = 3;
         polygon.vertex = {0, 1, 2, 0};
     }
@@ -181,7 +181,7 @@ TEST(ObjectChunk, IsWrittenWithRoomForQuadsAndAZeroTail) {
     for (std::size_t i = chunk.size() - 20; i < chunk.size(); ++i) {
         EXPECT_EQ(chunk[i], 0) << "byte " << i;
     }
-    Object reread;
+    scene::Object reread;
     ASSERT_TRUE(reread.read_chunk(chunk.data(), static_cast<std::uint32_t>(chunk.size())));
     EXPECT_FALSE(reread.differs(object));
     // Packed polygons without the tail read just as well.
@@ -190,7 +190,7 @@ TEST(ObjectChunk, IsWrittenWithRoomForQuadsAndAZeroTail) {
 }
 
 TEST(ItemParameters, ObjectsTakeTransparencyAndMorphPositionClamped) {
-    Object object;
+    scene::Object object;
     object.morph_target_count = 2;
     object.set_parameter(0, 1.5f);
     EXPECT_FLOAT_EQ(object.own_transparency, 1);
@@ -210,7 +210,7 @@ TEST(ItemParameters, ObjectsTakeTransparencyAndMorphPositionClamped) {
 }
 
 TEST(ItemParameters, WarpsTakeMainValueAndParametersBelowTheirCount) {
-    Warp warp;
+    scene::Warp warp;
     warp.parameters = {0, 0, 0};
     warp.set_parameter(0, 4);
     warp.set_parameter(2, 1.5f);
@@ -222,10 +222,10 @@ TEST(ItemParameters, WarpsTakeMainValueAndParametersBelowTheirCount) {
 }
 
 TEST(ItemParameters, OtherKindsIgnoreThem) {
-    Camera camera;
+    scene::Camera camera;
     camera.set_parameter(0, 5);
     camera.set_parameter(1, 5);
-    EXPECT_FALSE(camera.differs(Camera()));
+    EXPECT_FALSE(camera.differs(scene::Camera()));
 }
 
 struct CompletionCase {
@@ -241,7 +241,7 @@ TEST_P(EnvelopeCompletion, AddsLinearKeysAtZeroAndOne) {
     for (auto [time, value] : GetParam().keys) {
         body.floats({time, value, 0.5f, 0.5f, 0.5f}).u16(0).u16(0);
     }
-    Envelope envelope;
+    scene::Envelope envelope;
     ASSERT_TRUE(envelope.read_chunk(body.data.data(), static_cast<std::uint32_t>(body.size())));
     ASSERT_EQ(envelope.keys.size(), GetParam().completed.size());
     for (std::size_t i = 0; i < envelope.keys.size(); ++i) {

@@ -22,7 +22,7 @@ EnvelopeKey key(float time, float value, float tension = 0, float continuity = 0
 }
 
 TEST(Envelope, ASingleCompletedKeyIsConstant) {
-    Envelope envelope;
+    scene::Envelope envelope;
     envelope.keys = {key(0.5f, 3, 0.2f, -0.4f, 0.7f)};
     envelope.complete_keys();
     ASSERT_EQ(envelope.keys.size(), 3u);

@@ -91,11 +91,11 @@ struct HostileFixture {
         }
         test::add_path(scene, 10, 2).keys = {test::path_key(0, 0, 0, 0),
                                              test::path_key(1, 4, 0, 0)};
-        Object& morph = test::add_object(scene, 4);
+        scene::Object& morph = test::add_object(scene, 4);
         morph.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
         morph.morph_target_count = 1;
         morph.next_morph_target_id = 5;
-        Object& target = test::add_object(scene, 5);
+        scene::Object& target = test::add_object(scene, 5);
         target.vertices = {{0, 0, 1}, {1, 0, 1}, {0, 1, 1}};
         target.morph_target_flag = 1;
         test::add_object(scene, filter_marker_id);
@@ -181,7 +181,7 @@ TEST(HostileEnvelopes, KeyFieldsOfEnvelopesAndPaths) {
     for (int field = 0; field < motion_value_count; ++field) {
         for (float hostile : hostile_values) {
             HostileFixture f;
-            Envelope& envelope = *f.scene.envelopes.front();
+            scene::Envelope& envelope = *f.scene.envelopes.front();
             EnvelopeKey middle;
             middle.time = 0.5f;
             middle.value = 0.5f;
@@ -191,7 +191,7 @@ TEST(HostileEnvelopes, KeyFieldsOfEnvelopesAndPaths) {
                 *fields[field] = hostile;
             }
             envelope.keys.insert(envelope.keys.begin() + 1, middle);
-            Path& path = *f.scene.paths.front();
+            scene::Path& path = *f.scene.paths.front();
             PathKey turn = test::path_key(0.5f, 2, 0, 0);
             motion_value(turn, field) = hostile;
             path.keys.insert(path.keys.begin() + 1, turn);
@@ -200,7 +200,7 @@ TEST(HostileEnvelopes, KeyFieldsOfEnvelopesAndPaths) {
             const std::string what =
                 "field " + std::to_string(field) + " = " + std::to_string(hostile);
             ASSERT_NE(result.scene, nullptr) << what;
-            const Object* morph = result.scene->find_object(4);
+            const scene::Object* morph = result.scene->find_object(4);
             ASSERT_NE(morph, nullptr) << what;
             EXPECT_GE(morph->morph_position, 0) << what;
             EXPECT_LE(morph->morph_position, 1) << what;

@@ -36,11 +36,23 @@ struct InputClose {
     void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
 };
 
+struct OutputContextFree {
+    void operator()(AVFormatContext* format) const { avformat_free_context(format); }
+};
+struct IoContextFree {
+    void operator()(AVIOContext* io) const {
+        av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
+
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerFree>;
 using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
+using OutputPtr = std::unique_ptr<AVFormatContext, OutputContextFree>;
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
 
 // Sets the library's log level and handler once per process.
 void prepare_ffmpeg();

@@ -7,7 +7,7 @@
 #include "colour_tags.h"
 #include "ffmpeg_support.h"
 #include "kaleidra/video/video_frame.h"
-#include "output_file.h"
+#include "muxer.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -19,10 +19,6 @@ namespace kdr::video {
 using namespace detail;
 
 namespace {
-
-struct OutputContextFree {
-    void operator()(AVFormatContext* format) const { avformat_free_context(format); }
-};
 
 std::string pixel_format_name(AVPixelFormat format) {
     const char* name = av_get_pix_fmt_name(format);
@@ -54,8 +50,7 @@ bool takes_pixel_format(const AVCodec* codec, AVPixelFormat format) {
 
 struct MovieWriter::State {
     std::filesystem::path file;
-    std::unique_ptr<OutputFile> output;
-    std::unique_ptr<AVFormatContext, OutputContextFree> format;
+    std::unique_ptr<Muxer> muxer;
     AVStream* stream = nullptr;
     CodecContextPtr encoder;  // null when frames are stored as they come
     FramePtr frame;
@@ -82,14 +77,9 @@ struct MovieWriter::State {
     }
 
     Status write_packet(AVPacket* packet, AVRational time_base, AVStream* to) {
-        av_packet_rescale_ts(packet, time_base, to->time_base);
-        packet->stream_index = to->index;
-        const int result = av_interleaved_write_frame(format.get(), packet);
-        av_packet_unref(packet);
-        if (result < 0) {
-            return failure("writing a packet failed", result);
-        }
-        return Status::success();
+        Status written = muxer->write(packet, time_base, *to);
+        failed = failed || !written;
+        return written;
     }
 
     AudioEncoder::PacketSink audio_sink() {
@@ -179,14 +169,13 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
     state->frame_time = AVRational{settings.rate.den, settings.rate.num};
     state->every_frame_key = encoding.every_frame_key;
 
-    AVFormatContext* format = nullptr;
-    int result =
-        avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), nullptr);
-    if (result < 0 || format == nullptr) {
-        return state->refusal("no \"" + settings.container + "\" muxer: " + error_text(result));
+    Result<std::unique_ptr<Muxer>> muxer = Muxer::create(file, settings.container);
+    if (!muxer) {
+        return Error{muxer.error()};
     }
-    state->format.reset(format);
-    state->stream = avformat_new_stream(format, nullptr);
+    state->muxer = std::move(*muxer);
+    AVFormatContext* format = state->muxer->format();
+    state->stream = state->muxer->add_stream();
     state->packet.reset(av_packet_alloc());
     if (state->stream == nullptr || !state->packet) {
         return state->refusal("out of memory");
@@ -229,7 +218,11 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
         encoder->time_base = state->frame_time;
         encoder->framerate = av_inv_q(state->frame_time);
         encoder->pix_fmt = *pixel_format;
-        encoder->bit_rate = encoding.bit_rate;
+        if (encoding.bit_rate > 0) {
+            // Otherwise the encoder's own default stands: the AVI compressors
+            // have always been rate-controlled by it.
+            encoder->bit_rate = encoding.bit_rate;
+        }
         encoder->thread_count = encoding.threads;
         if (encoding.every_frame_key) {
             encoder->gop_size = 1;
@@ -256,7 +249,7 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
         for (const auto& [option, value] : encoding.options) {
             av_dict_set(&options, option.c_str(), value.c_str(), 0);
         }
-        result = avcodec_open2(encoder, codec, &options);
+        int result = avcodec_open2(encoder, codec, &options);
         const AVDictionaryEntry* unknown = av_dict_get(options, "", nullptr, AV_DICT_IGNORE_SUFFIX);
         const std::string unknown_name = unknown != nullptr ? unknown->key : "";
         av_dict_free(&options);
@@ -319,22 +312,13 @@ Result<MovieWriter> MovieWriter::create(const std::filesystem::path& file,
         }
     }
 
-    Result<std::unique_ptr<OutputFile>> output = OutputFile::open(file);
-    if (!output) {
-        return Error{output.error()};
-    }
-    state->output = std::move(*output);
-    format->pb = state->output->io();
-    AVDictionary* muxer_options = nullptr;
+    std::vector<std::pair<std::string, std::string>> muxer_options;
     if (encoding.stored_as_given) {
         // Full frames are stored as they come: bottom row first.
-        av_dict_set(&muxer_options, "flipped_raw_rgb", "1", 0);
+        muxer_options.emplace_back("flipped_raw_rgb", "1");
     }
-    result = avformat_write_header(format, &muxer_options);
-    av_dict_free(&muxer_options);
-    if (result < 0) {
-        return state->refusal("the " + std::string(format->oformat->name) +
-                              " header: " + error_text(result));
+    if (Status started = state->muxer->start(muxer_options); !started) {
+        return Error{started.error()};
     }
     return MovieWriter(std::move(state));
 }
@@ -447,13 +431,9 @@ Status MovieWriter::close() {
             return state.refusal(finished.error());
         }
     }
-    const int result = av_write_trailer(state.format.get());
-    if (result < 0) {
-        return state.failure("finishing the file failed", result);
-    }
-    if (Status committed = state.output->commit(); !committed) {
+    if (Status finished = state.muxer->finish(); !finished) {
         state.failed = true;
-        return state.refusal(committed.error());
+        return finished;
     }
     state.closed = true;
     return Status::success();

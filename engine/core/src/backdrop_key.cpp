@@ -38,12 +38,12 @@ class KeyWriter {
 
 }  // namespace
 
-bool backdrop_candidate(const Scene& scene, const Object& object) {
+bool backdrop_candidate(const Scene& scene, const scene::Object& object) {
     if (object.polygons.empty() || object.vertices.empty()) {
         return false;
     }
-    for (const Polygon& polygon : object.polygons) {
-        const Surface* surface = scene.find_surface(polygon.surface_id);
+    for (const scene::Polygon& polygon : object.polygons) {
+        const scene::Surface* surface = scene.find_surface(polygon.surface_id);
         if (surface != nullptr && surface->source_kind != source_colour &&
             surface->source_kind != source_texture) {
             return false;
@@ -69,13 +69,13 @@ void backdrop_key(const BackdropInputs& in, std::vector<std::uint8_t>& key) {
     w.add(in.light);
     w.add(in.shadow_plane);
     if (!in.scene->cameras.empty()) {
-        const Camera& camera = *in.scene->cameras.front();
+        const scene::Camera& camera = *in.scene->cameras.front();
         w.add_motion(camera.motion);
         w.add(camera.field_of_view);
         w.add(camera.near_distance);
     }
 
-    const Object& object = *in.object;
+    const scene::Object& object = *in.object;
     w.add(object.id);
     w.add(object.video_number);
     w.add(object.own_transparency);
@@ -87,7 +87,7 @@ void backdrop_key(const BackdropInputs& in, std::vector<std::uint8_t>& key) {
     }
     w.add(static_cast<std::uint64_t>(object.polygons.size()));
     std::vector<std::uint16_t> surfaces;
-    for (const Polygon& p : object.polygons) {
+    for (const scene::Polygon& p : object.polygons) {
         w.add(p.corner_count);
         w.add(p.vertex);
         w.add(p.s);
@@ -100,12 +100,12 @@ void backdrop_key(const BackdropInputs& in, std::vector<std::uint8_t>& key) {
         }
     }
     int depth = 0;
-    for (const Object* item = &object; item != nullptr && depth < max_parent_depth;
+    for (const scene::Object* item = &object; item != nullptr && depth < max_parent_depth;
          item = item->parent, ++depth) {
         w.add_motion(item->motion);
     }
     for (std::uint16_t id : surfaces) {
-        const Surface* surface = in.scene->find_surface(id);
+        const scene::Surface* surface = in.scene->find_surface(id);
         w.add(id);
         if (surface != nullptr) {
             w.add(surface->source_kind);

@@ -24,7 +24,7 @@ namespace kdr::render {
 
 struct BackdropInputs {
     const Scene* scene = nullptr;  // the frame scene
-    const Object* object = nullptr;
+    const scene::Object* object = nullptr;
     const FrameValues* values = nullptr;
     std::uint32_t flags = 0;
     std::uint32_t first_row = 0;
@@ -41,7 +41,7 @@ struct BackdropInputs {
 
 // True when the object's picture can stay from frame to frame: it has
 // polygons and none of its surfaces shows a video.
-bool backdrop_candidate(const Scene& scene, const Object& object);
+bool backdrop_candidate(const Scene& scene, const scene::Object& object);
 
 // The bytes; equal bytes mean an equal drawing.
 void backdrop_key(const BackdropInputs& inputs, std::vector<std::uint8_t>& key);

@@ -4,6 +4,7 @@
 #include "kaleidra/gl/gl_api.h"
 #include "kaleidra/records/layout.h"
 #include "kaleidra/render/drawing_core.h"
+#include "kaleidra/scene/video_roles.h"
 
 namespace kdr::render {
 
@@ -21,8 +22,8 @@ struct DrawingCore::Pass {
     const FrameValues& values;
     FrameRecord& frame;
     float completion = 0;
-    bool layout = false;  // layout preview
-    bool swap = false;    // videos 1 and 2 swap (two-video transition flying on)
+    bool layout = false;        // layout preview
+    bool trade_places = false;  // videos 1 and 2 trade places (video_roles.h)
     std::uint32_t flags = 0;
     std::uint32_t key_video = 0;  // layout preview: the highlighted object's video
 };
@@ -33,6 +34,10 @@ inline bool is_layout_preview(const FrameRecord& frame) {
 
 inline bool flies_on(const EffectSettings& settings) {
     return settings.globals[global_fly_direction] != 0;
+}
+
+inline bool videos_trade_places(const Scene& scene, const EffectSettings& settings) {
+    return kdr::videos_trade_places(scene.type, settings.globals[global_fly_direction]);
 }
 
 }  // namespace kdr::render

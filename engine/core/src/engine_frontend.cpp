@@ -1,32 +1,34 @@
 #include "kaleidra/render/engine_frontend.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
 
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/render/mapped_videos.h"
 #include "kaleidra/render/picture_output.h"
+#include "kaleidra/scene/video_roles.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
 namespace {
 
-// Two render workers may prepare and render with one shared settings record
+// Several contexts may prepare and render with one shared settings record
 // at once; the fallback name written into it is read and written only under
-// this lock.
-std::mutex settings_name_mutex;
-
-bool name_is_empty(const EffectSettings& settings) {
-    std::lock_guard<std::mutex> lock(settings_name_mutex);
+// the library's lock.
+bool name_is_empty(EngineBackend& backend, const EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(backend.settings_name_mutex());
     return settings.name[0] == '\0';
 }
 
 // Loads the effect named in the settings, else the fallback (whose name is
 // then written into the settings); clears the name when neither loads.
-void load_effect(Scene& scene, EffectSettings& settings) {
-    std::lock_guard<std::mutex> lock(settings_name_mutex);
+void load_effect(EngineBackend& backend, Scene& scene, EffectSettings& settings) {
+    std::lock_guard<std::mutex> lock(backend.settings_name_mutex());
     char name[effect_name_size];
     std::memcpy(name, settings.name, effect_name_size);
     name[effect_name_size - 1] = '\0';
@@ -61,7 +63,30 @@ class CurrentContext {
     bool m_current = false;
 };
 
+std::string texture_failure(const ImageRecord& texture, const std::string& effect) {
+    return "effect \"" + effect + "\": texture \"" +
+           std::string(texture.name != nullptr ? texture.name : "") + "\" (" +
+           std::to_string(texture.width) + " x " + std::to_string(texture.height) +
+           ") could not be uploaded; its surfaces are drawn without it";
+}
+
 }  // namespace
+
+bool EngineBackend::report_once(const std::string& message) {
+    std::lock_guard<std::mutex> lock(m_reported_mutex);
+    // Enough for every distinct problem a session meets; beyond it, messages
+    // still go out but are no longer remembered.
+    constexpr std::size_t remembered_limit = 256;
+    if (m_reported.count(message) != 0) {
+        return false;
+    }
+    if (m_reported.size() < remembered_limit) {
+        m_reported.insert(message);
+    }
+    std::fprintf(stderr, "%s: %s\n", library_name(), message.c_str());
+    std::fflush(stderr);
+    return true;
+}
 
 bool drawing_size(const EffectSettings& settings, const FrameRecord& frame, std::uint32_t& width,
                   std::uint32_t& height) {
@@ -92,7 +117,9 @@ RenderContext* create_context(EngineBackend& backend, const EffectSettings* sett
             return nullptr;
         }
         context->surface = std::move(surface.value());
-        context->core = std::make_unique<DrawingCore>(*context->surface);
+        context->core = std::make_unique<DrawingCore>(
+            *context->surface,
+            [&backend](const std::string& message) { backend.report_once(message); });
         return context.release();
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -132,7 +159,7 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             free_context(backend, fresh);
             return nullptr;
         }
-        load_effect(fresh->scene, *settings);
+        load_effect(backend, fresh->scene, *settings);
         const bool layout = (frame->flags & flag_layout_preview) != 0;
         if (!layout) {
             load_mapped_videos(*settings, *frame, fresh->mapped_files);
@@ -143,10 +170,15 @@ RenderContext* prepare_context(EngineBackend& backend, RenderContext* context,
             for (std::size_t i = 0; i < fresh->scene.textures.size(); ++i) {
                 ImageRecord& texture = fresh->scene.textures[i];
                 image_prepare_texture(texture);
-                static_cast<void>(gl::upload_texture(fresh->surface->gl(),
-                                                     static_cast<GLuint>(100 + i), texture,
-                                                     texture.texture_width, texture.texture_height,
-                                                     linear, fresh->surface->swaps_red_blue()));
+                const bool uploaded = gl::upload_texture(
+                    fresh->surface->gl(), scene_texture_name(i), texture, texture.texture_width,
+                    texture.texture_height, linear, fresh->surface->swaps_red_blue());
+                // A texture the installation lacks has no pixels and never
+                // uploads; one that has pixels and still fails is worth a
+                // word. Either way its surfaces are drawn untextured.
+                if (!uploaded && image_has_pixels(texture)) {
+                    backend.report_once(texture_failure(texture, fresh->scene.name));
+                }
             }
         }
     } catch (const std::bad_alloc&) {
@@ -161,7 +193,7 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
     if (context == nullptr || settings == nullptr || frame == nullptr || !context->surface) {
         return 0;
     }
-    if (name_is_empty(*settings)) {
+    if (name_is_empty(backend, *settings)) {
         return 0;
     }
     gl::Surface& surface = *context->surface;
@@ -180,9 +212,10 @@ int render_frame(EngineBackend& backend, RenderContext* context, const EffectSet
             if (backend.lays_first_video_under()) {
                 frame->flags &= ~static_cast<std::uint32_t>(flag_keep_colour);
                 if (!layout && !context->scene.objects.empty()) {
-                    const bool swap =
-                        context->scene.type == 1 && settings->globals[global_fly_direction] != 0;
-                    const int slot = video_slot(context->scene.objects.front()->video_number, swap);
+                    const bool trade = videos_trade_places(context->scene.type,
+                                                           settings->globals[global_fly_direction]);
+                    const int slot =
+                        video_slot(context->scene.objects.front()->video_number, trade);
                     if (slot_has_picture(*frame, slot) &&
                         gl::upload_extent_valid(frame->images[slot])) {
                         options.underlay_slot = slot;

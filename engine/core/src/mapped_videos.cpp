@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/scene.h"
 
@@ -28,7 +29,7 @@ int mapped_kind(std::uint16_t source_kind) {
 }  // namespace
 
 void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame, MappedFiles& files) {
-    if ((frame.quiet & 0xffff) != 0) {
+    if (frame_is_quiet(frame)) {
         return;
     }
     const Scene* user = settings_scene(settings);
@@ -41,7 +42,7 @@ void load_mapped_videos(const EffectSettings& settings, FrameRecord& frame, Mapp
         files.resize(user->surfaces.size());
     }
     for (std::size_t i = 0; i < user->surfaces.size(); ++i) {
-        const Surface* surface = user->surfaces[i].get();
+        const scene::Surface* surface = user->surfaces[i].get();
         const int kind = mapped_kind(surface->source_kind);
         if (kind < 0) {
             continue;

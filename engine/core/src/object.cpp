@@ -1,12 +1,14 @@
 // Drawing one object: material, texture, polygons, and its shadow.
 
 #include <algorithm>
+#include <string>
 
 #include "core_internal.h"
 #include "kaleidra/gl/texture_upload.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/render/object_transform.h"
 #include "kaleidra/scene/value_limits.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
@@ -16,7 +18,7 @@ const GLfloat no_colour[4] = {0, 0, 0, 0};
 // OpenGL's own material defaults for specular and emission.
 const GLfloat default_dark[4] = {0, 0, 0, 1};
 
-float object_transparency(const Object& object, const FrameValues& values, int slot) {
+float object_transparency(const scene::Object& object, const FrameValues& values, int slot) {
     float p = 0;
     if (object.video_number != 0) {
         p = values.video(slot, video_transparency) * 0.01f;
@@ -44,7 +46,7 @@ bool shows_filter_source(const FrameValues& values, int slot) {
     return source >= 0 && slot == source;
 }
 
-bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
+bool valid_polygon(const scene::Polygon& polygon, std::size_t vertex_count) {
     if (polygon.corner_count != 3 && polygon.corner_count != 4) {
         return false;
     }
@@ -58,11 +60,11 @@ bool valid_polygon(const Polygon& polygon, std::size_t vertex_count) {
 
 }  // namespace
 
-bool DrawingCore::lies_under(const Pass& pass, const Object& object) const {
+bool DrawingCore::lies_under(const Pass& pass, const scene::Object& object) const {
     // The blit stands for the first object only when that object would be
     // drawn as its whole video: it shows the laid-under slot, is not faded
     // by any transparency, and the filter does not leave it out.
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     if (slot != m_underlay_slot || !slot_has_picture(pass.frame, slot) || object.vertices.empty()) {
         return false;
     }
@@ -77,8 +79,8 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     if (image.bytes_per_pixel != 3 && image.bytes_per_pixel != 4) {
         return false;
     }
-    const GLuint name = image.bytes_per_pixel;
-    VideoTexture& held = m_video_textures[name - 3];
+    const GLuint name = video_texture_name(image.bytes_per_pixel);
+    VideoTexture& held = m_video_textures[video_texture_index(name)];
     if (held.slot == slot && held.pixels == image.buffer && held.frame == m_frame_serial &&
         m_gl.IsTexture(name)) {
         m_gl.BindTexture(GL_TEXTURE_2D, name);
@@ -87,16 +89,24 @@ bool DrawingCore::bind_video(const Pass& pass, int slot) {
     held = {};
     if (!gl::upload_texture(m_gl, name, image, m_video_texture_width, m_video_texture_height,
                             m_linear_filter, m_swap_red_blue)) {
+        // The surface is drawn untextured.
+        if (m_report) {
+            m_report("the picture of video " + std::to_string(slot + 1) + " (" +
+                     std::to_string(image.width) + " x " + std::to_string(image.height) + ", " +
+                     std::to_string(image.bytes_per_pixel) +
+                     " bytes a pixel) could not be uploaded as a texture; its surfaces are drawn "
+                     "without it");
+        }
         return false;
     }
     held = {slot, image.buffer, m_frame_serial};
     return true;
 }
 
-void DrawingCore::apply_material(const Pass& pass, const Object& object, const Surface& surface,
-                                 bool shine, bool& textured) {
+void DrawingCore::apply_material(const Pass& pass, const scene::Object& object,
+                                 const scene::Surface& surface, bool shine, bool& textured) {
     const gl::GlApi& gl = m_gl;
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float p = object_transparency(object, pass.values, slot);
     Colour diffuse = surface.diffuse;
     if (p > 0) {
@@ -156,12 +166,12 @@ void DrawingCore::apply_material(const Pass& pass, const Object& object, const S
         const int index = surface.texture_index;
         if (index >= 0 && static_cast<std::size_t>(index) < pass.scene.textures.size() &&
             image_has_pixels(pass.scene.textures[index]) &&
-            gl.IsTexture(static_cast<GLuint>(100 + index))) {
-            gl.BindTexture(GL_TEXTURE_2D, static_cast<GLuint>(100 + index));
+            gl.IsTexture(scene_texture_name(static_cast<std::size_t>(index)))) {
+            gl.BindTexture(GL_TEXTURE_2D, scene_texture_name(static_cast<std::size_t>(index)));
             textured = true;
         }
     } else {
-        const int surface_slot = video_slot(surface.video_number, pass.swap);
+        const int surface_slot = video_slot(surface.video_number, pass.trade_places);
         textured = slot_has_picture(pass.frame, surface_slot) && bind_video(pass, surface_slot);
     }
     if (textured) {
@@ -171,13 +181,13 @@ void DrawingCore::apply_material(const Pass& pass, const Object& object, const S
     }
 }
 
-void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine) {
+void DrawingCore::draw_object(const Pass& pass, const scene::Object& object, bool shine) {
     const gl::GlApi& gl = m_gl;
     const bool final_frame = !pass.layout;
     if (final_frame && (object.vertices.empty() || object.own_transparency == 1)) {
         return;
     }
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float lighting = pass.values.globals[global_lighting];
     if (shine && !(pass.values.video(slot, video_shine) != 0 && lighting != 0 &&
                    pass.completion >= 0.03f && pass.completion <= 0.97f)) {
@@ -220,11 +230,11 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
         }
     }
 
-    const Surface* surface = nullptr;
+    const scene::Surface* surface = nullptr;
     bool have_surface = false;
     std::uint16_t surface_id = 0;
     bool textured = false;
-    for (const Polygon& polygon : object.polygons) {
+    for (const scene::Polygon& polygon : object.polygons) {
         if (!valid_polygon(polygon, object.vertices.size())) {
             continue;
         }
@@ -264,9 +274,9 @@ void DrawingCore::draw_object(const Pass& pass, const Object& object, bool shine
     }
 }
 
-void DrawingCore::draw_shadow(const Pass& pass, const Object& object) {
+void DrawingCore::draw_shadow(const Pass& pass, const scene::Object& object) {
     const gl::GlApi& gl = m_gl;
-    const int slot = video_slot(object.video_number, pass.swap);
+    const int slot = video_slot(object.video_number, pass.trade_places);
     const float p = object_transparency(object, pass.values, slot);
     const float k = pass.values.globals[global_shadows] * 0.01f * (1 - p);
     const GLfloat shade[4] = {0, 0, 0, k};
@@ -284,7 +294,7 @@ void DrawingCore::draw_shadow(const Pass& pass, const Object& object) {
     const Vector3 light = m_state.light;
     const float plane = m_state.shadow_plane;
     Vector3 corners[4];
-    for (const Polygon& polygon : object.polygons) {
+    for (const scene::Polygon& polygon : object.polygons) {
         if (!valid_polygon(polygon, object.vertices.size())) {
             continue;
         }

@@ -7,7 +7,7 @@
 
 namespace kdr::render {
 
-Direction object_direction(const Object& object, const DirectionInputs& inputs) {
+Direction object_direction(const scene::Object& object, const DirectionInputs& inputs) {
     Direction direction;
     if (!inputs.final_frame || object.video_number == 0 || inputs.values == nullptr) {
         return direction;
@@ -31,7 +31,7 @@ Direction object_direction(const Object& object, const DirectionInputs& inputs) 
     return direction;
 }
 
-Vector3 object_pivot(const Object& object, const DirectionInputs& inputs,
+Vector3 object_pivot(const scene::Object& object, const DirectionInputs& inputs,
                      const Direction& direction) {
     Vector3 pivot{object.pivot[0], object.pivot[1], object.pivot[2]};
     const bool follows =

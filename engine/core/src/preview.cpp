@@ -7,9 +7,9 @@
 
 namespace kdr::render {
 
-void DrawingCore::draw_path(const Pass& pass, const Object& object) {
+void DrawingCore::draw_path(const Pass& pass, const scene::Object& object) {
     const gl::GlApi& gl = m_gl;
-    const Path* path = nullptr;
+    const scene::Path* path = nullptr;
     for (const auto& candidate : pass.scene.paths) {
         if (candidate->link_id != 0 && candidate->link_id == static_cast<std::int16_t>(object.id) &&
             !candidate->keys.empty()) {

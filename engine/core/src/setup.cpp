@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core_internal.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/value_limits.h"
+#include "texture_names.h"
 
 namespace kdr::render {
 
@@ -16,8 +18,8 @@ constexpr float degrees_to_radians = 0.017453292f;
 // Every final frame is projected with this aspect, whatever the output size.
 constexpr double frame_aspect = 1.3333;
 
-const Camera& first_camera(const Scene& scene) {
-    static const Camera fallback;  // read-only defaults for scenes without a camera
+const scene::Camera& first_camera(const Scene& scene) {
+    static const scene::Camera fallback;  // read-only defaults for scenes without a camera
     return scene.cameras.empty() ? fallback : *scene.cameras.front();
 }
 
@@ -29,19 +31,18 @@ bool slot_has_picture(const FrameRecord& frame, int slot) {
     return slot >= 0 && slot < in_use && image_has_pixels(frame.images[slot]);
 }
 
-int video_slot(std::uint32_t video_number, bool swap) {
+int video_slot(std::uint32_t video_number, bool trade_places) {
     if (video_number == 0 || video_number > 0x7fffffff) {
         return -1;
     }
-    int slot = static_cast<int>(video_number) - 1;
-    if (swap && slot <= 1) {
-        slot = 1 - slot;
-    }
-    return slot;
+    return static_cast<int>(video_shown(video_number, trade_places)) - 1;
 }
 
-DrawingCore::DrawingCore(gl::Surface& surface)
-    : m_surface(surface), m_gl(surface.gl()), m_swap_red_blue(surface.swaps_red_blue()) {}
+DrawingCore::DrawingCore(gl::Surface& surface, Report report)
+    : m_surface(surface),
+      m_gl(surface.gl()),
+      m_report(std::move(report)),
+      m_swap_red_blue(surface.swaps_red_blue()) {}
 
 void DrawingCore::colour(float r, float g, float b, float a) {
     if (m_swap_red_blue) {
@@ -87,7 +88,7 @@ void DrawingCore::projection(const Scene& scene, std::uint32_t flags) {
     m_gl.MatrixMode(GL_PROJECTION);
     m_gl.LoadIdentity();
     const bool layout = (flags & flag_layout_preview) != 0;
-    const Camera& camera = first_camera(scene);
+    const scene::Camera& camera = first_camera(scene);
     const double top =
         camera.near_distance * std::tan(camera.field_of_view * 0.5 * degrees_to_radians);
     const double right = frame_aspect * top;
@@ -175,19 +176,20 @@ void DrawingCore::prepare(Scene& scene, const EffectSettings& settings, FrameRec
             image.width_ratio = float(image.width) / float(m_video_texture_width);
             image.height_ratio = float(image.height) / float(m_video_texture_height);
         }
-        const GLuint video_names[2] = {3, 4};
-        gl.DeleteTextures(2, video_names);
+        const GLuint video_names[video_texture_count] = {video_texture_3_bytes,
+                                                         video_texture_4_bytes};
+        gl.DeleteTextures(video_texture_count, video_names);
 
-        const bool swap = scene.type == 1 && flies_on(settings);
+        const bool trade = videos_trade_places(scene, settings);
         for (auto& object : scene.objects) {
-            for (Polygon& polygon : object->polygons) {
-                const Surface* surface = scene.find_surface(polygon.surface_id);
+            for (scene::Polygon& polygon : object->polygons) {
+                const scene::Surface* surface = scene.find_surface(polygon.surface_id);
                 if (surface == nullptr) {
                     continue;
                 }
                 const int corners = std::min<int>(polygon.corner_count, 4);
                 if (surface->source_kind == source_video) {
-                    const int slot = video_slot(surface->video_number, swap);
+                    const int slot = video_slot(surface->video_number, trade);
                     if (slot < 0 || slot >= image_slot_count) {
                         continue;
                     }

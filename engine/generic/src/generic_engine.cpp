@@ -10,6 +10,7 @@ namespace {
 
 class GenericBackend final : public EngineBackend {
   public:
+    const char* library_name() const override { return "Rnd_Generic"; }
     Result<std::unique_ptr<gl::Surface>> create_surface(std::uint32_t width,
                                                         std::uint32_t height) override {
         // Red and blue swapped, so that hosts' blue-first videos upload as

@@ -11,6 +11,7 @@ namespace {
 
 class HardwareBackend final : public EngineBackend {
   public:
+    const char* library_name() const override { return "Rnd_Hardware"; }
     Result<std::unique_ptr<gl::Surface>> create_surface(std::uint32_t width,
                                                         std::uint32_t height) override {
         const int place = m_windows.reserve_place();

@@ -1,5 +1,7 @@
 #include "engine_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -42,7 +44,7 @@ RenderJob::RenderJob(const std::string& effect, std::uint32_t width, std::uint32
     : video_a(format_bgra, width, height),
       video_b(format_bgra, width, height),
       output(format_bgra, width, height) {
-    settings_initialise(settings);
+    EXPECT_TRUE(settings_initialise(settings));
     std::strncpy(settings.name, effect.c_str(), effect_name_size - 1);
     settings.globals[global_render_style] = 0;
     settings.globals[global_render_quality] = 1;

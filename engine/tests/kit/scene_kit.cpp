@@ -6,7 +6,6 @@
 
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/images/image_file.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 
 namespace kdr::test {
@@ -23,9 +22,9 @@ T& append(std::vector<std::unique_ptr<T>>& list, std::uint16_t id) {
     return *list.back();
 }
 
-Polygon polygon(std::uint16_t surface, std::initializer_list<std::uint16_t> corners,
-                std::initializer_list<float> s, std::initializer_list<float> t) {
-    Polygon p;
+scene::Polygon polygon(std::uint16_t surface, std::initializer_list<std::uint16_t> corners,
+                       std::initializer_list<float> s, std::initializer_list<float> t) {
+    scene::Polygon p;
     p.corner_count = static_cast<std::uint16_t>(corners.size());
     p.surface_id = surface;
     std::copy(corners.begin(), corners.end(), p.vertex.begin());
@@ -47,8 +46,8 @@ SceneBuilder& SceneBuilder::type(std::uint32_t type) {
     return *this;
 }
 
-Camera& SceneBuilder::camera(float x, float y, float z) {
-    Camera& camera = append(m_scene.cameras, 1);
+scene::Camera& SceneBuilder::camera(float x, float y, float z) {
+    scene::Camera& camera = append(m_scene.cameras, 1);
     camera.motion.position[0] = x;
     camera.motion.position[1] = y;
     camera.motion.position[2] = z;
@@ -58,32 +57,32 @@ Camera& SceneBuilder::camera(float x, float y, float z) {
     return camera;
 }
 
-Surface& SceneBuilder::video_surface(std::uint16_t id, std::uint16_t video_number) {
-    Surface& surface = append(m_scene.surfaces, id);
+scene::Surface& SceneBuilder::video_surface(std::uint16_t id, std::uint16_t video_number) {
+    scene::Surface& surface = append(m_scene.surfaces, id);
     surface.source_kind = source_video;
     surface.video_number = video_number;
     surface.diffuse = {1, 1, 1, 1};
     return surface;
 }
 
-Surface& SceneBuilder::colour_surface(std::uint16_t id, float r, float g, float b, float a) {
-    Surface& surface = append(m_scene.surfaces, id);
+scene::Surface& SceneBuilder::colour_surface(std::uint16_t id, float r, float g, float b, float a) {
+    scene::Surface& surface = append(m_scene.surfaces, id);
     surface.source_kind = source_colour;
     surface.diffuse = {r, g, b, a};
     return surface;
 }
 
-Surface& SceneBuilder::texture_surface(std::uint16_t id, const std::string& texture_name) {
-    Surface& surface = append(m_scene.surfaces, id);
+scene::Surface& SceneBuilder::texture_surface(std::uint16_t id, const std::string& texture_name) {
+    scene::Surface& surface = append(m_scene.surfaces, id);
     surface.source_kind = source_texture;
     surface.diffuse = {1, 1, 1, 1};
     std::strncpy(surface.name.data(), texture_name.c_str(), surface.name.size() - 1);
     return surface;
 }
 
-Object& SceneBuilder::quad(std::uint16_t id, std::uint16_t surface_id, float width, float height,
-                           std::uint32_t video_number) {
-    Object& object = append(m_scene.objects, id);
+scene::Object& SceneBuilder::quad(std::uint16_t id, std::uint16_t surface_id, float width,
+                                  float height, std::uint32_t video_number) {
+    scene::Object& object = append(m_scene.objects, id);
     const float w = width / 2;
     const float h = height / 2;
     object.vertices = {{-w, h, 0}, {w, h, 0}, {w, -h, 0}, {-w, -h, 0}};
@@ -92,9 +91,9 @@ Object& SceneBuilder::quad(std::uint16_t id, std::uint16_t surface_id, float wid
     return object;
 }
 
-Object& SceneBuilder::grid(std::uint16_t id, std::uint16_t surface_id, float width, float height,
-                           int columns, int rows, std::uint32_t video_number) {
-    Object& object = append(m_scene.objects, id);
+scene::Object& SceneBuilder::grid(std::uint16_t id, std::uint16_t surface_id, float width,
+                                  float height, int columns, int rows, std::uint32_t video_number) {
+    scene::Object& object = append(m_scene.objects, id);
     for (int j = 0; j <= rows; ++j) {
         for (int i = 0; i <= columns; ++i) {
             object.vertices.push_back(
@@ -117,13 +116,13 @@ Object& SceneBuilder::grid(std::uint16_t id, std::uint16_t surface_id, float wid
     return object;
 }
 
-Object& SceneBuilder::video_quad(std::uint16_t id, std::uint16_t surface_id,
-                                 std::uint32_t video_number) {
+scene::Object& SceneBuilder::video_quad(std::uint16_t id, std::uint16_t surface_id,
+                                        std::uint32_t video_number) {
     return quad(id, surface_id, 4, 3, video_number);
 }
 
-Object& SceneBuilder::box(std::uint16_t id, std::uint16_t surface_id, float size) {
-    Object& object = append(m_scene.objects, id);
+scene::Object& SceneBuilder::box(std::uint16_t id, std::uint16_t surface_id, float size) {
+    scene::Object& object = append(m_scene.objects, id);
     const float e = size / 2;
     // Corners: 0..3 the front face (z = +e) clockwise from top-left as seen
     // from +Z, 4..7 the back face (z = -e) in the same screen order.
@@ -142,9 +141,9 @@ Object& SceneBuilder::box(std::uint16_t id, std::uint16_t surface_id, float size
     return object;
 }
 
-Object& SceneBuilder::cylinder(std::uint16_t id, std::uint16_t surface_id, float radius,
-                               float height, int sides) {
-    Object& object = append(m_scene.objects, id);
+scene::Object& SceneBuilder::cylinder(std::uint16_t id, std::uint16_t surface_id, float radius,
+                                      float height, int sides) {
+    scene::Object& object = append(m_scene.objects, id);
     const float h = height / 2;
     const auto n = static_cast<std::uint16_t>(sides);
     for (int i = 0; i < sides; ++i) {
@@ -175,24 +174,26 @@ Object& SceneBuilder::cylinder(std::uint16_t id, std::uint16_t surface_id, float
     return object;
 }
 
-Object& SceneBuilder::marker(std::uint16_t id, float x, float y, float z) {
-    Object& object = append(m_scene.objects, id);
+scene::Object& SceneBuilder::marker(std::uint16_t id, float x, float y, float z) {
+    scene::Object& object = append(m_scene.objects, id);
     object.motion.position[0] = x;
     object.motion.position[1] = y;
     object.motion.position[2] = z;
     return object;
 }
 
-Path& SceneBuilder::path(std::uint16_t id, std::int16_t link, const std::vector<PathKey>& keys) {
-    Path& path = append(m_scene.paths, id);
+scene::Path& SceneBuilder::path(std::uint16_t id, std::int16_t link,
+                                const std::vector<PathKey>& keys) {
+    scene::Path& path = append(m_scene.paths, id);
     path.link_id = link;
     path.keys = keys;
     return path;
 }
 
-Envelope& SceneBuilder::envelope(std::uint16_t id, std::int16_t link, std::uint16_t parameter,
-                                 const std::vector<EnvelopeKey>& keys) {
-    Envelope& envelope = append(m_scene.envelopes, id);
+scene::Envelope& SceneBuilder::envelope(std::uint16_t id, std::int16_t link,
+                                        std::uint16_t parameter,
+                                        const std::vector<EnvelopeKey>& keys) {
+    scene::Envelope& envelope = append(m_scene.envelopes, id);
     envelope.link_id = link;
     envelope.parameter = parameter;
     envelope.keys = keys;
@@ -234,36 +235,12 @@ EnvelopeKey envelope_key(float time, float value, bool linear) {
     return key;
 }
 
-Installation::Installation() {
-    const char* previous = std::getenv("KALEIDRA_REGISTRY");
-    m_had_registry = previous != nullptr;
-    if (previous != nullptr) {
-        m_previous_registry = previous;
-    }
-    const std::filesystem::path registry = path() / "registry";
-    ::setenv("KALEIDRA_REGISTRY", registry.c_str(), 1);
-    static_cast<void>(platform::Registry(registry).set(
-        "Software\\Talvane\\Kaleidra\\3.0",
-        platform::RegistryValue::make_string("Path", path().string())));
-    for (const char* folder : {"EFFECTS", "Textures", "Work"}) {
-        std::filesystem::create_directories(path() / folder);
-    }
-}
-
-Installation::~Installation() {
-    if (m_had_registry) {
-        ::setenv("KALEIDRA_REGISTRY", m_previous_registry.c_str(), 1);
-    } else {
-        ::unsetenv("KALEIDRA_REGISTRY");
-    }
-}
-
 bool Installation::add_effect(const std::string& name, const SceneBuilder& scene) const {
     return scene.write(path() / "EFFECTS" / (name + ".KDR"), name);
 }
 
 bool Installation::add_texture(const std::string& name, const ImageRecord& image) const {
-    return write_image_file(image, path() / "Textures" / (name + ".KDT"));
+    return write_image_file(image, path() / "Textures" / (name + ".KDT")).ok();
 }
 
 bool Installation::add_video_over_backdrop(const std::string& name) const {
@@ -282,7 +259,7 @@ bool Installation::add_fallback_effect() const {
     builder.video_surface(10, 1);
     builder.video_surface(11, 2);
     builder.video_quad(100, 10, 1);
-    Object& inset = builder.quad(101, 11, 2, 1.5f, 2);
+    scene::Object& inset = builder.quad(101, 11, 2, 1.5f, 2);
     inset.motion.position[2] = 0.5f;
     return add_effect("Ballsplt", builder);
 }

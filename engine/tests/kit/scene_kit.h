@@ -13,6 +13,7 @@
 #include "kaleidra/records/layout.h"
 #include "kaleidra/scene/items.h"
 #include "kaleidra/scene/scene.h"
+#include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr::test {
@@ -26,36 +27,37 @@ class SceneBuilder {
     Scene& scene() { return m_scene; }
 
     SceneBuilder& type(std::uint32_t type);
-    Camera& camera(float x = 0, float y = 0, float z = 4);
+    scene::Camera& camera(float x = 0, float y = 0, float z = 4);
 
-    Surface& video_surface(std::uint16_t id, std::uint16_t video_number);
-    Surface& colour_surface(std::uint16_t id, float r, float g, float b, float a = 1);
-    Surface& texture_surface(std::uint16_t id, const std::string& texture_name);
+    scene::Surface& video_surface(std::uint16_t id, std::uint16_t video_number);
+    scene::Surface& colour_surface(std::uint16_t id, float r, float g, float b, float a = 1);
+    scene::Surface& texture_surface(std::uint16_t id, const std::string& texture_name);
 
     // A width x height quad in the z = 0 plane of its own coordinates,
     // facing +Z (clockwise as the camera sees it), texture (0, 0) at its
     // top-left corner.
-    Object& quad(std::uint16_t id, std::uint16_t surface_id, float width, float height,
-                 std::uint32_t video_number = 0);
+    scene::Object& quad(std::uint16_t id, std::uint16_t surface_id, float width, float height,
+                        std::uint32_t video_number = 0);
     // The same quad cut into columns x rows smaller quads (lighting is
     // computed at the corners, so highlights need them).
-    Object& grid(std::uint16_t id, std::uint16_t surface_id, float width, float height, int columns,
-                 int rows, std::uint32_t video_number = 0);
+    scene::Object& grid(std::uint16_t id, std::uint16_t surface_id, float width, float height,
+                        int columns, int rows, std::uint32_t video_number = 0);
     // The full-frame quad of a video: 4 x 3 at z = 0.
-    Object& video_quad(std::uint16_t id, std::uint16_t surface_id, std::uint32_t video_number);
+    scene::Object& video_quad(std::uint16_t id, std::uint16_t surface_id,
+                              std::uint32_t video_number);
     // A box of edge `size` whose six faces face outwards.
-    Object& box(std::uint16_t id, std::uint16_t surface_id, float size);
+    scene::Object& box(std::uint16_t id, std::uint16_t surface_id, float size);
     // An open-ended cylinder round the Y axis with both ends closed by
     // triangle fans, `sides` faces round.
-    Object& cylinder(std::uint16_t id, std::uint16_t surface_id, float radius, float height,
-                     int sides);
+    scene::Object& cylinder(std::uint16_t id, std::uint16_t surface_id, float radius, float height,
+                            int sides);
     // An object without vertices at `position` (id 20000 marks the filter
     // placement).
-    Object& marker(std::uint16_t id, float x, float y, float z);
+    scene::Object& marker(std::uint16_t id, float x, float y, float z);
 
-    Path& path(std::uint16_t id, std::int16_t link, const std::vector<PathKey>& keys);
-    Envelope& envelope(std::uint16_t id, std::int16_t link, std::uint16_t parameter,
-                       const std::vector<EnvelopeKey>& keys);
+    scene::Path& path(std::uint16_t id, std::int16_t link, const std::vector<PathKey>& keys);
+    scene::Envelope& envelope(std::uint16_t id, std::int16_t link, std::uint16_t parameter,
+                              const std::vector<EnvelopeKey>& keys);
 
     // Writes the scene as an effect file (form "KDRE": type, video count,
     // name, then every item).
@@ -69,17 +71,11 @@ PathKey path_key(float time, float x, float y, float z, float heading = 0, float
                  float bank = 0, bool linear = true);
 EnvelopeKey envelope_key(float time, float value, bool linear = true);
 
-// A temporary installation folder (EFFECTS, Textures, Work) that a fresh
-// registry store names as "Path"; $KALEIDRA_REGISTRY points at that store
-// while the object lives.
-class Installation {
+// The tests' installation (kaleidra/testing/installation_test.h) with
+// effects and textures of the scene kit's making.
+class Installation : public TestInstallation {
   public:
-    Installation();
-    ~Installation();
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
-
-    const std::filesystem::path& path() const { return m_folder.path(); }
+    const std::filesystem::path& path() const { return root(); }
     bool add_effect(const std::string& name, const SceneBuilder& scene) const;
     bool add_texture(const std::string& name, const ImageRecord& image) const;
     // The fallback effect: a full-frame quad of video 1 and a smaller quad
@@ -90,11 +86,6 @@ class Installation {
     // pixel of the video (with nearest filtering). The video is not on the
     // first object, so every engine draws it as a texture.
     bool add_video_over_backdrop(const std::string& name) const;
-
-  private:
-    TempFolder m_folder;
-    std::string m_previous_registry;
-    bool m_had_registry = false;
 };
 
 // A picture owned by a test: pixels in a vector, described by `image`.

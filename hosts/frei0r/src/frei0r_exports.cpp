@@ -13,6 +13,7 @@ extern "C" {
 #include <new>
 
 #include "kaleidra/install/registry_values.h"
+#include "library_state.h"
 #include "transition_instance.h"
 
 #define KDR_FREI0R_EXPORT extern "C" __attribute__((visibility("default")))
@@ -20,13 +21,6 @@ extern "C" {
 namespace {
 
 using kdr::frei0r::TransitionInstance;
-
-// The library's own state: what all its instances have seen of the host's
-// frame times (see frame_positions.h).
-kdr::frei0r::FrameClock& frame_clock() {
-    static kdr::frei0r::FrameClock clock;
-    return clock;
-}
 
 TransitionInstance* instance_of(f0r_instance_t instance) {
     return static_cast<TransitionInstance*>(instance);
@@ -38,6 +32,7 @@ KDR_FREI0R_EXPORT int f0r_init() {
     // Registry reads (installation folder, engine name) go to the package's
     // key. Hosts may call this several times.
     kdr::install::set_registry_key(kdr::install::package_registry_key);
+    static_cast<void>(kdr::frei0r::library_state());  // made here, before any instance
     return 1;
 }
 
@@ -76,7 +71,7 @@ KDR_FREI0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int 
         return nullptr;
     }
     // Nothing heavy here: hosts construct instances only to query them.
-    return new (std::nothrow) TransitionInstance(width, height, frame_clock());
+    return new (std::nothrow) TransitionInstance(width, height, kdr::frei0r::library_state().clock);
 }
 
 KDR_FREI0R_EXPORT void f0r_destruct(f0r_instance_t instance) {

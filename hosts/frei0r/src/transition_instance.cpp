@@ -5,10 +5,9 @@
 #include <new>
 #include <string>
 
+#include "kaleidra/host/host_frame.h"
 #include "kaleidra/host/render_driver.h"
 #include "kaleidra/host/starting_settings.h"
-#include "kaleidra/records/frame_record.h"
-#include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "transition_settings.h"
 #include "warnings.h"
@@ -16,27 +15,23 @@
 namespace kdr::frei0r {
 namespace {
 
-// Below this size a frame is a thumbnail: no render-log entries and no
-// loading of mapped video files, as for every host's small previews.
-constexpr unsigned quiet_width = 160;
-constexpr unsigned quiet_height = 120;
-
 const char* const slicing_warning =
     "the host cuts frames into slices for this transition (MLT: the transition's \"threads\" "
     "property). A 3D picture cannot be drawn in slices, so these frames show the first input "
     "unchanged. Remove the \"threads\" property from the frei0r.kaleidra transition (or set it "
     "to 1).";
 
-// The image record of a host picture: red, green, blue, alpha, top row
-// first, rows without padding. The record points at the host's pixels and
-// never owns them.
-void describe_picture(ImageRecord& image, const std::uint32_t* pixels, unsigned width,
-                      unsigned height) {
-    image_release_all(image);
-    image_set_shape(image, {format_rgba, 4, 4, row_order_top_down, width, height});
-    image.buffer = reinterpret_cast<std::uint8_t*>(const_cast<std::uint32_t*>(pixels));
-    image.owns = 0;
-    (void)image_update_sizes(image);
+// A host picture: red, green, blue, alpha, top row first, rows without
+// padding.
+host::HostPicture host_picture(const std::uint32_t* pixels, unsigned width, unsigned height) {
+    host::HostPicture picture;
+    picture.pixels = pixels;
+    picture.format = format_rgba;
+    picture.bytes_per_pixel = 4;
+    picture.row_order = row_order_top_down;
+    picture.width = width;
+    picture.height = height;
+    return picture;
 }
 
 }  // namespace
@@ -93,16 +88,12 @@ bool TransitionInstance::start_driver() {
         return m_engine_ready;
     }
     m_driver = std::make_unique<host::RenderDriver>();
-    m_engine_ready = m_driver->attach();
+    const Status attached = m_driver->attach();
+    m_engine_ready = attached.ok();
     const host::EngineBinding& engine = m_driver->engine();
     if (!m_engine_ready) {
-        std::string where =
-            engine.tried_path().empty() ? std::string() : " " + engine.tried_path().string();
-        warn_once(
-            "no render engine (registry values \"Path\" and \"Engine\"; see kdr-reg): "
-            "cannot load" +
-            where + (engine.error().empty() ? "" : ": " + engine.error()) +
-            ". Frames show the first input unchanged.");
+        warn_once("no render engine (registry values \"Path\" and \"Engine\"; see kdr-reg): " +
+                  attached.error() + ". Frames show the first input unchanged.");
     } else if (!engine.has_prepare() || !engine.has_render()) {
         warn_once("the engine " + engine.tried_path().string() +
                   " lacks Rnd_Prepare or Rnd_Render. Frames show the first input unchanged.");
@@ -142,30 +133,29 @@ bool TransitionInstance::render(double time, const std::uint32_t* a, const std::
     refresh_settings();
 
     host::RenderDriver& driver = *m_driver;
-    const int slot = driver.slot_for(host::FrameCall::whole_frame);
-    FrameRecord& frame = driver.frame(slot);
-    frame.width = m_width;
-    frame.height = static_cast<std::int32_t>(m_height);
-    frame.image_count = 2;
-    describe_picture(frame.images[0], a, m_width, m_height);
-    describe_picture(frame.images[1], b, m_width, m_height);
-    describe_picture(frame.output, out, m_width, m_height);
+    const host::HostPicture sources[2] = {host_picture(a, m_width, m_height),
+                                          host_picture(b, m_width, m_height)};
+    host::HostFrame frame;
+    frame.sources = sources;
+    frame.output = host_picture(out, m_width, m_height);
     const FramePlace place = m_positions.place(time, m_parameters.completion());
     frame.position = place.position;
     frame.total = place.total;
-    frame.quiet = (m_width < quiet_width || m_height < quiet_height) ? 1 : 0;
-    frame.flags = 0;
-    frame_set_aspect(frame);
-
-    driver.render(host::FrameCall::whole_frame);
-    const bool whole =
-        driver.slot(0).last_result != 0 && (!driver.multi() || driver.slot(1).last_result != 0);
-    if (!whole) {
+    // Thumbnails (narrower than 160 and lower than 120) log nothing and map
+    // no video files, as every host's small previews.
+    frame.quiet = host::QuietRule::by_size;
+    Result<host::DrawnPicture> drawn = host::render_host_frame(driver, frame);
+    if (!drawn) {
+        warn_once("the frame cannot be handed to the engine: " + drawn.error());
+        return false;
+    }
+    if (*drawn != host::DrawnPicture::whole) {
         warn_once("the engine rendered no picture (effect \"" +
                   std::string(driver.settings().name) +
                   "\"). Such frames show the first input unchanged.");
+        return false;
     }
-    return whole;
+    return true;
 }
 
 }  // namespace kdr::frei0r

@@ -21,7 +21,8 @@ Status build_transition_settings(EffectSettings& settings, const TransitionParam
     if (Status status = host::load_starting_settings(settings, parameters.settings_file());
         !status) {
         // Whatever the broken file left in the record goes; start again
-        // from the defaults.
+        // from the defaults. Without memory for a scene a record has none,
+        // which every settings operation takes as an empty one.
         settings_destroy(settings);
         (void)settings_initialise(settings);
         if (Status defaults = host::load_starting_settings(settings, {}); !defaults) {

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <set>
 
+#include "library_state.h"
+
 namespace kdr::frei0r {
 namespace {
 
@@ -14,9 +16,9 @@ constexpr std::size_t remembered_limit = 256;
 }  // namespace
 
 bool warn_once(const std::string& message) {
-    static std::mutex mutex;
-    static std::set<std::string> written;
-    std::lock_guard lock(mutex);
+    LibraryState& state = library_state();
+    std::lock_guard lock(state.warnings_mutex);
+    std::set<std::string>& written = state.warnings_written;
     if (written.count(message) != 0) {
         return false;
     }

@@ -8,7 +8,6 @@
 // built engines, and FREI0R_PATH at the built plug-in.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -24,6 +23,7 @@
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/scene/scene.h"
 #include "kaleidra/testing/picture_compare.h"
+#include "kaleidra/testing/program_run.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr::frei0r::test {
@@ -48,27 +48,12 @@ std::string quote(const std::string& text) {
     return quoted + "'";
 }
 
-struct CommandResult {
-    int status = -1;
-    std::string output;  // standard output and standard error
-};
+// Programs run with no input: melt takes what arrives on its standard input
+// for keyboard commands ("q" quits at once).
+using CommandResult = kdr::test::ProgramRun;
 
-// Runs a program with no input: melt takes what arrives on its standard
-// input for keyboard commands ("q" quits at once).
 CommandResult run(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        result.output.append(buffer, got);
-    }
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return kdr::test::run_program(command);
 }
 
 // Every frame of a movie as 8-bit red, green, blue.
@@ -154,12 +139,12 @@ class MeltTest : public ::testing::Test {
                     ":rate=25 -frames:v " + std::to_string(source_frames) +
                     " -c:v rawvideo -pix_fmt bgr24 " +
                     quote((root / (std::string(name) + ".avi")).string()));
-            ASSERT_EQ(made.status, 0) << made.output;
+            ASSERT_EQ(made.exit_code, 0) << made.output;
             made = run("ffmpeg -v error -y -i " +
                        quote((root / (std::string(name) + ".avi")).string()) +
                        " -pix_fmt rgba -start_number 0 " +
                        quote((root / name / (std::string(name) + "%02d.png")).string()));
-            ASSERT_EQ(made.status, 0) << made.output;
+            ASSERT_EQ(made.exit_code, 0) << made.output;
         }
         frames_a = new std::vector<Picture>(decode(root / "a.avi"));
         frames_b = new std::vector<Picture>(decode(root / "b.avi"));
@@ -224,7 +209,7 @@ class MeltTest : public ::testing::Test {
             std::error_code missing;
             const std::uintmax_t size = std::filesystem::file_size(path(movie), missing);
             const bool never_started =
-                (melt_run.result.status == 0 || melt_run.result.status == 124) &&
+                (melt_run.result.exit_code == 0 || melt_run.result.exit_code == 124) &&
                 (missing || size == 0);
             if (!never_started) {
                 break;
@@ -258,7 +243,7 @@ class MeltTransitionTest : public MeltTest, public ::testing::WithParamInterface
 
 TEST_P(MeltTransitionTest, FirstFrameIsTheOutgoingClipLastTheIncomingMiddleNeither) {
     const MeltRun melt = melt_transition("transition.avi", GetParam());
-    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    ASSERT_EQ(melt.result.exit_code, 0) << melt.result.output;
     EXPECT_EQ(melt.result.output.find("kaleidra (frei0r)"), std::string::npos)
         << melt.result.output;
     const std::vector<Picture>& frames = melt.frames;
@@ -281,7 +266,7 @@ TEST_F(MeltTest, MixBetweenTwoClipsOnOneTrack) {
         MeltTest::melt(quote(path("a.avi")) + " out=19 " + quote(path("b.avi")) +
                            " out=19 -mix 10 -mixer frei0r.kaleidra " + quote("completion=0=0;-1=1"),
                        "mix.avi");
-    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    ASSERT_EQ(melt.result.exit_code, 0) << melt.result.output;
     const std::vector<Picture>& frames = melt.frames;
     ASSERT_EQ(frames.size(), 30u) << melt.result.output;
     EXPECT_GE(psnr(frames[5], (*frames_a)[5]), same_picture) << "before the mix";
@@ -339,7 +324,7 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
     const std::string stored = quote(path("stored.kdr"));
     const MeltRun melt = melt_transition(name + ".avi", with_stored(c.melt_properties, stored),
                                          c.consumer_properties, c.frames);
-    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    ASSERT_EQ(melt.result.exit_code, 0) << melt.result.output;
     const std::vector<Picture>& frames = melt.frames;
     ASSERT_EQ(frames.size(), static_cast<std::size_t>(c.frames)) << melt.result.output;
 
@@ -349,7 +334,7 @@ TEST_P(MeltMatchesRenderTest, EveryFrameEqualsKaleidraRender) {
             " --b " + quote(path("b/b%02d.png")) + " --frames " + std::to_string(c.frames) + " " +
             with_stored(c.render_options, stored) + " --out " +
             quote((root() / name / "k%02d.png").string()));
-    ASSERT_EQ(render.status, 0) << render.output;
+    ASSERT_EQ(render.exit_code, 0) << render.output;
 
     // Both sides are lossless: the pictures agree to the last bit but for
     // rounding in the movie's colour conversion.
@@ -415,7 +400,7 @@ TEST_P(MeltHostileSettingsTest, TransitionEndsWithEveryFrame) {
     }
     // The user's envelopes: the blur count and the trails of video 1.
     for (std::uint16_t parameter : {std::uint16_t{8}, std::uint16_t{103}}) {
-        auto envelope = std::make_unique<Envelope>();
+        auto envelope = std::make_unique<scene::Envelope>();
         envelope->id = static_cast<std::uint16_t>(900 + parameter);
         envelope->parameter = parameter;
         EnvelopeKey first;
@@ -435,7 +420,7 @@ TEST_P(MeltHostileSettingsTest, TransitionEndsWithEveryFrame) {
 
     const MeltRun melt =
         melt_transition(std::string("hostile-") + c.name + ".avi", "settings=" + quote(path(file)));
-    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    ASSERT_EQ(melt.result.exit_code, 0) << melt.result.output;
     EXPECT_EQ(melt.frames.size(), 10u) << melt.result.output;
     // The engine drew every frame: the transition says nothing.
     EXPECT_EQ(melt.result.output.find("kaleidra (frei0r)"), std::string::npos)
@@ -464,7 +449,7 @@ TEST_F(MeltTest, QueryListsTheParametersWithoutLoadingAnEngineOrDisplay) {
     const CommandResult query =
         run("env -u DISPLAY LD_DEBUG=files " + environment(root() / "registry-hardware") +
             "melt -query transition=frei0r.kaleidra");
-    ASSERT_EQ(query.status, 0) << query.output;
+    ASSERT_EQ(query.exit_code, 0) << query.output;
     EXPECT_NE(query.output.find("identifier: frei0r.kaleidra"), std::string::npos) << query.output;
     for (const char* parameter :
          {"completion", "effect", "settings", "fly on", "antialias", "lighting", "shadows"}) {
@@ -478,7 +463,7 @@ TEST_F(MeltTest, QueryListsTheParametersWithoutLoadingAnEngineOrDisplay) {
 
 TEST_F(MeltTest, ThreadsPropertyIsRefusedWithOneWarningAndInputA) {
     const MeltRun melt = melt_transition("threads.avi", "threads=2");
-    ASSERT_EQ(melt.result.status, 0) << melt.result.output;
+    ASSERT_EQ(melt.result.exit_code, 0) << melt.result.output;
     const std::vector<Picture>& frames = melt.frames;
     ASSERT_EQ(frames.size(), 10u) << melt.result.output;
     for (int i = 0; i < 10; ++i) {

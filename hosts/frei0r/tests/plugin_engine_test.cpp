@@ -7,9 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "kaleidra/install/registry_values.h"
-#include "kaleidra/platform/registry.h"
-#include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/testing/installation_test.h"
 #include "plugin_library.h"
 
 namespace kdr::frei0r::test {
@@ -36,28 +34,21 @@ double psnr(const HostPicture& x, const HostPicture& y) {
     return 10 * std::log10(255.0 * 255.0 / (sum / double(count)));
 }
 
-class PluginEngineTest : public ::testing::TestWithParam<const char*> {
+// The staged shipped effects and textures, and Rnd_Generic, in a private
+// installation.
+class PluginEngineTest : public ::testing::TestWithParam<const char*>,
+                         public kdr::test::TestInstallation {
   protected:
     void SetUp() override {
-        ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        install::set_registry_key(install::package_registry_key);
         const std::filesystem::path stage = KALEIDRA_CONTENT_STAGE;
-        std::filesystem::create_directories(folder.path() / "LIBS");
-        std::filesystem::create_directories(folder.path() / "Work");
-        std::filesystem::create_directory_symlink(stage / "EFFECTS", folder.path() / "EFFECTS");
-        std::filesystem::create_directory_symlink(stage / "Textures", folder.path() / "Textures");
-        std::filesystem::create_symlink(KALEIDRA_RND_GENERIC,
-                                        folder.path() / "LIBS" / "Rnd_Generic.so");
-        for (auto [name, value] : {std::pair<const char*, std::string>{"Path", folder.path()},
-                                   {"Engine", "Rnd_Generic"}}) {
-            ASSERT_TRUE(platform::Registry::open_default()
-                            .set(install::package_registry_key,
-                                 platform::RegistryValue::make_string(name, value))
-                            .ok());
+        for (const std::filesystem::path& folder : {effects(), textures()}) {
+            std::filesystem::remove(folder);
         }
+        std::filesystem::create_directory_symlink(stage / "EFFECTS", effects());
+        std::filesystem::create_directory_symlink(stage / "Textures", textures());
+        std::filesystem::create_symlink(KALEIDRA_RND_GENERIC, libs() / "Rnd_Generic.so");
+        set_string("Engine", "Rnd_Generic");
     }
-
-    kdr::test::TempFolder folder;
 };
 
 // Two busy pictures that share no colour.

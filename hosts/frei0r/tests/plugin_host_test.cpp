@@ -15,7 +15,7 @@
 #include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/scene/effect_settings.h"
-#include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/testing/installation_test.h"
 #include "plugin_library.h"
 
 namespace kdr::frei0r::test {
@@ -23,16 +23,9 @@ namespace {
 
 enum : int { completion = 0, effect = 1, settings = 2, fly_on = 3, shadows = 6 };
 
-struct EngineCall {
-    std::string event;
-    int context = 0;
-    unsigned position = 0;
-    std::string name;
-    int a = 0;
-    int b = 0;
-};
+using EngineCall = kdr::test::EngineEvent;
 
-class PluginHostTest : public ::testing::Test {
+class PluginHostTest : public kdr::test::InstallationTest {
   protected:
     static void SetUpTestSuite() {
         plugin = new PluginLibrary(KDR_FREI0R_PLUGIN);
@@ -47,51 +40,16 @@ class PluginHostTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(plugin, nullptr);
-        ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        ::setenv("KDR_COUNTING_ENGINE_LOG", log_file().c_str(), 1);
-        ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
-        install::set_registry_key(install::package_registry_key);
-        for (const char* name : {"LIBS", "EFFECTS", "Work"}) {
-            std::filesystem::create_directories(folder.path() / name);
-        }
-        set_string("Path", folder.path().string());
-        set_string("Engine", "Rnd_Count");
-        std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "LIBS" / "Rnd_Count.so");
-        std::filesystem::copy_file(KDR_PARTIAL_ENGINE, folder.path() / "LIBS" / "Rnd_Half.so");
+        install_counting_engine("Rnd_Count");
+        install_engine("Rnd_Half", kdr::test::partial_engine_file());
         for (const char* name : {"Ballsplt", "Globe"}) {
-            chunks::ChunkStream stream = chunks::ChunkStream::open_file(
-                chunks::ChunkMode::write_file,
-                folder.path() / "EFFECTS" / (std::string(name) + ".KDR"), chunks::make_id("KDRE"));
-            ASSERT_EQ(stream.close(), chunks::ready);
+            write_empty_effect(name);
         }
     }
 
-    void set_string(const char* name, const std::string& value) {
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string(name, value))
-                        .ok());
-    }
-
-    std::filesystem::path log_file() const { return folder.path() / "engine.log"; }
-
+    std::filesystem::path log_file() const { return engine_log(); }
     std::vector<EngineCall> engine_calls(const std::string& event = "") const {
-        std::vector<EngineCall> calls;
-        std::ifstream in(log_file());
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream fields(line);
-            std::string library;
-            EngineCall call;
-            unsigned flags = 0, images = 0;
-            long thread = 0;
-            fields >> library >> call.event >> call.context >> flags >> call.position >> images >>
-                thread >> call.name >> call.a >> call.b;
-            if (event.empty() || call.event == event) {
-                calls.push_back(call);
-            }
-        }
-        return calls;
+        return engine_events(event);
     }
 
     // Input A: red 3x, green 5y, blue 10; input B: red 200, green x, blue y.
@@ -123,7 +81,6 @@ class PluginHostTest : public ::testing::Test {
     }
 
     static PluginLibrary* plugin;
-    kdr::test::TempFolder folder;
 };
 
 PluginLibrary* PluginHostTest::plugin = nullptr;
@@ -261,6 +218,64 @@ TEST_F(PluginHostTest, ChangedOptionsOrSettingsFilePrepareAgain) {
     EXPECT_EQ(engine_calls("render").size(), 6u);
 }
 
+TEST_F(PluginHostTest, OnlyFramesNarrowAndLowAreQuiet) {
+    // Quiet frames write no render-log lines and map no video files; a
+    // 135 x 240 portrait preview and a 1920 x 100 strip are real frames.
+    set_number("Rnd_Logging", 2);
+    struct Size {
+        unsigned w;
+        unsigned h;
+        bool quiet;
+    };
+    for (const Size size : {Size{135, 240, false}, Size{1920, 100, false}, Size{150, 100, true}}) {
+        std::filesystem::remove(render_log());
+        clear_engine_events();
+        HostPicture a = picture_a(size.w, size.h), b = picture_b(size.w, size.h),
+                    out(size.w, size.h);
+        {
+            Instance instance(*plugin, size.w, size.h);
+            plugin->update2(instance.get(), 0, a.pixels.data(), b.pixels.data(), nullptr,
+                            out.pixels.data());
+        }
+        const std::vector<EngineCall> renders = engine_calls("render");
+        ASSERT_EQ(renders.size(), 1u) << size.w << " x " << size.h;
+        EXPECT_EQ(renders[0].quiet, size.quiet ? 1u : 0u) << size.w << " x " << size.h;
+        EXPECT_EQ(read_text(render_log()).find("Effect    : Ballsplt") != std::string::npos,
+                  !size.quiet)
+            << size.w << " x " << size.h;
+    }
+}
+
+TEST_F(PluginHostTest, AnUnknownEffectPreparesOnceWithOneAndTwoThreads) {
+    // The engine falls back to "Ballsplt" and writes that name into the
+    // record it is given; the instance keeps its settings between frames.
+    ::setenv("KDR_COUNTING_ENGINE_EFFECTS", effects().c_str(), 1);
+    set_number("Rnd_Logging", 1);
+    for (std::uint32_t threads : {1u, 2u}) {
+        set_number("Rnd_Multi", threads == 2 ? 1 : 0);
+        clear_engine_events();
+        std::filesystem::remove(render_log());
+        const unsigned w = 200, h = 150;  // not a quiet thumbnail: the log is written
+        HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h);
+        {
+            Instance instance(*plugin, w, h);
+            plugin->set_text(instance.get(), effect, "Nowhere");
+            for (int i = 0; i < 3; ++i) {
+                plugin->update2(instance.get(), i / 25.0, a.pixels.data(), b.pixels.data(), nullptr,
+                                out.pixels.data());
+            }
+        }
+        EXPECT_EQ(engine_calls("prepare").size(), threads) << threads << " thread(s)";
+        EXPECT_EQ(engine_calls("render").size(), 3 * threads) << threads << " thread(s)";
+        const std::string log = read_text(render_log());
+        EXPECT_EQ(log.find("Effect    : Nowhere"), log.rfind("Effect    :"))
+            << threads << " thread(s), one header:\n"
+            << log;
+        EXPECT_NE(log.find("Effect    : Nowhere"), std::string::npos) << log;
+    }
+    ::unsetenv("KDR_COUNTING_ENGINE_EFFECTS");
+}
+
 TEST_F(PluginHostTest, TheSameFrameAgainRendersAgain) {
     const unsigned w = 16, h = 8;
     HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h);
@@ -294,11 +309,10 @@ TEST_P(NoPictureTest, OutputIsInputA) {
     if (c.engine != nullptr) {
         set_string("Engine", c.engine);
     } else {
-        ASSERT_TRUE(
-            platform::Registry::open_default().remove(install::package_registry_key, "Engine"));
+        remove_value("Engine");
     }
     if (c.fail_prepare != nullptr) {
-        ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", c.fail_prepare, 1);
+        fail_prepare(c.fail_prepare);
     }
     const unsigned w = 16, h = 12;
     HostPicture a = picture_a(w, h), b = picture_b(w, h), out(w, h, 0x12345678u);

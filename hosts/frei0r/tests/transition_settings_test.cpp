@@ -9,29 +9,16 @@
 #include <fstream>
 
 #include "kaleidra/chunks/chunk_stream.h"
-#include "kaleidra/install/registry_values.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/scene/effect_settings.h"
-#include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/testing/installation_test.h"
 
 namespace kdr::frei0r {
 namespace {
 
-class TransitionSettingsTest : public ::testing::Test {
+class TransitionSettingsTest : public kdr::test::InstallationTest {
   protected:
-    void SetUp() override {
-        ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        install::set_registry_key(install::package_registry_key);
-        std::filesystem::create_directories(work());
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string("Path", folder.path().string()))
-                        .ok());
-        ASSERT_TRUE(settings_initialise(record));
-    }
+    void SetUp() override { ASSERT_TRUE(settings_initialise(record)); }
     void TearDown() override { settings_destroy(record); }
-
-    std::filesystem::path work() const { return folder.path() / "Work"; }
 
     // A settings file naming `name`, flying on, shadows 20, blur count 3.
     void write_settings(const std::filesystem::path& file, const char* name) {
@@ -56,7 +43,6 @@ class TransitionSettingsTest : public ::testing::Test {
         parameters.set(index, &pointer);
     }
 
-    kdr::test::TempFolder folder;
     EffectSettings record;
 };
 

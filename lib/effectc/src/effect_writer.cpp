@@ -38,9 +38,9 @@ PathKey to_key(const PathKeySource& source) {
     return key;
 }
 
-std::unique_ptr<Envelope> make_envelope(const EnvelopeSource& source, std::uint16_t id,
-                                        std::int16_t link) {
-    auto envelope = std::make_unique<Envelope>();
+std::unique_ptr<scene::Envelope> make_envelope(const EnvelopeSource& source, std::uint16_t id,
+                                               std::int16_t link) {
+    auto envelope = std::make_unique<scene::Envelope>();
     envelope->id = id;
     envelope->link_id = link;
     envelope->parameter = source.parameter;
@@ -57,9 +57,9 @@ std::unique_ptr<Envelope> make_envelope(const EnvelopeSource& source, std::uint1
     return envelope;
 }
 
-std::unique_ptr<Path> make_path(const std::vector<PathKeySource>& keys, std::uint16_t id,
-                                std::int16_t link) {
-    auto path = std::make_unique<Path>();
+std::unique_ptr<scene::Path> make_path(const std::vector<PathKeySource>& keys, std::uint16_t id,
+                                       std::int16_t link) {
+    auto path = std::make_unique<scene::Path>();
     path->id = id;
     path->link_id = link;
     for (const PathKeySource& key : keys) {
@@ -68,7 +68,7 @@ std::unique_ptr<Path> make_path(const std::vector<PathKeySource>& keys, std::uin
     return path;
 }
 
-void fill_geometry(Object& object, const Mesh& mesh) {
+void fill_geometry(scene::Object& object, const Mesh& mesh) {
     object.vertices.clear();
     for (const Point& p : mesh.vertices) {
         object.vertices.push_back(
@@ -76,7 +76,7 @@ void fill_geometry(Object& object, const Mesh& mesh) {
     }
     object.polygons.clear();
     for (const MeshPolygon& source : mesh.polygons) {
-        Polygon polygon;
+        scene::Polygon polygon;
         polygon.corner_count = static_cast<std::uint16_t>(source.corner_count);
         polygon.surface_id = source.surface;
         for (int c = 0; c < source.corner_count; ++c) {
@@ -124,7 +124,7 @@ void build_scene(const EffectSource& effect, Scene& scene) {
 
     std::uint16_t next_id = first_generated_id;
     for (const CameraSource& source : effect.cameras) {
-        auto camera = std::make_unique<Camera>();
+        auto camera = std::make_unique<scene::Camera>();
         camera->id = source.id;
         camera->start = static_cast<float>(source.start);
         camera->end = static_cast<float>(source.end);
@@ -139,7 +139,7 @@ void build_scene(const EffectSource& effect, Scene& scene) {
         scene.cameras.push_back(std::move(camera));
     }
     for (const SurfaceSource& source : effect.surfaces) {
-        auto surface = std::make_unique<Surface>();
+        auto surface = std::make_unique<scene::Surface>();
         surface->id = source.id;
         surface->source_kind = static_cast<std::uint16_t>(source.kind);
         surface->video_number = source.kind == SurfaceKind::video ? source.video : 0;
@@ -155,7 +155,7 @@ void build_scene(const EffectSource& effect, Scene& scene) {
 
     // First ids of each object's morph chain, numbered before any object is
     // built so that morph_of can point at a chain that comes later.
-    std::vector<std::unique_ptr<Object>> targets;
+    std::vector<std::unique_ptr<scene::Object>> targets;
     std::vector<std::uint16_t> first_target_id(effect.objects.size(), 0);
     for (std::size_t i = 0; i < effect.objects.size(); ++i) {
         const ObjectSource& source = effect.objects[i];
@@ -164,7 +164,7 @@ void build_scene(const EffectSource& effect, Scene& scene) {
         }
         first_target_id[i] = next_id;
         for (std::size_t t = 0; t < source.morph_targets.size(); ++t) {
-            auto target = std::make_unique<Object>();
+            auto target = std::make_unique<scene::Object>();
             target->id = next_id++;
             target->morph_target_flag = 1;
             bool last = t + 1 == source.morph_targets.size();
@@ -176,7 +176,7 @@ void build_scene(const EffectSource& effect, Scene& scene) {
     }
     for (std::size_t i = 0; i < effect.objects.size(); ++i) {
         const ObjectSource& source = effect.objects[i];
-        auto object = std::make_unique<Object>();
+        auto object = std::make_unique<scene::Object>();
         object->id = source.id;
         object->start = static_cast<float>(source.start);
         object->end = static_cast<float>(source.end);

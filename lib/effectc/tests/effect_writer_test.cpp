@@ -67,7 +67,7 @@ TEST_F(EffectWriterTest, ItemsReadBackAsBuiltWithTargetsAfterTheDescribedObjects
     ASSERT_EQ(loaded.objects.size(), 6u);
     EXPECT_EQ(loaded.objects[0]->id, 10);  // the first described object stays first
     EXPECT_EQ(loaded.objects[3]->id, 20000);
-    const Object& card = *loaded.objects[1];
+    const scene::Object& card = *loaded.objects[1];
     EXPECT_EQ(card.video_number, 1u);
     EXPECT_TRUE(card.casts_shadow());
     EXPECT_EQ(card.own_transparency, 0.125f);
@@ -76,15 +76,15 @@ TEST_F(EffectWriterTest, ItemsReadBackAsBuiltWithTargetsAfterTheDescribedObjects
     EXPECT_EQ(card.vertices.size(), 9u);
     EXPECT_EQ(card.polygons.size(), 4u);
     // The chain: card -> first target -> second target -> end.
-    const Object* first = loaded.find_object(card.next_morph_target_id);
+    const scene::Object* first = loaded.find_object(card.next_morph_target_id);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->morph_target_flag, 1);
-    const Object* second = loaded.find_object(first->next_morph_target_id);
+    const scene::Object* second = loaded.find_object(first->next_morph_target_id);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->next_morph_target_id, 0);
     EXPECT_EQ(second->vertices.size(), 9u);
     // The back shares the chain and follows its parent.
-    const Object& back = *loaded.objects[2];
+    const scene::Object& back = *loaded.objects[2];
     EXPECT_EQ(back.next_morph_target_id, card.next_morph_target_id);
     EXPECT_EQ(back.morph_target_count, 2u);
     EXPECT_EQ(back.parent, &card);
@@ -93,7 +93,7 @@ TEST_F(EffectWriterTest, ItemsReadBackAsBuiltWithTargetsAfterTheDescribedObjects
 
 TEST_F(EffectWriterTest, KeysAndEnvelopesAreLinkedToTheirItems) {
     ASSERT_EQ(loaded.paths.size(), 1u);
-    const Path& path = *loaded.paths[0];
+    const scene::Path& path = *loaded.paths[0];
     EXPECT_EQ(path.link, loaded.objects[1].get());
     ASSERT_EQ(path.keys.size(), 2u);
     EXPECT_EQ(path.keys[1].position[0], 3.0f);
@@ -106,9 +106,9 @@ TEST_F(EffectWriterTest, KeysAndEnvelopesAreLinkedToTheirItems) {
     EXPECT_EQ(loaded.envelopes[1]->parameter, 103);
     // Generated ids are unique and never collide with described ones.
     std::set<int> ids;
-    for (std::size_t kind = 0; kind < item_kind_count; ++kind) {
-        for (std::size_t i = 0; i < loaded.item_count(static_cast<ItemKind>(kind)); ++i) {
-            EXPECT_TRUE(ids.insert(loaded.item(static_cast<ItemKind>(kind), i)->id).second);
+    for (std::size_t kind = 0; kind < scene::item_kind_count; ++kind) {
+        for (std::size_t i = 0; i < loaded.item_count(static_cast<scene::ItemKind>(kind)); ++i) {
+            EXPECT_TRUE(ids.insert(loaded.item(static_cast<scene::ItemKind>(kind), i)->id).second);
         }
     }
 }

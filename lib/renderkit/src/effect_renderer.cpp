@@ -6,16 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kaleidra/images/bmp_file.h"
-#include "kaleidra/images/image_file.h"
-#include "kaleidra/images/png_file.h"
-#include "kaleidra/images/targa_file.h"
+#include "kaleidra/images/picture_file.h"
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/install/registry_values.h"
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/raster/image_convert.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
+#include "kaleidra/records/owned_image.h"
 #include "kaleidra/scene/effect_settings.h"
 
 namespace kdr::renderkit {
@@ -23,22 +21,21 @@ namespace kdr::renderkit {
 namespace fs = std::filesystem;
 
 Result<std::unique_ptr<InstallationScope>> InstallationScope::open(const fs::path& install_folder) {
-    std::string pattern = (fs::temp_directory_path() / "kaleidra-render-kit-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return Error{"cannot create a temporary folder for the registry"};
+    Result<cli::TemporaryFolder> folder = cli::TemporaryFolder::create("kaleidra-render-kit-");
+    if (!folder) {
+        return Error{"no private registry: " + folder.error()};
     }
-    std::unique_ptr<InstallationScope> scope(new InstallationScope());
-    scope->m_folder = pattern;
+    std::unique_ptr<InstallationScope> scope(new InstallationScope(std::move(*folder)));
     if (const char* previous = std::getenv("KALEIDRA_REGISTRY")) {
         scope->m_previous = previous;
     }
-    fs::path store = scope->m_folder / "registry";
+    fs::path store = scope->m_folder.path() / "registry";
     ::setenv("KALEIDRA_REGISTRY", store.string().c_str(), 1);
     std::error_code error;
-    fs::path folder = fs::absolute(install_folder, error);
+    fs::path absolute_folder = fs::absolute(install_folder, error);
     Status set = platform::Registry(store).set(
         install::package_registry_key,
-        platform::RegistryValue::make_string("Path", folder.string()));
+        platform::RegistryValue::make_string("Path", absolute_folder.string()));
     if (!set.ok()) {
         return Error{"cannot write the private registry: " + set.error()};
     }
@@ -52,14 +49,12 @@ InstallationScope::~InstallationScope() {
     } else {
         ::unsetenv("KALEIDRA_REGISTRY");
     }
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
 }
 
 Result<std::unique_ptr<EffectRenderer>> EffectRenderer::open(const fs::path& engine) {
     std::unique_ptr<EffectRenderer> renderer(new EffectRenderer());
-    if (!renderer->m_engine.load_file(engine)) {
-        return Error{engine.string() + ": " + renderer->m_engine.error()};
+    if (Status loaded = renderer->m_engine.load_file(engine); !loaded) {
+        return Error{loaded.error()};
     }
     // The engine and the OpenGL libraries it pulls in stay mapped until the
     // process ends, even after the binding releases them: what they leave
@@ -84,9 +79,10 @@ struct Job {
     FrameRecord frame;
     std::vector<ImageRecord> sources;
     ImageRecord output;
+    bool ready = false;  // false: no memory for the settings' scene
 
     Job() {
-        settings_initialise(settings);
+        ready = settings_initialise(settings);
         frame_construct(frame);
         image_construct(output);
     }
@@ -114,6 +110,9 @@ Result<std::vector<raster::Canvas>> EffectRenderer::render(
         return Error{"at most 20 sources"};
     }
     Job job;
+    if (!job.ready) {
+        return Error{"out of memory for the settings of \"" + effect + "\""};
+    }
     std::strncpy(job.settings.name, effect.c_str(), effect_name_size - 1);
     float* g = job.settings.globals;
     g[global_fly_direction] = options.fly_on ? 1.0f : 0.0f;
@@ -174,32 +173,11 @@ Result<std::vector<raster::Canvas>> EffectRenderer::render(
 }
 
 Result<raster::Canvas> read_picture(const fs::path& file) {
-    ImageRecord image;
-    image_construct(image);
-    std::string extension = file.extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    Status status;
-    if (extension == ".kdt" || extension == ".img") {
-        if (!read_image_file(image, file)) {
-            status = Error{file.string() + ": not a readable KDRI picture"};
-        }
-    } else if (extension == ".bmp") {
-        status = read_bmp_file(image, file);
-    } else if (extension == ".tga") {
-        status = read_targa_file(image, file);
-    } else if (extension == ".png") {
-        status = read_png_file(image, file);
-    } else {
-        status = Error{file.string() + ": unknown picture type (KDT, BMP, TGA or PNG)"};
-    }
-    if (!status.ok()) {
-        image_release_all(image);
+    OwnedImage image;
+    if (Status status = kdr::read_picture(image.record(), file); !status) {
         return Error{status.error()};
     }
-    raster::Canvas canvas = raster::canvas_from_image(image);
-    image_release_all(image);
+    raster::Canvas canvas = raster::canvas_from_image(image.record());
     if (canvas.empty()) {
         return Error{file.string() + ": the picture has no pixels"};
     }

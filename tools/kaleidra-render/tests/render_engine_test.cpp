@@ -15,8 +15,6 @@
 #include "kaleidra/chunks/chunk_stream.h"
 #include "kaleidra/images/bmp_file.h"
 #include "kaleidra/images/png_file.h"
-#include "kaleidra/install/registry_values.h"
-#include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
 #include "kaleidra/video/avi_reader.h"
@@ -32,20 +30,14 @@ constexpr std::uint32_t height = 72;
 class GenericRenderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        install::set_registry_key(install::package_registry_key);
-        std::filesystem::create_directories(installation.path() / "LIBS");
-        std::filesystem::copy_file(KALEIDRA_RND_GENERIC,
-                                   installation.path() / "LIBS" / "Rnd_Generic.so");
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string("Engine", "Rnd_Generic"))
-                        .ok());
+        installation.install_engine("Rnd_Generic", KALEIDRA_RND_GENERIC);
+        installation.set_string("Engine", "Rnd_Generic");
         test::SceneBuilder builder;
         builder.type(1).camera();
         builder.video_surface(10, 1);
         builder.video_surface(11, 2);
         builder.video_quad(100, 10, 1);
-        Object& inset = builder.quad(101, 11, 1.5f, 1.5f, 2);
+        scene::Object& inset = builder.quad(101, 11, 1.5f, 1.5f, 2);
         inset.motion.position[2] = 0.5f;
         builder.path(200, 101, {test::path_key(0, -1, 0, 0.5f), test::path_key(1, 1, 0, 0.5f)});
         ASSERT_TRUE(installation.add_effect("Slide", builder));
@@ -328,12 +320,12 @@ TEST_F(GenericRenderTest, StoredSettingsWithHostileValuesEndWithPictures) {
         }
         // The user's own envelope on the blur count and a path for the
         // inset, every key value the hostile one.
-        auto envelope = std::make_unique<Envelope>();
+        auto envelope = std::make_unique<scene::Envelope>();
         envelope->id = 900;
         envelope->parameter = global_blur_count;
         envelope->keys = {test::envelope_key(0, value), test::envelope_key(1, value)};
         settings_scene(stored)->envelopes.push_back(std::move(envelope));
-        auto path = std::make_unique<Path>();
+        auto path = std::make_unique<scene::Path>();
         path->id = 200;
         path->keys = {test::path_key(0, value, value, value, value, value, value),
                       test::path_key(1, value, value, value, value, value, value)};

@@ -5,7 +5,6 @@
 #include "render_job.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,49 +17,24 @@
 #include "kaleidra/platform/registry.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/scene/effect_settings.h"
-#include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/testing/installation_test.h"
+#include "kaleidra/testing/program_run.h"
 #include "kaleidra/video/avi_reader.h"
 #include "kaleidra/video/avi_writer.h"
 
 namespace kdr::render_tool {
 namespace {
 
-class RenderJobTest : public ::testing::Test {
+class RenderJobTest : public kdr::test::InstallationTest {
   protected:
     void SetUp() override {
-        ::setenv("KALEIDRA_REGISTRY", (folder.path() / "registry").c_str(), 1);
-        install::set_registry_key(install::package_registry_key);
-        for (const char* name : {"LIBS", "EFFECTS", "Work", "in", "out"}) {
+        for (const char* name : {"in", "out"}) {
             std::filesystem::create_directories(folder.path() / name);
         }
-        set_string("Path", folder.path().string());
-        set_string("Engine", "Rnd_Count");
-        std::filesystem::copy_file(KDR_COUNTING_ENGINE, folder.path() / "LIBS" / "Rnd_Count.so");
-        write_effect("Swirl");
-        ::setenv("KDR_COUNTING_ENGINE_LOG", (folder.path() / "engine.log").c_str(), 1);
+        install_counting_engine("Rnd_Count");
+        write_empty_effect("Swirl");
         write_png(in("a.png"), 16, 10, 10);
         write_png(in("b.png"), 16, 10, 200);
-    }
-
-    void set_string(const char* name, const std::string& value) {
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string(name, value))
-                        .ok());
-    }
-    void set_number(const char* name, std::uint32_t value) {
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_number(name, value))
-                        .ok());
-    }
-
-    // An effect file without items: enough for the effect check.
-    void write_effect(const std::string& name) {
-        chunks::ChunkStream stream = chunks::ChunkStream::open_file(
-            chunks::ChunkMode::write_file, folder.path() / "EFFECTS" / (name + ".KDR"),
-            chunks::make_id("KDRE"));
-        ASSERT_EQ(stream.close(), chunks::ready);
     }
 
   public:
@@ -99,7 +73,7 @@ class RenderJobTest : public ::testing::Test {
     // The first source bytes the engine saw at each render, in order.
     std::vector<int> source_bytes_seen(int slot) const {
         std::vector<int> seen;
-        std::istringstream lines(engine_log());
+        std::istringstream lines(engine_log_text());
         std::string line;
         while (std::getline(lines, line)) {
             std::istringstream fields(line);
@@ -145,20 +119,8 @@ class RenderJobTest : public ::testing::Test {
         image_release_all(image);
     }
 
-    std::string engine_log() const {
-        std::ifstream file(folder.path() / "engine.log");
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-    std::string render_log() const {
-        std::ifstream file(folder.path() / "Work" / "RENDER.LOG", std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    test::TempFolder folder;
+    std::string engine_log_text() const { return read_text(engine_log()); }
+    std::string render_log_text() const { return read_text(render_log()); }
 };
 
 TEST_F(RenderJobTest, RendersEveryPositionIntoNumberedPictures) {
@@ -175,7 +137,7 @@ TEST_F(RenderJobTest, RendersEveryPositionIntoNumberedPictures) {
     }
     EXPECT_FALSE(std::filesystem::exists(out("f04.png")));
     // Positions 0..3 of total 3: completion 0 at the first frame, 1 at the last.
-    EXPECT_NE(engine_log().find("render"), std::string::npos);
+    EXPECT_NE(engine_log_text().find("render"), std::string::npos);
 }
 
 TEST_F(RenderJobTest, TwoThreadsGiveTheSamePictures) {
@@ -264,7 +226,7 @@ TEST_F(RenderJobTest, ExtraSourcesAndSequencesReachTheEngine) {
     RenderOptions extra = options(out("e%d.png"), 3);
     extra.extras = {in("seq%d.png"), in("a.png")};
     ASSERT_TRUE(run_render(extra, nullptr));
-    std::istringstream lines(engine_log());
+    std::istringstream lines(engine_log_text());
     std::string line;
     int renders = 0;
     while (std::getline(lines, line)) {
@@ -287,7 +249,7 @@ TEST_F(RenderJobTest, SetValuesReachTheSettings) {
     set.fly_on = true;
     set.assignments = {"shadows=75", "style=wire", "lighting=off"};
     ASSERT_TRUE(run_render(set, nullptr));
-    const std::string log = render_log();
+    const std::string log = render_log_text();
     EXPECT_NE(log.find("Effect    : Swirl\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Engine    : Rnd_Count\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Options   : FlyOn, Wire  , Best-Render, Best-Image, Antialias Off\r\n"),
@@ -297,7 +259,7 @@ TEST_F(RenderJobTest, SetValuesReachTheSettings) {
 }
 
 TEST_F(RenderJobTest, StoredSettingsFileGivesEffectAndValues) {
-    write_effect("Stored");
+    write_empty_effect("Stored");
     EffectSettings stored;
     ASSERT_TRUE(settings_initialise(stored));
     std::strcpy(stored.name, "Stored");
@@ -327,7 +289,7 @@ TEST_F(RenderJobTest, StoredSettingsFileGivesEffectAndValues) {
         Result<RenderSummary> summary = run_render(from_file, nullptr);
         ASSERT_TRUE(summary) << summary.error();
     }
-    const std::string log = render_log();
+    const std::string log = render_log_text();
     EXPECT_NE(log.find("Effect    : Stored\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Shadows:20%, Blur: 0, BlurCount: 4\r\n"), std::string::npos) << log;
 }
@@ -347,7 +309,7 @@ TEST_F(RenderJobTest, SavedDefaultsAreTheStartingPoint) {
     settings_destroy(defaults);
     set_number("Rnd_Logging", 1);
     ASSERT_TRUE(run_render(options(out("d.png"), 1), nullptr));
-    const std::string log = render_log();
+    const std::string log = render_log_text();
     EXPECT_NE(log.find("Effect    : Swirl\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("Lighting Off, LightDir: 120, Shadows:0%"), std::string::npos) << log;
 }
@@ -390,9 +352,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "extra source 1: no pictures"},
         FailureCase{"missing engine", [](auto&, RenderOptions& o) { o.engine = "Rnd_Gone"; },
                     "LIBS/Rnd_Gone.so"},
-        FailureCase{"engine without entry points",
-                    [](auto&, RenderOptions& o) { o.engine = KDR_PARTIAL_ENGINE; },
-                    "lacks Rnd_Prepare"},
+        FailureCase{
+            "engine without entry points",
+            [](auto&, RenderOptions& o) { o.engine = kdr::test::partial_engine_file().string(); },
+            "lacks Rnd_Prepare"},
         FailureCase{"odd height with fields",
                     [](auto&, RenderOptions& o) {
                         o.fields = FieldOrder::odd_first;
@@ -484,64 +447,45 @@ TEST_F(RenderJobTest, UnknownCompressorListsTheAvailableOnes) {
 }
 
 TEST_F(RenderJobTest, NoInstallFolderIsAClearError) {
-    ASSERT_TRUE(
-        platform::Registry::open_default().remove(install::package_registry_key, "Path").ok());
+    remove_value("Path");
     Result<RenderSummary> summary = run_render(options(out("x.png"), 1), nullptr);
     ASSERT_FALSE(summary);
     EXPECT_NE(summary.error().find("\"Path\""), std::string::npos) << summary.error();
 }
 
 TEST_F(RenderJobTest, EngineThatRendersNothingFailsTheRender) {
-    ::setenv("KDR_COUNTING_ENGINE_FAIL_PREPARE", "all", 1);
+    fail_prepare("all");
     Result<RenderSummary> summary = run_render(options(out("y.png"), 1), nullptr);
-    ::unsetenv("KDR_COUNTING_ENGINE_FAIL_PREPARE");
+    fail_prepare("");
     ASSERT_FALSE(summary);
     EXPECT_NE(summary.error().find("rendered no picture for frame 0"), std::string::npos)
         << summary.error();
 }
 
 // The program itself: exit codes and where its words go.
-struct ProgramRun {
-    int status;
-    std::string output;
-};
-
-ProgramRun run_program(const std::string& arguments) {
-    const std::string command = std::string(KDR_RENDER_PROGRAM) + " " + arguments + " 2>&1";
-    ProgramRun run{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        run.output.append(buffer, count);
-    }
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+test::ProgramRun run_program(const std::string& arguments) {
+    return test::run_program(std::string(KDR_RENDER_PROGRAM) + " " + arguments);
 }
 
 TEST_F(RenderJobTest, ProgramExitCodes) {
-    ProgramRun help = run_program("--help");
-    EXPECT_EQ(help.status, 0);
+    test::ProgramRun help = run_program("--help");
+    EXPECT_EQ(help.exit_code, 0);
     EXPECT_NE(help.output.find("Usage: kaleidra-render"), std::string::npos);
 
-    ProgramRun usage = run_program("--frames 0");
-    EXPECT_EQ(usage.status, 2);
+    test::ProgramRun usage = run_program("--frames 0");
+    EXPECT_EQ(usage.exit_code, 2);
     EXPECT_NE(usage.output.find("--help"), std::string::npos) << usage.output;
 
-    ProgramRun missing = run_program("--effect Nowhere --a " + in("a.png") + " --b " + in("b.png") +
-                                     " --out " + out("m.png"));
-    EXPECT_EQ(missing.status, 1);
+    test::ProgramRun missing = run_program("--effect Nowhere --a " + in("a.png") + " --b " +
+                                           in("b.png") + " --out " + out("m.png"));
+    EXPECT_EQ(missing.exit_code, 1);
     EXPECT_NE(missing.output.find("kaleidra-render: effect \"Nowhere\" not found"),
               std::string::npos)
         << missing.output;
 
-    ProgramRun good = run_program("--effect Swirl --frames 2 --a " + in("a.png") + " --b " +
-                                  in("b.png") + " --out " + out("g%d.png"));
-    EXPECT_EQ(good.status, 0) << good.output;
+    test::ProgramRun good = run_program("--effect Swirl --frames 2 --a " + in("a.png") + " --b " +
+                                        in("b.png") + " --out " + out("g%d.png"));
+    EXPECT_EQ(good.exit_code, 0) << good.output;
     EXPECT_NE(good.output.find("frame 2 of 2"), std::string::npos) << good.output;
     expect_pattern(out("g1.png"), 1);
 }

@@ -18,6 +18,7 @@
 
 #include "kaleidra/contract/engine_api.h"
 #include "kaleidra/platform/dynamic_library.h"
+#include "kaleidra/platform/result.h"
 
 namespace kdr::host {
 
@@ -42,24 +43,22 @@ class EngineBinding {
     EngineBinding& operator=(const EngineBinding&) = delete;
 
     // Reads the engine name for `role` and loads it (load_named).
-    bool load(EngineRole role);
+    [[nodiscard]] Status load(EngineRole role);
     // Loads "LIBS" / name.so below the install folder.
-    bool load_named(std::string_view name);
+    [[nodiscard]] Status load_named(std::string_view name);
     // Loads a library file and binds the five exports in the order
     // Rnd_CreateContext, Rnd_FreeContext, Rnd_Prepare, Rnd_StaticVideo,
     // Rnd_Render. On success a library loaded before is released (its
     // contexts must have been freed); on failure the binding keeps what it
-    // had.
-    bool load_file(const std::filesystem::path& file);
+    // had and the error says which file it tried and why it failed.
+    [[nodiscard]] Status load_file(const std::filesystem::path& file);
 
     // Releases the library and forgets the five addresses.
     void release();
 
     bool loaded() const { return m_library.loaded(); }
-    // The file the last load tried (empty when no path could be built) and
-    // why it failed (empty after a success); for messages of tools.
+    // The file the last load tried (empty when no path could be built).
     const std::filesystem::path& tried_path() const { return m_tried_path; }
-    const std::string& error() const { return m_error; }
 
     bool has_create_context() const { return m_create_context != nullptr; }
     bool has_free_context() const { return m_free_context != nullptr; }
@@ -71,9 +70,10 @@ class EngineBinding {
     // export is missing; free_context ignores null contexts.
     RenderContext* create_context(EffectSettings* settings, FrameRecord* frame) const;
     void free_context(RenderContext* context) const;
-    // Replaces `context` with what Rnd_Prepare returns; false, leaving the
+    // Replaces `context` with what Rnd_Prepare returns; fails, leaving the
     // context as it was, when Rnd_Prepare is missing.
-    bool prepare(RenderContext*& context, EffectSettings* settings, FrameRecord* frame) const;
+    [[nodiscard]] Status prepare(RenderContext*& context, EffectSettings* settings,
+                                 FrameRecord* frame) const;
     int render(RenderContext* context, EffectSettings* settings, FrameRecord* frame) const;
     int static_video() const;
 
@@ -82,7 +82,6 @@ class EngineBinding {
 
     platform::DynamicLibrary m_library;
     std::filesystem::path m_tried_path;
-    std::string m_error;
     RndCreateContextFn m_create_context = nullptr;
     RndFreeContextFn m_free_context = nullptr;
     RndPrepareFn m_prepare = nullptr;

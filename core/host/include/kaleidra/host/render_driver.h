@@ -76,17 +76,17 @@ class RenderDriver {
     RenderDriver& operator=(const RenderDriver&) = delete;
 
     // Library start: reads and remembers the engine name, loads that engine,
-    // previous size to 0, reads "Rnd_Multi". False when no engine was loaded
-    // (rendering then produces nothing).
-    bool attach();
+    // previous size to 0, reads "Rnd_Multi". Fails, saying why, when no
+    // engine was loaded (rendering then produces nothing).
+    [[nodiscard]] Status attach();
     // After a setup dialog: reads the engine name again and reloads when it
     // changed, then reads "Rnd_Multi" again. True when the engine was
-    // reloaded.
+    // reloaded (whether or not the new one could be loaded: engine() says).
     bool refresh_engine();
     // Loads the named engine, or a library file, instead of the registry's
     // (tools).
-    bool use_engine(std::string_view name);
-    bool use_engine_file(const std::filesystem::path& file);
+    [[nodiscard]] Status use_engine(std::string_view name);
+    [[nodiscard]] Status use_engine_file(const std::filesystem::path& file);
     // Frees every context through the engine, then releases the library.
     void unload_engine();
 
@@ -101,7 +101,8 @@ class RenderDriver {
     CallingThread calling_thread() const { return m_calling_thread; }
     void set_calling_thread(CallingThread mode) { m_calling_thread = mode; }
 
-    // The settings the current call renders; read-only while slots render.
+    // The settings the current call renders, as the host gave them: the
+    // engine never writes into this record.
     EffectSettings& settings() { return m_current; }
     const EffectSettings& previous_settings() const { return m_previous; }
 
@@ -162,10 +163,13 @@ class RenderDriver {
     RenderContext* m_calling_context = nullptr;
     EffectSettings m_current;
     EffectSettings m_previous;
-    // Slot 1's own copy of the settings, taken whenever the slots are marked
-    // for preparation: an engine may write into the record it is given (its
-    // fallback effect name), and two workers must not write one record.
-    EffectSettings m_slot1_settings;
+    // Each slot's own copy of the settings, taken whenever the slots are
+    // marked for preparation; slot 0's also serves the calling thread's
+    // context. An engine writes into the record it is given (its fallback
+    // name for an effect it cannot load): the host's record must stay as the
+    // host gave it, or the next frame would find it changed and prepare
+    // again, and two workers must never write one record.
+    EffectSettings m_slot_settings[slot_count];
     std::uint32_t m_previous_width = 0;
     std::int32_t m_previous_height = 0;
     bool m_multi = false;

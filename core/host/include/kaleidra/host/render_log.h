@@ -61,7 +61,7 @@ std::string log_total_line(const LogDuration& total);
 // Appends `text` to RENDER.LOG in the work folder with one write to a file
 // opened for appending, so several processes may share the file. False when
 // the text was dropped (install folder unknown, file not writable).
-bool append_to_render_log(std::string_view text);
+[[nodiscard]] bool append_to_render_log(std::string_view text);
 
 class RenderLog {
   public:

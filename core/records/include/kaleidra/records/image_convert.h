@@ -37,7 +37,8 @@ enum ConvertRows : int {
 // when either record has no buffer, a format is not one of the six, the
 // bytes per pixel cannot hold the format's channels, a width or height is
 // zero, or `rows` is not one of ConvertRows.
-bool image_convert(const ImageRecord& source, const ImageRecord& destination, int rows);
+[[nodiscard]] bool image_convert(const ImageRecord& source, const ImageRecord& destination,
+                                 int rows);
 
 // True when `format` is one of the six and `bytes_per_pixel` (3 or 4) holds
 // its channels: 3-channel formats take 3 or 4 bytes, 4-channel formats 4.

@@ -39,7 +39,7 @@ bool image_set_shape(ImageRecord& image, const ImageShape& shape);
 // Stride = alignment x ceil(row length x bytes per pixel / alignment);
 // size = stride x stored rows. Does nothing when the alignment is 0. Returns
 // false, leaving stride and size 0, when the size would not fit in 32 bits.
-bool image_update_sizes(ImageRecord& image);
+[[nodiscard]] bool image_update_sizes(ImageRecord& image);
 
 // When the record owns a buffer: frees the buffer and the name and zeroes
 // every field. Otherwise does nothing.
@@ -50,7 +50,7 @@ void image_release_all(ImageRecord& image);
 
 // Copies geometry, name and pixels; the target owns its new buffer. Returns
 // false when memory runs out (the target then has no buffer).
-bool image_deep_copy(ImageRecord& target, const ImageRecord& source);
+[[nodiscard]] bool image_deep_copy(ImageRecord& target, const ImageRecord& source);
 
 // As the deep copy, but the target points at the source's pixels and does
 // not own them.
@@ -59,7 +59,7 @@ void image_shallow_copy(ImageRecord& target, const ImageRecord& source);
 // Recomputes stride and size, frees an owned buffer and allocates a
 // zero-filled one of the size (owns = 1). False when the size is 0 or memory
 // runs out.
-bool image_allocate(ImageRecord& image);
+[[nodiscard]] bool image_allocate(ImageRecord& image);
 
 // Texture width and height: the smallest powers of two at least the width
 // and height (1 stays 1); the ratios width / texture width and height /
@@ -71,7 +71,7 @@ void image_select_field(ImageRecord& image, int parity);
 
 // Replaces the name with a heap copy of `name` (null clears it). False when
 // memory runs out.
-bool image_set_name(ImageRecord& image, const char* name);
+[[nodiscard]] bool image_set_name(ImageRecord& image, const char* name);
 
 bool image_has_pixels(const ImageRecord& image);
 bool image_has_alpha(std::uint8_t format);

@@ -16,18 +16,19 @@
 
 namespace kdr {
 
-// Zeroes the name and the values and constructs the embedded scene empty;
-// the padding is not touched. False when memory runs out.
-bool settings_initialise(EffectSettings& settings);
+// Zeroes every byte of the record (name, padding, values) and constructs
+// the embedded scene empty. False when memory runs out.
+[[nodiscard]] bool settings_initialise(EffectSettings& settings);
 void settings_destroy(EffectSettings& settings);
 // Name, values and a deep copy of the scene.
-bool settings_copy(EffectSettings& target, const EffectSettings& source);
+[[nodiscard]] bool settings_copy(EffectSettings& target, const EffectSettings& source);
 // Names as strings, the 30 global values, the 200 per-video values (by
 // value), then the scenes. Padding is ignored.
 bool settings_differ(const EffectSettings& a, const EffectSettings& b);
 
-// Writes "RIN0" (961 bytes) and the scene's items. Nothing when the stream's
-// status is not ready.
+// Writes "RIN0" (961 bytes; the padding and the name's bytes after its end
+// as zeros) and the scene's items. Nothing when the stream's status is not
+// ready.
 void settings_write(const EffectSettings& settings, chunks::ChunkStream& stream);
 // Empties the scene, reads chunks while the status is ready ("RIN0" fills at
 // most 964 bytes, a shorter one leaves the rest as it was; item and header
@@ -40,7 +41,8 @@ void settings_read(EffectSettings& settings, chunks::ChunkStream& stream);
 // form is not "KDRR"; it fails after reading what came before when the
 // block is cut inside a chunk.
 std::vector<std::uint8_t> settings_to_block(const EffectSettings& settings);
-bool settings_from_block(EffectSettings& settings, const void* block, std::size_t available);
+[[nodiscard]] bool settings_from_block(EffectSettings& settings, const void* block,
+                                       std::size_t available);
 
 // Parameter numbers: 0..21 are global values 0..21; (v + 1) * 100 + k with
 // v < 20, k < 10 is value k of group v. Every other number is ignored.

@@ -30,6 +30,20 @@ inline constexpr std::uint32_t max_polygons = 1u << 20;
 inline constexpr std::uint32_t max_keys = 1u << 16;
 inline constexpr std::uint32_t max_warp_parameters = 1u << 16;
 
+// What a surface shows.
+enum SurfaceSource : std::uint16_t {
+    source_colour = 0,
+    source_video = 1,
+    source_texture = 2,
+    source_avi = 3,
+    source_bitmap_sequence = 4,
+    source_targa_sequence = 5,
+};
+
+}  // namespace kdr
+
+namespace kdr::scene {
+
 class Camera final : public SceneItem {
   public:
     Camera() : SceneItem(ItemKind::camera) {}
@@ -105,15 +119,6 @@ class Object final : public SceneItem {
     Vec3 pivot{};
     float own_transparency = 0;      // 1 = not drawn
     std::uint32_t video_number = 0;  // 1-based; 0 = none
-};
-
-enum SurfaceSource : std::uint16_t {
-    source_colour = 0,
-    source_video = 1,
-    source_texture = 2,
-    source_avi = 3,
-    source_bitmap_sequence = 4,
-    source_targa_sequence = 5,
 };
 
 class Surface final : public SceneItem {
@@ -199,4 +204,4 @@ class Warp final : public SceneItem {
     std::vector<std::uint32_t> parameters;
 };
 
-}  // namespace kdr
+}  // namespace kdr::scene

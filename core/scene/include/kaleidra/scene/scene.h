@@ -32,7 +32,7 @@ class Scene {
     // Type, strings, best frame, allow word, video names, preview image,
     // every item by clone in list order, relinked, and the texture images.
     // False when memory runs out (the scene is then cleared).
-    bool copy_from(const Scene& other, ImageCopy images = ImageCopy::deep);
+    [[nodiscard]] bool copy_from(const Scene& other, ImageCopy images = ImageCopy::deep);
     // Type or allow word differ, or any list differs in count or in a pair of
     // items at the same place.
     bool differs(const Scene& other) const;
@@ -58,8 +58,8 @@ class Scene {
     // Loads "EFFECTS" / name ".KDR" below the installation folder. With a
     // non-zero `stop`, stops right after the chunk with that identifier.
     // Succeeds when the stream ended with status 0 or 1.
-    bool load(const char* effect_name, chunks::ChunkId stop = 0);
-    bool load_file(const std::filesystem::path& file, chunks::ChunkId stop = 0);
+    [[nodiscard]] bool load(const char* effect_name, chunks::ChunkId stop = 0);
+    [[nodiscard]] bool load_file(const std::filesystem::path& file, chunks::ChunkId stop = 0);
 
     // Header values.
     std::uint32_t type = 0;  // 1 = two-video transition whose videos swap flying on
@@ -70,21 +70,21 @@ class Scene {
     std::uint32_t allow = 0;               // bit 0: may be listed in the catalogue
     ImageRecord preview;                   // owned
 
-    std::vector<std::unique_ptr<Camera>> cameras;
-    std::vector<std::unique_ptr<Light>> lights;
-    std::vector<std::unique_ptr<Object>> objects;
-    std::vector<std::unique_ptr<Surface>> surfaces;
-    std::vector<std::unique_ptr<Path>> paths;
-    std::vector<std::unique_ptr<Envelope>> envelopes;
-    std::vector<std::unique_ptr<Warp>> warps;
+    std::vector<std::unique_ptr<scene::Camera>> cameras;
+    std::vector<std::unique_ptr<scene::Light>> lights;
+    std::vector<std::unique_ptr<scene::Object>> objects;
+    std::vector<std::unique_ptr<scene::Surface>> surfaces;
+    std::vector<std::unique_ptr<scene::Path>> paths;
+    std::vector<std::unique_ptr<scene::Envelope>> envelopes;
+    std::vector<std::unique_ptr<scene::Warp>> warps;
 
     std::vector<ImageRecord> textures;  // owned
 
     static constexpr std::uint32_t max_video_count = 256;
 
     // Generic access to the lists by kind.
-    std::size_t item_count(ItemKind kind) const;
-    SceneItem* item(ItemKind kind, std::size_t index) const;
+    std::size_t item_count(scene::ItemKind kind) const;
+    scene::SceneItem* item(scene::ItemKind kind, std::size_t index) const;
 
     // Removes every item of every list for which `remove(item)` is true; links
     // must be set again afterwards.
@@ -92,8 +92,8 @@ class Scene {
     void remove_items_if(Predicate remove);
 
     // Lookups used by the drawing core (the first item with the id).
-    Surface* find_surface(std::uint16_t id) const;
-    Object* find_object(std::uint16_t id) const;
+    scene::Surface* find_surface(std::uint16_t id) const;
+    scene::Object* find_object(std::uint16_t id) const;
     // The first texture whose name equals `name` (case-sensitive), or -1.
     int find_texture(const char* name) const;
 };
@@ -101,7 +101,7 @@ class Scene {
 // The root of the object's parent chain (the object itself when it has no
 // parent). Parent chains set by Scene::link() never close a circle; a chain
 // built by hand that does ends at the last object before the repeat.
-Object* root_object(Object& object);
+scene::Object* root_object(scene::Object& object);
 
 template <class Predicate>
 void Scene::remove_items_if(Predicate remove) {

@@ -15,6 +15,18 @@
 
 namespace kdr {
 
+// Ids of generated and special items.
+inline constexpr std::uint16_t first_trail_id = 5000;
+inline constexpr std::uint16_t filter_marker_id = 20000;
+
+inline constexpr std::uint32_t item_header_size = 16;
+
+}  // namespace kdr
+
+// The items live in a namespace of their own: the scene's Surface (how a
+// polygon is coloured) is not the engines' gl::Surface (what they draw on).
+namespace kdr::scene {
+
 enum class ItemKind : int {
     camera = 0,
     light = 1,
@@ -27,12 +39,6 @@ enum class ItemKind : int {
 inline constexpr int item_kind_count = 7;
 
 class Object;
-
-// Ids of generated and special items.
-inline constexpr std::uint16_t first_trail_id = 5000;
-inline constexpr std::uint16_t filter_marker_id = 20000;
-
-inline constexpr std::uint32_t item_header_size = 16;
 
 class SceneItem {
   public:
@@ -77,4 +83,4 @@ class SceneItem {
     ItemKind m_kind;
 };
 
-}  // namespace kdr
+}  // namespace kdr::scene

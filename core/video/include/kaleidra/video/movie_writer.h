@@ -39,9 +39,9 @@ struct VideoEncoding {
     // The colour YCbCr is converted to and tagged with; none leaves the
     // conversion's defaults and writes no tags.
     std::optional<Colour> colour;
-    std::string codec_tag;  // four characters the container stores, "hvc1"; empty: its own
-    std::int64_t bit_rate = 0;
-    int threads = 0;  // encoder threads; 0: as many as the encoder finds useful
+    std::string codec_tag;      // four characters the container stores, "hvc1"; empty: its own
+    std::int64_t bit_rate = 0;  // bits a second; 0: the encoder's default
+    int threads = 0;            // encoder threads; 0: as many as the encoder finds useful
 };
 
 // Audio always arrives as interleaved float samples at 48 kHz in stereo.

@@ -13,6 +13,8 @@
 // makes the surface current before every call.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "kaleidra/gl/accumulation.h"
@@ -23,6 +25,8 @@
 #include "kaleidra/scene/scene.h"
 
 namespace kdr::render {
+
+struct BackdropInputs;
 
 // The state of one drawing.
 struct DrawState {
@@ -48,7 +52,11 @@ enum class Underlay { none, video, background };
 
 class DrawingCore {
   public:
-    explicit DrawingCore(gl::Surface& surface);
+    // Where the core says what it could not do and went on without (a video
+    // picture it could not upload); called on the drawing thread.
+    using Report = std::function<void(const std::string& message)>;
+
+    explicit DrawingCore(gl::Surface& surface, Report report = {});
 
     // Prepare-time setup, after the effect is loaded into `scene`: drawing
     // state, render style, quality hints, texture coordinates scaled to the
@@ -79,15 +87,54 @@ class DrawingCore {
 
   private:
     struct Pass;
+    // The picture rows a frame delivers, counted from the top.
+    struct Rows {
+        std::uint32_t first = 0;
+        std::uint32_t end = 0;
+    };
+    // What every pass of one frame draws from.
+    struct PassInputs {
+        Scene& scene;
+        const EffectSettings& settings;
+        FrameRecord& frame;
+        bool layout = false;
+    };
+    // The first pass's clear: the still first object whose picture may be
+    // kept, and whether a kept one was given back instead of clearing.
+    struct BackdropUse {
+        const scene::Object* backdrop = nullptr;
+        bool reused = false;
+    };
+
+    // draw_frame in its steps (frame.cpp).
+    void begin_frame(const FrameOptions& options, bool layout);
+    Rows choose_rows(const FrameRecord& frame, bool layout);
+    void plan_clear(const FrameRecord& frame, int blur_setting, bool layout);
+    // The blur sub-frames this frame draws (0: none) and the progress step.
+    int blur_passes(const Scene& scene, int blur_setting, float completion, bool layout);
+    bool run_pass(const PassInputs& inputs, float completion);
+    bool draw_unblurred(const PassInputs& inputs, float completion);
+    bool draw_blurred(const PassInputs& inputs, const Rows& rows, int blur);
+    void lay_sub_frame_under(std::uint8_t* picture, const FrameRecord& frame);
+
+    // draw_pass in its steps (pass.cpp).
     bool draw_pass(const FrameScene& frame_scene, const EffectSettings& settings,
                    FrameRecord& frame, float completion);
-    void draw_object(const Pass& pass, const Object& object, bool shine);
-    bool lies_under(const Pass& pass, const Object& object) const;
-    void apply_material(const Pass& pass, const Object& object, const Surface& surface, bool shine,
-                        bool& textured);
+    void set_view(const Pass& pass);
+    void draw_camera_outline();
+    void place_lights(const Pass& pass);
+    void find_highlighted_video(Pass& pass);
+    BackdropUse clear_or_give_back_backdrop(const Pass& pass, bool keep_colour);
+    BackdropInputs backdrop_inputs(const Pass& pass, const scene::Object& backdrop) const;
+    bool draw_objects(const Pass& pass, const BackdropUse& backdrop, bool keep_colour);
+
+    void draw_object(const Pass& pass, const scene::Object& object, bool shine);
+    bool lies_under(const Pass& pass, const scene::Object& object) const;
+    void apply_material(const Pass& pass, const scene::Object& object,
+                        const scene::Surface& surface, bool shine, bool& textured);
     bool bind_video(const Pass& pass, int slot);
-    void draw_shadow(const Pass& pass, const Object& object);
-    void draw_path(const Pass& pass, const Object& object);
+    void draw_shadow(const Pass& pass, const scene::Object& object);
+    void draw_path(const Pass& pass, const scene::Object& object);
     void light_and_shadow_plane(const Scene& scene, const FrameValues& values);
     void projection(const Scene& scene, std::uint32_t flags);
     void report_progress(const FrameRecord& frame);
@@ -102,15 +149,16 @@ class DrawingCore {
 
     gl::Surface& m_surface;
     const gl::GlApi& m_gl;
+    Report m_report;
     DrawState m_state;
     gl::Accumulator m_accumulator;
     std::vector<std::uint8_t> m_blurred;
     std::uint8_t* m_picture = nullptr;
     std::vector<float> m_pass_completions;
 
-    // Video textures: one per depth (names 3 and 4), defined at the largest
-    // power-of-two size of the slots at prepare and refilled when a surface
-    // shows another slot's picture than the texture holds.
+    // Video textures: one per depth (texture_names.h), defined at the
+    // largest power-of-two size of the slots at prepare and refilled when a
+    // surface shows another slot's picture than the texture holds.
     std::uint32_t m_video_texture_width = 1;
     std::uint32_t m_video_texture_height = 1;
     bool m_linear_filter = false;
@@ -120,7 +168,7 @@ class DrawingCore {
         const std::uint8_t* pixels = nullptr;
         std::uint64_t frame = 0;
     };
-    VideoTexture m_video_textures[2];  // names 3 and 4
+    VideoTexture m_video_textures[2];  // the 3-byte and the 4-byte texture
     std::uint64_t m_frame_serial = 0;
     bool m_underlay = false;  // drawing over a transparent background
     int m_underlay_slot = -1;
@@ -148,9 +196,9 @@ class DrawingCore {
 // (1 - d) + d n / count + position - 1 with d = percent / 100.
 std::vector<double> blur_positions(int count, float percent, std::uint32_t position);
 
-// The image slot of a video number (1-based; 0 = none gives -1), with videos
-// 1 and 2 swapped when `swap` (a two-video transition flying on).
-int video_slot(std::uint32_t video_number, bool swap);
+// The image slot of a video number (1-based; 0 = none gives -1), videos 1
+// and 2 trading places when `trade_places` (kaleidra/scene/video_roles.h).
+int video_slot(std::uint32_t video_number, bool trade_places);
 
 // True when `slot` is an image slot in use (below the frame's slot count)
 // that holds a picture.

@@ -16,6 +16,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "kaleidra/contract/engine_api.h"
@@ -39,9 +42,14 @@ struct RenderContext {
 
 namespace render {
 
+// The state of one engine library: its drawing surfaces, and what every
+// context of the library shares. One per library, made by the first entry
+// point that is called (engine_exports.cpp), never by loading the library.
 class EngineBackend {
   public:
     virtual ~EngineBackend() = default;
+    // The library's name in its messages.
+    virtual const char* library_name() const { return "Kaleidra engine"; }
     // A new drawing surface of the size; the window engine shows it.
     virtual Result<std::unique_ptr<gl::Surface>> create_surface(std::uint32_t width,
                                                                 std::uint32_t height) = 0;
@@ -54,6 +62,22 @@ class EngineBackend {
     // True when the first object's video is laid under the picture instead
     // of being drawn (the memory engine, whose bitmap takes it directly).
     virtual bool lays_first_video_under() const { return false; }
+
+    // Writes "<library name>: <message>" to standard error the first time
+    // the message comes up: what the engine could not do and went on
+    // without (a texture it could not upload). Hosts call an engine for
+    // every frame, so a message repeated for every frame would drown every
+    // other. Returns true when it was written now. Thread-safe.
+    bool report_once(const std::string& message);
+
+    // Held while a prepare reads or writes the fallback effect name in the
+    // settings record it is given, which two contexts may share.
+    std::mutex& settings_name_mutex() { return m_settings_name_mutex; }
+
+  private:
+    std::mutex m_settings_name_mutex;
+    std::mutex m_reported_mutex;
+    std::set<std::string> m_reported;
 };
 
 // The drawing size of a frame: its size, doubled in both directions when

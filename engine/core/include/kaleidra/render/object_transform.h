@@ -27,11 +27,11 @@ struct DirectionInputs {
     bool final_frame = true;
 };
 
-Direction object_direction(const Object& object, const DirectionInputs& inputs);
+Direction object_direction(const scene::Object& object, const DirectionInputs& inputs);
 
 // The pivot subtracted from the object's vertices in this frame: a root
 // object that does not follow its direction turns its pivot by r about Z.
-Vector3 object_pivot(const Object& object, const DirectionInputs& inputs,
+Vector3 object_pivot(const scene::Object& object, const DirectionInputs& inputs,
                      const Direction& direction);
 
 // The most parents followed up a chain; deeper or circular chains stop there.
@@ -41,11 +41,11 @@ inline constexpr int max_parent_depth = 64;
 // and scale as glTranslatef, glRotatef and glScalef). `own_motion` replaces
 // the object's own motion when given (positions along its path).
 template <class Sink>
-void apply_object_transform(Sink& sink, const Object& object, const Direction& direction,
+void apply_object_transform(Sink& sink, const scene::Object& object, const Direction& direction,
                             const MotionState* own_motion = nullptr) {
-    const Object* chain[max_parent_depth];
+    const scene::Object* chain[max_parent_depth];
     int depth = 0;
-    for (const Object* item = &object; item != nullptr && depth < max_parent_depth;
+    for (const scene::Object* item = &object; item != nullptr && depth < max_parent_depth;
          item = item->parent) {
         bool repeated = false;
         for (int i = 0; i < depth; ++i) {

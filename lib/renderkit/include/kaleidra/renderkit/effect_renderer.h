@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "kaleidra/cli/temporary_folder.h"
 #include "kaleidra/host/engine_binding.h"
 #include "kaleidra/platform/result.h"
 #include "kaleidra/raster/canvas.h"
@@ -35,8 +36,8 @@ class InstallationScope {
     InstallationScope& operator=(const InstallationScope&) = delete;
 
   private:
-    InstallationScope() = default;
-    std::filesystem::path m_folder;
+    explicit InstallationScope(cli::TemporaryFolder folder) : m_folder(std::move(folder)) {}
+    cli::TemporaryFolder m_folder;
     std::optional<std::string> m_previous;
 };
 

@@ -1,0 +1,285 @@
+#include "dialog_script.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTimer>
+
+#include <cstdio>
+#include <map>
+
+#include "option_page.h"
+#include "selection_session.h"
+#include "selection_sheet.h"
+
+namespace kdr::gui {
+namespace {
+
+// Verb and the number of arguments it takes (-1: the rest of the line as
+// one argument).
+const std::map<QString, int>& verbs() {
+    static const std::map<QString, int> table = {
+        {"page", 1},  {"click", 1}, {"choose", 2}, {"choose-text", -2},
+        {"slide", 2}, {"type", -2}, {"wait", 1},   {"wait-preview", 0},
+        {"shot", -1}, {"close", 0}, {"ok", 0},     {"cancel", 0},
+    };
+    return table;
+}
+
+constexpr int preview_wait_limit_ms = 60000;
+
+class ScriptRunner : public QObject {
+  public:
+    ScriptRunner(QDialog& dialog, std::vector<ScriptCommand> commands)
+        : QObject(&dialog), m_dialog(dialog), m_commands(std::move(commands)) {
+        QTimer::singleShot(0, this, [this] { advance(); });
+    }
+
+  private:
+    void advance();
+    // False when the command must be tried again later (waits).
+    bool ready(const ScriptCommand& command);
+    void run(const ScriptCommand& command);
+    void fail(const ScriptCommand& command, const QString& message);
+    QWidget* control(const ScriptCommand& command, std::size_t argument);
+    int number(const ScriptCommand& command, std::size_t argument, bool& ok);
+    QDialog* top_dialog() const;
+    SelectionSheet* sheet() const { return qobject_cast<SelectionSheet*>(&m_dialog); }
+
+    QDialog& m_dialog;
+    std::vector<ScriptCommand> m_commands;
+    std::size_t m_next = 0;
+    QElapsedTimer m_waiting;
+    bool m_failed = false;
+};
+
+void ScriptRunner::advance() {
+    if (m_failed || m_next >= m_commands.size()) {
+        return;
+    }
+    const ScriptCommand& command = m_commands[m_next];
+    if (!ready(command)) {
+        QTimer::singleShot(20, this, [this] { advance(); });
+        return;
+    }
+    ++m_next;
+    m_waiting.invalidate();
+    // The next step is queued first: a command may open a modal dialog whose
+    // own event loop then runs the rest of the script.
+    QTimer::singleShot(0, this, [this] { advance(); });
+    run(command);
+}
+
+bool ScriptRunner::ready(const ScriptCommand& command) {
+    if (!m_waiting.isValid()) {
+        m_waiting.start();
+    }
+    if (command.verb == "wait") {
+        bool ok = false;
+        const int milliseconds = command.arguments[0].toInt(&ok);
+        return !ok || m_waiting.elapsed() >= milliseconds;
+    }
+    if (command.verb == "wait-preview") {
+        SelectionSheet* selection = sheet();
+        if (selection == nullptr || m_waiting.elapsed() > preview_wait_limit_ms) {
+            return true;
+        }
+        const PreviewRenderer* renderer = selection->session().renderer();
+        return renderer == nullptr ||
+               (!renderer->rendering() && !renderer->render_pending() && renderer->engine_tried());
+    }
+    return true;
+}
+
+void ScriptRunner::fail(const ScriptCommand& command, const QString& message) {
+    std::fprintf(stderr, "dialog script: line %d: %s\n", command.line,
+                 message.toLocal8Bit().constData());
+    m_failed = true;
+    if (QDialog* top = top_dialog(); top != nullptr && top != &m_dialog) {
+        top->reject();
+    }
+    m_dialog.reject();
+}
+
+QDialog* ScriptRunner::top_dialog() const {
+    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
+QWidget* ScriptRunner::control(const ScriptCommand& command, std::size_t argument) {
+    const QString id = command.arguments[argument];
+    QWidget* top = top_dialog();
+    QWidget* found = nullptr;
+    if (SelectionSheet* selection = sheet(); selection != nullptr && top == selection) {
+        if (OptionPage* page = selection->current_page()) {
+            found = page->findChild<QWidget*>(id);
+        }
+    }
+    if (found == nullptr && top != nullptr) {
+        found = top->findChild<QWidget*>(id);
+    }
+    if (found == nullptr) {
+        fail(command, "no control " + id + " on the dialog shown");
+    }
+    return found;
+}
+
+int ScriptRunner::number(const ScriptCommand& command, std::size_t argument, bool& ok) {
+    const int value = command.arguments[argument].toInt(&ok);
+    if (!ok) {
+        fail(command, "\"" + command.arguments[argument] + "\" is not a number");
+    }
+    return value;
+}
+
+void ScriptRunner::run(const ScriptCommand& command) {
+    const QString& verb = command.verb;
+    bool ok = true;
+    if (verb == "page") {
+        const int id = number(command, 0, ok);
+        if (ok && (sheet() == nullptr || !sheet()->show_page(id))) {
+            fail(command, "the sheet has no page " + command.arguments[0]);
+        }
+    } else if (verb == "click") {
+        if (auto* button = qobject_cast<QAbstractButton*>(control(command, 0))) {
+            button->click();
+        } else if (!m_failed) {
+            fail(command, "control " + command.arguments[0] + " is not a button");
+        }
+    } else if (verb == "choose" || verb == "choose-text") {
+        auto* list = qobject_cast<QComboBox*>(control(command, 0));
+        if (list == nullptr) {
+            if (!m_failed) {
+                fail(command, "control " + command.arguments[0] + " is not a list");
+            }
+            return;
+        }
+        const int index =
+            verb == "choose" ? number(command, 1, ok) : list->findText(command.arguments[1]);
+        if (!ok) {
+            return;
+        }
+        if (index < 0 || index >= list->count()) {
+            fail(command, "list " + command.arguments[0] + " has no entry " + command.arguments[1]);
+            return;
+        }
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    } else if (verb == "slide") {
+        auto* slider = qobject_cast<QSlider*>(control(command, 0));
+        const int value = number(command, 1, ok);
+        if (slider == nullptr || !ok) {
+            if (!m_failed) {
+                fail(command, "control " + command.arguments[0] + " is not a trackbar");
+            }
+            return;
+        }
+        slider->setValue(value);
+    } else if (verb == "type") {
+        auto* edit = qobject_cast<QLineEdit*>(control(command, 0));
+        if (edit == nullptr) {
+            if (!m_failed) {
+                fail(command, "control " + command.arguments[0] + " is not an edit");
+            }
+            return;
+        }
+        edit->setText(command.arguments[1]);
+        emit edit->editingFinished();
+    } else if (verb == "shot") {
+        QWidget* top = top_dialog();
+        if (top == nullptr || !top->grab().save(command.arguments[0], "PNG")) {
+            fail(command, "cannot save a picture to " + command.arguments[0]);
+        }
+    } else if (verb == "close") {
+        QDialog* top = top_dialog();
+        if (top == nullptr || top == &m_dialog) {
+            fail(command, "no dialog lies over the sheet");
+        } else {
+            top->accept();
+        }
+    } else if (verb == "ok") {
+        m_dialog.accept();
+    } else if (verb == "cancel") {
+        m_dialog.reject();
+    }
+}
+
+}  // namespace
+
+bool parse_dialog_script(const QString& text, std::vector<ScriptCommand>& commands,
+                         std::string& error) {
+    commands.clear();
+    const QStringList lines = text.split('\n');
+    for (int line_index = 0; line_index < lines.size(); ++line_index) {
+        for (const QString& piece : lines[line_index].split(';')) {
+            const QString trimmed = piece.trimmed();
+            if (trimmed.isEmpty()) {
+                continue;
+            }
+            ScriptCommand command;
+            command.line = line_index + 1;
+            const qsizetype space = trimmed.indexOf(' ');
+            command.verb = space < 0 ? trimmed : trimmed.left(space);
+            const QString rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
+            const auto verb = verbs().find(command.verb);
+            if (verb == verbs().end()) {
+                error = "dialog script: line " + std::to_string(command.line) +
+                        ": unknown command \"" + command.verb.toStdString() + "\"";
+                return false;
+            }
+            const int wanted = verb->second;
+            if (wanted == -1) {
+                if (!rest.isEmpty()) {
+                    command.arguments.push_back(rest);
+                }
+            } else if (wanted == -2) {
+                const qsizetype gap = rest.indexOf(' ');
+                if (gap > 0) {
+                    command.arguments.push_back(rest.left(gap));
+                    command.arguments.push_back(rest.mid(gap + 1).trimmed());
+                }
+            } else if (!rest.isEmpty()) {
+                for (const QString& word : rest.split(' ', Qt::SkipEmptyParts)) {
+                    command.arguments.push_back(word);
+                }
+            }
+            const std::size_t expected = wanted == -1 ? 1 : wanted == -2 ? 2 : std::size_t(wanted);
+            if (command.arguments.size() != expected) {
+                error = "dialog script: line " + std::to_string(command.line) + ": \"" +
+                        command.verb.toStdString() + "\" takes " + std::to_string(expected) +
+                        " argument" + (expected == 1 ? "" : "s");
+                return false;
+            }
+            commands.push_back(std::move(command));
+        }
+    }
+    return true;
+}
+
+QString dialog_script_from_environment() {
+    const QByteArray value = qgetenv("KALEIDRA_DIALOG_SCRIPT");
+    if (value.isEmpty()) {
+        return {};
+    }
+    const QString text = QString::fromLocal8Bit(value);
+    if (!text.startsWith('@')) {
+        return text;
+    }
+    QFile file(text.mid(1));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "dialog script: cannot read %s\n",
+                     text.mid(1).toLocal8Bit().constData());
+        return QStringLiteral("cancel");
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+void start_dialog_script(QDialog& dialog, std::vector<ScriptCommand> commands) {
+    new ScriptRunner(dialog, std::move(commands));
+}
+
+}  // namespace kdr::gui

@@ -1,0 +1,163 @@
+#include "dialog_units.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kdr::gui {
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    // The average character: both alphabets' width halved and rounded up,
+    // as dialog templates have always measured it.
+    const int alphabets =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_average_width = (alphabets / 26 + 1) / 2;
+    m_height = metrics.height();
+}
+
+int DialogUnits::x(int units) const {
+    return static_cast<int>(std::lround(units * m_average_width / 4.0));
+}
+
+int DialogUnits::y(int units) const {
+    return static_cast<int>(std::lround(units * m_height / 8.0));
+}
+
+QRect DialogUnits::rect(int x_units, int y_units, int width, int height) const {
+    return QRect(x(x_units), y(y_units), x(width), y(height));
+}
+
+QSize DialogUnits::size(int width, int height) const {
+    return QSize(x(width), y(height));
+}
+
+namespace {
+
+QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& radio_group) {
+    const QString text = spec.text != nullptr ? QString::fromUtf8(spec.text) : QString();
+    switch (spec.kind) {
+        case ControlKind::group_box:
+            return new QGroupBox(text, parent);
+        case ControlKind::label:
+            return new QLabel(text, parent);
+        case ControlKind::push_button: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);  // Enter belongs to the sheet's OK
+            return button;
+        }
+        case ControlKind::radio_button: {
+            auto* radio = new QRadioButton(text, parent);
+            if (radio_group == nullptr || (spec.style & starts_group) != 0) {
+                radio_group = new QButtonGroup(parent);
+            }
+            radio_group->addButton(radio);
+            return radio;
+        }
+        case ControlKind::check_box:
+            return new QCheckBox(text, parent);
+        case ControlKind::drop_down_list:
+            return new QComboBox(parent);
+        case ControlKind::trackbar: {
+            auto* slider = new QSlider(Qt::Horizontal, parent);
+            slider->setTickPosition(QSlider::TicksBelow);
+            return slider;
+        }
+        case ControlKind::progress_bar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            bar->setTextVisible(false);
+            return bar;
+        }
+        case ControlKind::read_only_text: {
+            auto* edit = new QPlainTextEdit(parent);
+            edit->setReadOnly(true);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return edit;
+        }
+        case ControlKind::sunken_frame: {
+            auto* frame = new QFrame(parent);
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            return frame;
+        }
+        case ControlKind::line_edit: {
+            auto* edit = new QLineEdit(text, parent);
+            if ((spec.style & numbers_only) != 0) {
+                edit->setValidator(new QIntValidator(0, 999999999, edit));
+            }
+            return edit;
+        }
+    }
+    return new QWidget(parent);
+}
+
+// Makes a label as wide as its text and keeps the control it names clear
+// of it: dialog fonts differ in shape, and a label written for one may need
+// more room in another.
+void fit_label(QWidget* label, QWidget* control) {
+    constexpr int gap = 4;
+    QRect text_area = label->geometry();
+    text_area.setWidth(std::max(text_area.width(), label->sizeHint().width()));
+    label->setGeometry(text_area);
+    QRect named = control->geometry();
+    const int wanted_left = text_area.right() + 1 + gap;
+    if (named.left() < wanted_left && named.top() < text_area.bottom() &&
+        text_area.top() < named.bottom()) {
+        named.setLeft(wanted_left);
+        control->setGeometry(named);
+    }
+}
+
+}  // namespace
+
+std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlSpec> specs,
+                                      const DialogUnits& units) {
+    std::vector<QWidget*> widgets;
+    widgets.reserve(specs.size());
+    QButtonGroup* radio_group = nullptr;
+    for (const ControlSpec& spec : specs) {
+        QWidget* widget = make_widget(parent, spec, radio_group);
+        if (spec.id >= 0) {
+            widget->setObjectName(QString::number(spec.id));
+        }
+        QRect area = units.rect(spec.x, spec.y, spec.width, spec.height);
+        const QSize natural = widget->sizeHint();
+        if (spec.width == 0) {
+            area.setWidth(natural.width());
+        }
+        if (spec.height == 0 || spec.kind == ControlKind::drop_down_list) {
+            area.setHeight(natural.height());
+        }
+        widget->setGeometry(area);
+        widget->show();
+        widgets.push_back(widget);
+    }
+    for (std::size_t i = 0; i + 1 < specs.size(); ++i) {
+        if ((specs[i].style & label_for_next) != 0) {
+            fit_label(widgets[i], widgets[i + 1]);
+        }
+    }
+    return widgets;
+}
+
+QWidget* find_control(const QWidget* parent, int id) {
+    return parent->findChild<QWidget*>(QString::number(id));
+}
+
+}  // namespace kdr::gui
