@@ -17,7 +17,7 @@
 namespace kdr::video {
 namespace {
 
-using testing::run_program;
+using testing::program_output;
 using testing::shell_quoted;
 
 // A 1 kHz tone at half amplitude (RMS 0.35) while mod(t, 1) < 0.5, in one
@@ -44,8 +44,9 @@ class AudioReaderTest : public ::testing::Test {
     std::filesystem::path make(const std::string& name, const std::string& arguments,
                                bool stereo = false) {
         const auto file = folder.path() / name;
-        run_program("ffmpeg -nostdin -v error -y -f lavfi -i " + (stereo ? stereo_beeps : beeps) +
-                    ":s=44100:d=3 " + arguments + " " + shell_quoted(file));
+        program_output("ffmpeg -nostdin -v error -y -f lavfi -i " +
+                       (stereo ? stereo_beeps : beeps) + ":s=44100:d=3 " + arguments + " " +
+                       shell_quoted(file));
         return file;
     }
     // The RMS of `seconds` read from the current position.
@@ -143,9 +144,9 @@ TEST_F(AudioReaderTest, LinesUpWithTheVideoOfTheSameFile) {
     request.rate = "10";
     request.output_arguments = "-c:v libx264";
     testing::make_numbered_clip(folder.path() / "plain.mkv", request);
-    run_program("ffmpeg -nostdin -v error -y -itsoffset 0.5 -i " +
-                shell_quoted(folder.path() / "plain.mkv") + " -f lavfi -i " + beeps +
-                ":s=48000:d=3 -map 0:v -map 1:a -c:v copy -c:a flac " + shell_quoted(file));
+    program_output("ffmpeg -nostdin -v error -y -itsoffset 0.5 -i " +
+                   shell_quoted(folder.path() / "plain.mkv") + " -f lavfi -i " + beeps +
+                   ":s=48000:d=3 -map 0:v -map 1:a -c:v copy -c:a flac " + shell_quoted(file));
     Result<VideoReader> video = VideoReader::open(file);
     ASSERT_TRUE(video) << video.error();
     EXPECT_NEAR(video->start_seconds(), 0.5, 0.01);

@@ -16,7 +16,7 @@
 namespace kdr::video {
 namespace {
 
-using testing::run_program;
+using testing::program_output;
 using testing::shell_quoted;
 
 constexpr std::uint32_t width = 160;
@@ -66,8 +66,8 @@ Status write_numbered(const std::filesystem::path& file, const MovieSettings& se
 
 std::string probe(const std::filesystem::path& file, const std::string& entries,
                   const std::string& stream = "v:0") {
-    return run_program("ffprobe -v error -select_streams " + stream + " -show_entries " + entries +
-                       " -of default=nw=1 " + shell_quoted(file));
+    return program_output("ffprobe -v error -select_streams " + stream + " -show_entries " +
+                          entries + " -of default=nw=1 " + shell_quoted(file));
 }
 
 struct Output {
@@ -118,7 +118,7 @@ TEST_P(WritesEverydayFormats, ThatOtherProgramsAndOurReaderReadFrameByFrame) {
         EXPECT_NE(stream.find("color_primaries=bt709\n"), std::string::npos) << stream;
         EXPECT_NE(stream.find("color_transfer=bt709\n"), std::string::npos) << stream;
     }
-    const std::string frames = run_program(
+    const std::string frames = program_output(
         "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames "
         "-of default=nw=1 " +
         shell_quoted(file));
@@ -196,8 +196,8 @@ class KeepsColours : public ::testing::TestWithParam<Card> {
         }
         EXPECT_TRUE(writer->close().ok());
         const auto raw = folder.path() / "card.bgr";
-        run_program("ffmpeg -nostdin -v error -y -i " + shell_quoted(file) +
-                    " -frames:v 1 -f rawvideo -pix_fmt bgr24 " + shell_quoted(raw));
+        program_output("ffmpeg -nostdin -v error -y -i " + shell_quoted(file) +
+                       " -frames:v 1 -f rawvideo -pix_fmt bgr24 " + shell_quoted(raw));
         std::ifstream in(raw, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
         EXPECT_EQ(bytes.size(), std::size_t{width} * height * 3);
@@ -343,8 +343,8 @@ TEST_P(WritesAudio, ThatLastsAsLongAsTheVideo) {
     EXPECT_NE(audio.find("sample_rate=48000\n"), std::string::npos) << audio;
     EXPECT_NE(audio.find("channels=2\n"), std::string::npos) << audio;
     // Every decoded sample, counted by the ffmpeg program.
-    const std::string counted = run_program("ffmpeg -nostdin -v error -i " + shell_quoted(file) +
-                                            " -map 0:a:0 -f s16le -ac 1 -ar 48000 - | wc -c");
+    const std::string counted = program_output("ffmpeg -nostdin -v error -i " + shell_quoted(file) +
+                                               " -map 0:a:0 -f s16le -ac 1 -ar 48000 - | wc -c");
     const double seconds = std::stod(counted) / 2 / movie_sample_rate;
     EXPECT_NEAR(seconds, 2.0, 0.025) << "the audio lasts " << seconds << " s";
 }

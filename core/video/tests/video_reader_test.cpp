@@ -175,13 +175,13 @@ TEST_F(VideoReaderTest, PhoneVideoStoredSidewaysComesOutAsFfmpegShowsIt) {
     const auto plain = make("plain.mp4", "-c:v libx264 -pix_fmt yuv444p -qp 0");
     for (const char* rotate : {"90", "180", "270"}) {
         const auto turned = folder.path() / (std::string("rotate") + rotate + ".mp4");
-        testing::run_program("ffmpeg -nostdin -v error -y -i " + testing::shell_quoted(plain) +
-                             " -c copy -metadata:s:v:0 rotate=" + rotate + " " +
-                             testing::shell_quoted(turned));
+        testing::program_output("ffmpeg -nostdin -v error -y -i " + testing::shell_quoted(plain) +
+                                " -c copy -metadata:s:v:0 rotate=" + rotate + " " +
+                                testing::shell_quoted(turned));
         // The ffmpeg program turns frames upright as players do.
         const auto shown = folder.path() / "shown.bgr";
-        testing::run_program("ffmpeg -nostdin -v error -y -i " + testing::shell_quoted(turned) +
-                             " -f rawvideo -pix_fmt bgr24 " + testing::shell_quoted(shown));
+        testing::program_output("ffmpeg -nostdin -v error -y -i " + testing::shell_quoted(turned) +
+                                " -f rawvideo -pix_fmt bgr24 " + testing::shell_quoted(shown));
         std::ifstream in(shown, std::ios::binary);
         const std::string expected((std::istreambuf_iterator<char>(in)), {});
 
@@ -269,9 +269,9 @@ class ReadsColourByTheTags : public VideoReaderTest, public ::testing::WithParam
 TEST_P(ReadsColourByTheTags, SoGreyStaysGreyAndRedStaysRed) {
     const Card& card = GetParam();
     const auto file = folder.path() / "card.mkv";
-    testing::run_program(std::string("ffmpeg -nostdin -v error -y -f lavfi -i color=c=") +
-                         card.colour + ":s=64x48:r=10:d=0.5 " + card.arguments +
-                         " -c:v libx264 -qp 0 " + testing::shell_quoted(file));
+    testing::program_output(std::string("ffmpeg -nostdin -v error -y -f lavfi -i color=c=") +
+                            card.colour + ":s=64x48:r=10:d=0.5 " + card.arguments +
+                            " -c:v libx264 -qp 0 " + testing::shell_quoted(file));
     Result<VideoReader> reader = VideoReader::open(file);
     ASSERT_TRUE(reader) << reader.error();
     Result<const VideoFrame*> frame = reader->read_frame(2);
@@ -393,8 +393,8 @@ TEST_F(VideoReaderTest, NoiseIsNoVideo) {
 
 TEST_F(VideoReaderTest, AFileWithoutVideoIsRefused) {
     const auto sound = folder.path() / "tone.m4a";
-    testing::run_program("ffmpeg -nostdin -v error -y -f lavfi -i sine=d=0.5 -c:a aac " +
-                         testing::shell_quoted(sound));
+    testing::program_output("ffmpeg -nostdin -v error -y -f lavfi -i sine=d=0.5 -c:a aac " +
+                            testing::shell_quoted(sound));
     Result<VideoReader> reader = VideoReader::open(sound);
     ASSERT_FALSE(reader);
     EXPECT_NE(reader.error().find("has no video stream"), std::string::npos) << reader.error();

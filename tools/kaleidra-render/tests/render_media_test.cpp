@@ -13,8 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "kaleidra/install/registry_values.h"
-#include "kaleidra/platform/registry.h"
+#include "kaleidra/testing/program_run.h"
 #include "kaleidra/video/audio_reader.h"
 #include "kaleidra/video/movie_writer.h"
 #include "kaleidra/video/testing/numbered_clips.h"
@@ -27,7 +26,7 @@ namespace kdr::render_tool {
 namespace {
 
 using video::testing::ClipRequest;
-using video::testing::run_program;
+using video::testing::program_output;
 using video::testing::shell_quoted;
 
 constexpr std::uint32_t width = 160;
@@ -39,14 +38,8 @@ class MediaRenderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(video::testing::have_program("ffmpeg")) << "the ffmpeg program is missing";
-        install::set_registry_key(install::package_registry_key);
-        std::filesystem::create_directories(installation.path() / "LIBS");
-        std::filesystem::copy_file(KALEIDRA_RND_GENERIC,
-                                   installation.path() / "LIBS" / "Rnd_Generic.so");
-        ASSERT_TRUE(platform::Registry::open_default()
-                        .set(install::package_registry_key,
-                             platform::RegistryValue::make_string("Engine", "Rnd_Generic"))
-                        .ok());
+        installation.install_engine("Rnd_Generic", KALEIDRA_RND_GENERIC);
+        installation.set_string("Engine", "Rnd_Generic");
         // Two effects that show one video over the whole frame.
         for (int video = 1; video <= 2; ++video) {
             test::SceneBuilder builder;
@@ -287,8 +280,8 @@ TEST_F(MediaRenderTest, AJoinCarriesASoundThenACrossfadeThenBs) {
     }
     // The sound lasts as long as the pictures: 3 s.
     const std::string probed =
-        run_program("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " +
-                    shell_quoted(file("sound.mp4")));
+        program_output("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " +
+                       shell_quoted(file("sound.mp4")));
     EXPECT_NE(probed.find("video,3.0"), std::string::npos) << probed;
     EXPECT_NE(probed.find("audio,3.0"), std::string::npos) << probed;
 }
@@ -331,26 +324,8 @@ TEST_F(MediaRenderTest, SoundIsLeftOutWhenNotWantedAndRefusedWhereItCannotGo) {
 }
 
 // The program as people run it.
-struct ProgramRun {
-    int status = -1;
-    std::string output;
-};
-
-ProgramRun run_render_program(const std::string& arguments) {
-    ProgramRun run;
-    try {
-        run.output = run_program(std::string(KDR_RENDER_PROGRAM) + " " + arguments);
-        run.status = 0;
-    } catch (const std::runtime_error& failure) {
-        run.output = failure.what();
-        const std::string marker = "(status ";
-        const std::size_t at = run.output.find(marker);
-        if (at != std::string::npos) {
-            const int status = std::stoi(run.output.substr(at + marker.size()));
-            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-    }
-    return run;
+test::ProgramRun run_render_program(const std::string& arguments) {
+    return test::run_program(std::string(KDR_RENDER_PROGRAM) + " " + arguments);
 }
 
 std::string contents(const std::filesystem::path& file) {
@@ -367,8 +342,8 @@ TEST_F(MediaRenderTest, AnOutputThatIsASourceIsRefusedAndTheSourceKept) {
         "--effect ShowA --frames 3 --a " + shell_quoted(a) + " --b " + shell_quoted(b) + " --out ";
     for (const std::string& out :
          {a.string(), file("sub/../keep.mkv").string(), file("./other.mkv").string()}) {
-        const ProgramRun run = run_render_program(common + shell_quoted(out));
-        EXPECT_EQ(run.status, 2) << out << ": " << run.output;
+        const test::ProgramRun run = run_render_program(common + shell_quoted(out));
+        EXPECT_EQ(run.exit_code, 2) << out << ": " << run.output;
         EXPECT_NE(run.output.find("would destroy what is read"), std::string::npos) << run.output;
     }
     EXPECT_EQ(contents(a), before) << "the source was changed";
@@ -379,9 +354,10 @@ TEST_F(MediaRenderTest, AnOutputThatIsASourceIsRefusedAndTheSourceKept) {
 }
 
 // Renders a long transition into `out`, stops it with `signal` once its
-// temporary file exists, and gives the exit status and what it said.
-ProgramRun interrupt(const std::string& arguments, const std::filesystem::path& folder,
-                     int signal) {
+// temporary file exists, and gives the exit status (1000 + the signal when
+// the signal ended it) and what it said.
+test::ProgramRun interrupt(const std::string& arguments, const std::filesystem::path& folder,
+                           int signal) {
     const std::filesystem::path said = folder / "said.txt";
     const pid_t child = ::fork();
     if (child == 0) {
@@ -390,7 +366,7 @@ ProgramRun interrupt(const std::string& arguments, const std::filesystem::path& 
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    ProgramRun run;
+    test::ProgramRun run;
     bool seen = false;
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!seen && std::chrono::steady_clock::now() < give_up) {
@@ -403,7 +379,7 @@ ProgramRun interrupt(const std::string& arguments, const std::filesystem::path& 
     ::kill(child, signal);
     int status = 0;
     ::waitpid(child, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
     run.output = contents(said);
     std::filesystem::remove(said);
     return run;
@@ -413,12 +389,13 @@ TEST_F(MediaRenderTest, RateCodecAndColourTagsAreWrittenAsAsked) {
     const auto a = clip("a.mkv", 8, "-c:v ffv1");
     const std::string sources = "--effect ShowA --frames 6 --no-progress --a " + shell_quoted(a) +
                                 " --b " + shell_quoted(a);
-    ProgramRun run = run_render_program(sources +
-                                        " --rate 29.97 --matrix bt601 --range full --quality 90"
-                                        " --out " +
-                                        shell_quoted(file("tagged.mp4")));
-    ASSERT_EQ(run.status, 0) << run.output;
-    std::string stream = run_program(
+    test::ProgramRun run =
+        run_render_program(sources +
+                           " --rate 29.97 --matrix bt601 --range full --quality 90"
+                           " --out " +
+                           shell_quoted(file("tagged.mp4")));
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    std::string stream = program_output(
         "ffprobe -v error -select_streams v:0 -show_entries "
         "stream=codec_name,r_frame_rate,color_space,color_range,pix_fmt -of default=nw=1 " +
         shell_quoted(file("tagged.mp4")));
@@ -429,15 +406,15 @@ TEST_F(MediaRenderTest, RateCodecAndColourTagsAreWrittenAsAsked) {
         EXPECT_NE(stream.find(expected), std::string::npos) << expected << " in\n" << stream;
     }
     run = run_render_program(sources + " --codec prores --out " + shell_quoted(file("p.mov")));
-    ASSERT_EQ(run.status, 0) << run.output;
-    stream = run_program(
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    stream = program_output(
         "ffprobe -v error -select_streams v:0 -show_entries "
         "stream=codec_name,pix_fmt -of default=nw=1 " +
         shell_quoted(file("p.mov")));
     EXPECT_NE(stream.find("codec_name=prores\npix_fmt=yuv422p10le"), std::string::npos) << stream;
     // A container that cannot hold the codec: a clear failure, nothing left.
     run = run_render_program(sources + " --codec h264 --out " + shell_quoted(file("no.webm")));
-    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(run.exit_code, 1) << run.output;
     EXPECT_NE(run.output.find("cannot hold h264"), std::string::npos) << run.output;
     EXPECT_FALSE(std::filesystem::exists(file("no.webm")));
 }
@@ -447,11 +424,11 @@ class StopsOnSignals : public MediaRenderTest, public ::testing::WithParamInterf
 TEST_P(StopsOnSignals, AfterTheCurrentFrameLeavingNoTemporaryFile) {
     const auto a = clip("a.mkv", 10, "-c:v ffv1");
     std::filesystem::create_directories(file("out"));
-    const ProgramRun run = interrupt(
+    const test::ProgramRun run = interrupt(
         "--effect ShowA --frames 100000 --size 640x384 --no-progress --a " + shell_quoted(a) +
             " --b " + shell_quoted(a) + " --out " + shell_quoted(file("out/long.mp4")),
         file("out"), GetParam());
-    EXPECT_EQ(run.status, stopped_exit_status) << run.output;
+    EXPECT_EQ(run.exit_code, stopped_exit_status) << run.output;
     EXPECT_NE(run.output.find("stopped by"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("was not written"), std::string::npos) << run.output;
     EXPECT_TRUE(std::filesystem::is_empty(file("out"))) << "something was left behind";
@@ -467,11 +444,11 @@ TEST_F(MediaRenderTest, TwoFiveSecondClipsJoinIntoANineSecondMovie) {
                         440, 1280, 720);
     const auto b = clip("b720.mp4", 150, "-c:v libx264 -preset ultrafast -c:a aac", b_numbers, "30",
                         true, 660, 1280, 720);
-    const ProgramRun run = run_render_program(
+    const test::ProgramRun run = run_render_program(
         "--effect ShowB --join --frames 30 --no-progress --a " + shell_quoted(a) + " --b " +
         shell_quoted(b) + " --out " + shell_quoted(file("joined.mp4")));
-    ASSERT_EQ(run.status, 0) << run.output;
-    const std::string streams = run_program(
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    const std::string streams = program_output(
         "ffprobe -v error -show_entries "
         "stream=codec_type,codec_name,r_frame_rate,duration,nb_frames,color_space,color_range,"
         "color_primaries -of default=nw=1 " +

@@ -1,11 +1,11 @@
 #include "kaleidra/video/testing/numbered_clips.h"
 
-#include <sys/wait.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "kaleidra/testing/program_run.h"
 
 namespace kdr::video::testing {
 namespace {
@@ -80,23 +80,13 @@ bool have_program(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string run_program(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        throw std::runtime_error("cannot run: " + command);
+std::string program_output(const std::string& command) {
+    const kdr::test::ProgramRun run = kdr::test::run_program(command);
+    if (run.exit_code != 0) {
+        throw std::runtime_error(command + " failed (exit code " + std::to_string(run.exit_code) +
+                                 "):\n" + run.output);
     }
-    char block[4096];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) {
-        output.append(block, got);
-    }
-    const int status = ::pclose(pipe);
-    if (status != 0) {
-        throw std::runtime_error(command + " failed (status " + std::to_string(status) + "):\n" +
-                                 output);
-    }
-    return output;
+    return run.output;
 }
 
 void make_numbered_clip(const std::filesystem::path& file, const ClipRequest& request) {
@@ -122,7 +112,7 @@ void make_numbered_clip(const std::filesystem::path& file, const ClipRequest& re
     }
     command += " " + request.output_arguments + " " + shell_quoted(file);
     try {
-        run_program(command);
+        program_output(command);
     } catch (...) {
         std::filesystem::remove(raw);
         throw;

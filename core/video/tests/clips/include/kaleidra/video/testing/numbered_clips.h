@@ -38,9 +38,9 @@ struct ClipRequest {
 // message when it fails.
 void make_numbered_clip(const std::filesystem::path& file, const ClipRequest& request);
 
-// Runs a shell command and gives its standard output and error; throws
-// std::runtime_error when it exits non-zero.
-std::string run_program(const std::string& command);
+// Runs a shell command (testing/program_run.h) and gives its standard output
+// and error; throws std::runtime_error when it exits non-zero.
+std::string program_output(const std::string& command);
 bool have_program(const std::string& name);
 // The path quoted for the shell.
 std::string shell_quoted(const std::filesystem::path& path);
