@@ -19,14 +19,13 @@ const std::vector<std::string>& readable_video_extensions();
 bool is_video_file_name(const std::filesystem::path& file);
 
 struct FileFilter {
-    std::string title;                    // "AVI movies"
+    std::string title;                    // "AVI Video Clips"
     std::vector<std::string> extensions;  // lower case, without the dot
-    // "AVI movies (*.avi *.AVI)", the form Qt's file dialogs take;
-    // both cases are listed because Qt's filters match case on Linux.
+    // "AVI Video Clips (*.avi)", the form Qt's file dialogs take.
     std::string dialog_text() const;
 };
 
-// "AVI movies (*.avi)", then "All videos (*.avi *.mp4 ...)".
+// "AVI Video Clips (*.avi)", then "All videos (*.avi *.mp4 ...)".
 std::vector<FileFilter> video_file_filters();
 
 }  // namespace kdr::video
