@@ -15,6 +15,7 @@
 #include "kaleidra/kdrgui.h"
 #include "kaleidra/platform/folder_case.h"
 #include "kaleidra/platform/message_box.h"
+#include "kaleidra/video/video_files.h"
 #include "wait_cursor.h"
 
 namespace kdr::editor::window {
@@ -24,8 +25,13 @@ constexpr std::int32_t new_effect_length = 15;
 
 // The filters of the clip dialog: AVI first, as the editor always offered,
 // and every movie the video services read beside it.
-const QString video_filters =
-    QStringLiteral("AVI Video Clips (*.avi);;All videos (*.avi *.mp4 *.mkv *.mov *.webm *.mpg)");
+QString video_filters() {
+    QStringList filters;
+    for (const video::FileFilter& filter : video::video_file_filters()) {
+        filters << QString::fromStdString(filter.dialog_text());
+    }
+    return filters.join(QStringLiteral(";;"));
+}
 
 // "Samples" in the installation folder, with or without a trailing '/'.
 QString samples_folder(bool trailing_separator) {
@@ -81,7 +87,7 @@ void MainWindow::insert_files(bool video) {
     request.multiple = true;
     if (video) {
         request.title = QStringLiteral("Select Video Clip(s) To Insert");
-        request.filter = video_filters;
+        request.filter = video_filters();
         request.name = QStringLiteral("*.avi");
         request.default_suffix = QStringLiteral("avi");
     } else {

@@ -101,6 +101,9 @@ TEST_F(RealDialogs, InsertVideoTakesEveryClipChosenEvenWithSpacesInTheirPaths) {
     EXPECT_EQ(seen.title, "Select Video Clip(s) To Insert");
     ASSERT_FALSE(seen.filters.isEmpty());
     EXPECT_EQ(seen.filters.front(), "AVI Video Clips (*.avi)");
+    ASSERT_EQ(seen.filters.size(), 2);
+    EXPECT_TRUE(seen.filters[1].startsWith("All videos (*.avi *.mp4"))
+        << seen.filters[1].toStdString();
     EXPECT_EQ(seen.folder, text_of(folder));
     EXPECT_EQ(seen.suffix, "avi");
     EXPECT_EQ(seen.mode, QFileDialog::ExistingFiles) << "several clips can be picked in the list";
