@@ -5,6 +5,7 @@
 #
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -P install_test.cmake
 
+cmake_policy(SET CMP0057 NEW)  # if(... IN_LIST ...)
 include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/FreshInstall.cmake)
 
 install_once()
