@@ -25,16 +25,9 @@ fail() {
   exit 1
 }
 
-# A display number of our own.
-display=""
-for n in $(seq $((100 + $$ % 300)) $((130 + $$ % 300))); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    display=":$n"
-    break
-  fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# A display of our own: Xvfb picks a free number and writes it once it
+# accepts connections, so two tests never share a server.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 app=""
 cleanup() {
@@ -43,11 +36,13 @@ cleanup() {
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+for _ in $(seq 300); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
   sleep 0.1
 done
+[ -s "$work/display" ] || fail "Xvfb reported no display"
+export DISPLAY=":$(head -1 "$work/display")"
 [ "$(xdotool getdisplaygeometry)" = "1024 768" ] || fail "Xvfb did not start"
 
 # find_window TITLE_PATTERN: the id of the window whose title matches.
@@ -62,18 +57,22 @@ find_window() {
   return 1
 }
 
-# run_and_quit ARGS...: starts the window, checks it, quits with Ctrl+Q.
-run_and_quit() {
+# start_window TITLE ARGS...: starts reelbench with ARGS and waits for its
+# window, titled like TITLE, over the whole screen; sets `window`.
+start_window() {
   local title=$1
   shift
   "$reelbench" "$@" >"$work/out" 2>"$work/err" &
   app=$!
-  local window
   window=$(find_window "$title") || fail "no window titled like '$title'"
   eval "$(xdotool getwindowgeometry --shell "$window")"
   [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -ge 700 ] ||
     fail "the window is ${WIDTH}x${HEIGHT}, not the whole screen"
   xdotool windowfocus --sync "$window"
+}
+
+# quit_window: Ctrl+Q ends the program with status 0.
+quit_window() {
   xdotool key --clearmodifiers ctrl+q
   local status=0
   for _ in $(seq 100); do
@@ -87,20 +86,19 @@ run_and_quit() {
 }
 
 echo "--- the sample project from the command line"
-run_and_quit "^Reelbench - $stage/Projects/Sample.kdp\$" "$stage/Projects/Sample.kdp"
+start_window "^Reelbench - $stage/Projects/Sample.kdp\$" "$stage/Projects/Sample.kdp"
+quit_window
 
 echo "--- a new project"
-run_and_quit "^Reelbench - .*Untitled.KDP\$"
+start_window "^Reelbench - .*Untitled.KDP\$"
+quit_window
 
 echo "--- the recent list remembers the sample project"
 "$reg" get 'Software\Talvane\Reelbench\2.5' LastProject1 | grep -q "Sample.kdp" ||
   fail "the sample project is not in the recent list"
 
 echo "--- the sample project opened from the recent list"
-"$reelbench" >"$work/out" 2>"$work/err" &
-app=$!
-window=$(find_window "Untitled.KDP\$") || fail "no window with a new project"
-xdotool windowfocus --sync "$window"
+start_window "^Reelbench - .*Untitled.KDP\$"
 # File > "&1 Sample.kdp"
 xdotool key --clearmodifiers alt+f
 sleep 0.3
@@ -113,17 +111,9 @@ for _ in $(seq 100); do
   fi
   sleep 0.1
 done
-[ -n "$opened" ] || fail "the recent list did not open the sample project: $(xdotool getwindowname "$window")"
-xdotool key --clearmodifiers ctrl+q
-status=0
-for _ in $(seq 100); do
-  kill -0 "$app" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app" 2>/dev/null && fail "Ctrl+Q did not end the program"
-wait "$app" || status=$?
-app=""
-[ "$status" -eq 0 ] || fail "reelbench ended with $status"
+[ -n "$opened" ] ||
+  fail "the recent list did not open the sample project: $(xdotool getwindowname "$window")"
+quit_window
 
 echo "--- settings that cannot be kept end the start with the internal error"
 # A store below a file: nobody, root included, can write it.
