@@ -129,9 +129,10 @@ PathKey path_at(const std::vector<PathKey>& keys, float time) {
 }
 
 int put_path_key(std::vector<PathKey>& keys, const PathKey& key) {
+    // The key it replaces may lie up to 0.01 away: taken out and put back
+    // at the new time, so the keys stay in time order.
     if (const int near = path_key_near(keys, key.time); near >= 0) {
-        keys[static_cast<std::size_t>(near)] = key;
-        return near;
+        keys.erase(keys.begin() + near);
     }
     const auto place =
         std::upper_bound(keys.begin(), keys.end(), key.time,

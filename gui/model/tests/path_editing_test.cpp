@@ -68,6 +68,18 @@ TEST(PathKeysTest, KeysWithinAHundredthAreTheSameKey) {
     EXPECT_EQ(previous_path_key(keys, time_of_percent(32)), 1);
     EXPECT_TRUE(remove_path_key(keys, time_of_percent(31)));
     EXPECT_EQ(keys.size(), 2u);
+
+    // Replacing a key up to 0.01 away keeps the keys in time order.
+    std::vector<PathKey> close(3);
+    close[0].time = 0.49f;
+    close[1].time = 0.495f;
+    close[2].time = 1;
+    PathKey at_half;
+    at_half.time = 0.5f;
+    EXPECT_EQ(put_path_key(close, at_half), 1);
+    ASSERT_EQ(close.size(), 3u);
+    EXPECT_EQ(close[0].time, 0.495f);
+    EXPECT_EQ(close[1].time, 0.5f);
 }
 
 TEST(PathKeysTest, TheDisplayShowsThePathAndGuardsTheEnds) {

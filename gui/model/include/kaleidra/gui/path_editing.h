@@ -63,8 +63,8 @@ int path_key_near(const std::vector<PathKey>& keys, float time, float within = 0
 // The path's position, rotation and scale at `time` as the engines see it
 // (the last key held to the end).
 PathKey path_at(const std::vector<PathKey>& keys, float time);
-// Replaces the key within 0.01 of the key's time, or inserts it in time
-// order; returns its index.
+// Replaces the key within 0.01 of the key's time (the new key keeps its
+// own time), or inserts it; the keys stay in time order. Returns its index.
 int put_path_key(std::vector<PathKey>& keys, const PathKey& key);
 bool remove_path_key(std::vector<PathKey>& keys, float time);
 // The first key after time + 0.00999, the last before time - 0.00999.
