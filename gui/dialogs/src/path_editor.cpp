@@ -14,6 +14,7 @@
 #include "file_dialogs.h"
 #include "kaleidra/gui/envelope_editing.h"
 #include "kaleidra/gui/number_text.h"
+#include "kaleidra/host/engine_binding.h"
 #include "kaleidra/platform/message_box.h"
 #include "kaleidra/records/frame_record.h"
 #include "kaleidra/records/image_record.h"
@@ -106,14 +107,15 @@ PathEditorPage::PathEditorPage(SelectionSession& session, std::uint16_t object_i
     : OptionPage(session, 121, "Path Editor", path_geometry),
       m_object_id(object_id),
       m_path(path),
-      m_dialog(dialog) {
+      m_dialog(dialog),
+      m_engine(std::make_unique<host::EngineBinding>()) {
     frame_construct(m_frame);
 }
 
 PathEditorPage::~PathEditorPage() {
-    m_engine.free_context(m_context);
+    m_engine->free_context(m_context);
     m_context = nullptr;
-    m_engine.release();
+    m_engine->release();
     m_frame.output.buffer = nullptr;
     image_release_all(m_frame.output);
 }
@@ -251,10 +253,10 @@ void PathEditorPage::prepare_view() {
     m_frame.background[1] = static_cast<float>(face.greenF());
     m_frame.background[2] = static_cast<float>(face.blueF());
     m_frame.background[3] = 1;
-    if (!m_engine.load(host::EngineRole::preview).ok()) {
+    if (!m_engine->load(host::EngineRole::preview).ok()) {
         return;  // the view stays empty; editing works on
     }
-    if (!m_engine.prepare(m_context, &session().record(), &m_frame).ok()) {
+    if (!m_engine->prepare(m_context, &session().record(), &m_frame).ok()) {
         m_context = nullptr;
     }
 }
@@ -267,7 +269,7 @@ void PathEditorPage::draw_view() {
     m_frame.total = 100;
     m_frame.highlighted_id = m_object_id;
     m_frame.flags = view_flags(m_view_bits, m_dragging);
-    if (m_engine.render(m_context, &session().record(), &m_frame) == 1) {
+    if (m_engine->render(m_context, &session().record(), &m_frame) == 1) {
         ++m_views_drawn;
         m_view->show_picture(m_output.data(), static_cast<int>(m_frame.width), m_frame.height,
                              static_cast<int>(m_frame.output.stride));

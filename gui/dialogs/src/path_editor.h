@@ -14,11 +14,11 @@
 #include <QPoint>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "editor_dialog.h"
 #include "kaleidra/gui/path_editing.h"
-#include "kaleidra/host/engine_binding.h"
 #include "kaleidra/records/layout.h"
 #include "option_page.h"
 
@@ -27,6 +27,13 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QSlider;
+
+namespace kdr {
+struct RenderContext;
+}
+namespace kdr::host {
+class EngineBinding;
+}
 
 namespace kdr::gui {
 
@@ -94,7 +101,7 @@ class PathEditorPage : public OptionPage {
     QPointF m_last;
     bool m_updating = false;
 
-    host::EngineBinding m_engine;
+    std::unique_ptr<host::EngineBinding> m_engine;
     RenderContext* m_context = nullptr;
     FrameRecord m_frame;
     std::vector<std::uint8_t> m_output;

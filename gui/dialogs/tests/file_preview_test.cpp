@@ -1,0 +1,145 @@
+// The preview panel of the video picker: first frames and pictures read
+// through the package's readers, damaged files, and decoding that never
+// holds up the GUI thread.
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "dialog_test_support.h"
+#include "file_preview.h"
+#include "kaleidra/testing/temp_folder.h"
+
+namespace kdr::gui::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path sample(const char* name) {
+    return fs::path(KALEIDRA_CONTENT_STAGE) / "Samples" / name;
+}
+
+TEST(FilePreviewTest, ShowsAnAvisFirstFrameAndBmpAndTargaPictures) {
+    const FilePreview clip = decode_file_preview(sample("clip_a.avi"), 160);
+    ASSERT_FALSE(clip.picture.isNull()) << clip.description.toStdString();
+    EXPECT_EQ(clip.picture.size(), QSize(160, 120)) << "320 x 240 fitted into 160";
+    EXPECT_TRUE(clip.description.startsWith("320 x 240, ")) << clip.description.toStdString();
+    EXPECT_TRUE(clip.description.endsWith(" frames"));
+
+    const FilePreview bitmap = decode_file_preview(sample("picture_mountains.bmp"), 160);
+    ASSERT_FALSE(bitmap.picture.isNull()) << bitmap.description.toStdString();
+    const FilePreview targa = decode_file_preview(sample("picture_wheel.tga"), 1000);
+    ASSERT_FALSE(targa.picture.isNull()) << targa.description.toStdString();
+    EXPECT_EQ(targa.description,
+              QString("%1 x %2").arg(targa.picture.width()).arg(targa.picture.height()))
+        << "small enough to be shown as it is";
+    // Not one colour: the picture's own pixels arrived.
+    bool varied = false;
+    for (int x = 1; x < targa.picture.width() && !varied; ++x) {
+        varied = targa.picture.pixel(x, targa.picture.height() / 2) !=
+                 targa.picture.pixel(0, targa.picture.height() / 2);
+    }
+    EXPECT_TRUE(varied);
+}
+
+TEST(FilePreviewTest, DamagedAndForeignFilesGiveNoPictureAndSayWhy) {
+    kdr::test::TempFolder folder;
+    std::ofstream(folder.path() / "cut.avi") << "RIFF\x10\0\0\0AVI LIST";
+    std::ofstream(folder.path() / "cut.bmp") << "BM\x36\0\0\0";
+    std::ofstream(folder.path() / "notes.txt") << "text";
+    for (const char* name : {"cut.avi", "cut.bmp", "notes.txt", "missing.tga"}) {
+        const FilePreview preview = decode_file_preview(folder.path() / name, 160);
+        EXPECT_TRUE(preview.picture.isNull()) << name;
+        EXPECT_FALSE(preview.description.isEmpty()) << name;
+    }
+}
+
+// A decoder that blocks until the test lets it go, counting its calls.
+struct HeldDecoder {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    std::atomic<int> started{0};
+    std::atomic<int> finished{0};
+    std::atomic<bool> on_gui_thread{false};
+    std::thread::id gui_thread = std::this_thread::get_id();
+
+    PreviewDecoder decoder() {
+        return [this](const fs::path& file, int fit) {
+            on_gui_thread = on_gui_thread || std::this_thread::get_id() == gui_thread;
+            ++started;
+            if (file.filename() == "slow.avi") {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [this] { return released; });
+            }
+            FilePreview preview = decode_file_preview(file, fit);
+            ++finished;
+            return preview;
+        };
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+};
+
+TEST(FilePreviewTest, ASlowFileNeitherHoldsTheDialogNorOvertakesALaterChoice) {
+    kdr::test::TempFolder folder;
+    fs::copy_file(sample("clip_b.avi"), folder.path() / "slow.avi");
+    HeldDecoder held;
+    auto panel = std::make_unique<FilePreviewPanel>(nullptr, held.decoder());
+    panel->show_file(QString::fromStdString((folder.path() / "slow.avi").string()));
+    EXPECT_TRUE(panel->decoding());
+    EXPECT_EQ(panel->description(), "Reading...");
+    // The event loop runs on while the decode is held.
+    bool ticked = false;
+    QTimer::singleShot(10, [&] { ticked = true; });
+    EXPECT_TRUE(eventually([&] { return ticked && held.started == 1; }, "the GUI thread's timer"));
+
+    panel->show_file(QString::fromStdString(sample("picture_bars.bmp").string()));
+    EXPECT_TRUE(eventually([&] { return !panel->decoding(); }, "the later picture"));
+    const QImage bars = panel->picture();
+    ASSERT_FALSE(bars.isNull());
+    held.release();
+    // The slow decode ends and is dropped: the later choice stays.
+    QTest::qWait(300);
+    EXPECT_EQ(panel->picture(), bars);
+    EXPECT_FALSE(held.on_gui_thread) << "files are decoded on workers";
+}
+
+TEST(FilePreviewTest, APanelClosedWhileAFileIsReadGoesSafely) {
+    kdr::test::TempFolder folder;
+    fs::copy_file(sample("clip_a.avi"), folder.path() / "slow.avi");
+    HeldDecoder held;
+    auto panel = std::make_unique<FilePreviewPanel>(nullptr, held.decoder());
+    panel->show_file(QString::fromStdString((folder.path() / "slow.avi").string()));
+    EXPECT_TRUE(eventually([&] { return held.started == 1; }, "the decode"));
+    panel.reset();
+    held.release();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    // The decode ran to its end and handed nothing to the panel that went
+    // (AddressSanitizer would see a use of it).
+    EXPECT_EQ(held.finished, 1);
+}
+
+TEST(FilePreviewTest, AFolderOrNothingClearsThePanel) {
+    FilePreviewPanel panel(nullptr);
+    panel.show_file(QString::fromStdString(sample("picture_bars.bmp").string()));
+    ASSERT_TRUE(eventually([&] { return !panel.picture().isNull(); }, "the picture"));
+    panel.show_file(QString::fromStdString(sample("").string()));
+    EXPECT_TRUE(panel.picture().isNull());
+    EXPECT_FALSE(panel.decoding());
+}
+
+}  // namespace
+}  // namespace kdr::gui::test
