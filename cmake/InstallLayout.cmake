@@ -70,11 +70,12 @@ install(TARGETS Rnd_Generic Rnd_Hardware LIBRARY DESTINATION LIBS)
 
 # The shipped content, made at build time in a staged installation folder:
 # effects and the master list in EFFECTS, the preview and backdrop textures
-# in Textures, the sample clips and pictures in Samples. Reinstalling
-# replaces these files; the registry values above are kept.
+# in Textures, the sample clips and pictures in Samples, the sample project
+# in Projects. Reinstalling replaces these files; the registry values above
+# are kept.
 if(DEFINED KALEIDRA_CONTENT_STAGE)
   install(DIRECTORY ${KALEIDRA_CONTENT_STAGE}/EFFECTS ${KALEIDRA_CONTENT_STAGE}/Textures
-                    ${KALEIDRA_CONTENT_STAGE}/Samples
+                    ${KALEIDRA_CONTENT_STAGE}/Samples ${KALEIDRA_CONTENT_STAGE}/Projects
           DESTINATION .)
 endif()
 

@@ -11,10 +11,14 @@
 // of renders made by different contexts. Rows follow the half flags: 0x400
 // the first height / 2 rows (rounded down), 0x800 the rest.
 //
+// Rnd_Render polls the frame's abort callback once before it draws (an
+// abort logs the event "aborted", draws nothing and returns 0) and reports
+// progress 100 through the progress callback after it has drawn.
+//
 // Event lines: "<library> <event> <context> <flags> <position> <images>
 // <thread> <name> <a> <b> <quiet>", <a> and <b> being the first byte of image
 // slots 0 and 1 (-1 when a slot has no pixels) and <quiet> the frame's quiet
-// field, with events create, prepare, render, free, unload. Setting
+// field, with events create, prepare, render, aborted, free, unload. Setting
 // KDR_COUNTING_ENGINE_FAIL_PREPARE to a flag mask makes Rnd_Prepare return
 // null for frames whose flags contain that mask ("all" fails every prepare).
 // Setting KDR_COUNTING_ENGINE_EFFECTS to a folder makes Rnd_Prepare do what
@@ -203,7 +207,14 @@ __attribute__((visibility("default"))) int Rnd_Render(kdr::RenderContext* contex
     if (context == nullptr || settings == nullptr || frame == nullptr) {
         return 0;
     }
+    if (frame->abort != nullptr && frame->abort(0) != 0) {
+        record("aborted", context, frame, settings);
+        return 0;
+    }
     draw(*context, *frame);
+    if (frame->progress != nullptr) {
+        frame->progress(100);
+    }
     return 1;
 }
 

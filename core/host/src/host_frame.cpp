@@ -1,5 +1,6 @@
 #include "kaleidra/host/host_frame.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -139,9 +140,28 @@ void make_opaque(const HostPicture& picture) {
     image_release_all(image);
 }
 
-Status fill_host_frame(RenderDriver& driver, const HostFrame& request) {
-    const int slot = driver.slot_for(request.call);
-    FrameRecord& frame = driver.frame(slot);
+namespace {
+
+// The field and position one slot of the request draws.
+struct SlotPart {
+    int slot = 0;
+    const HostField* field = nullptr;
+    std::uint32_t position = 0;
+    ProgressCallback progress = nullptr;
+};
+
+int work_image_digit(const HostField* field) {
+    if (field == nullptr) {
+        return 0;
+    }
+    return field->work_image_digit >= 0 ? field->work_image_digit : field->parity;
+}
+
+// Everything but the field cut, so that a field pair's second slot can
+// share the work folder's pictures before either slot is cut.
+Status fill_uncut(RenderDriver& driver, const HostFrame& request, const SlotPart& part,
+                  const FrameRecord* share_work_images) {
+    FrameRecord& frame = driver.frame(part.slot);
     release_slot_images(frame);
     frame.image_count = 0;
     if (request.sources.size() > static_cast<std::size_t>(image_slot_count)) {
@@ -165,36 +185,34 @@ Status fill_host_frame(RenderDriver& driver, const HostFrame& request) {
     }
     frame.image_count = static_cast<std::uint32_t>(request.sources.size());
 
-    const int parity = request.field != nullptr ? request.field->parity : 0;
-    switch (request.work_folder_images) {
-        case WorkFolderImages::none:
-            break;
-        case WorkFolderImages::numbered:
-            driver.load_extra_images(slot, -1);
-            break;
-        case WorkFolderImages::numbered_by_parity:
-            driver.load_extra_images(slot, parity);
-            break;
+    if (share_work_images != nullptr) {
+        // The pictures stay the first slot's, which releases them.
+        for (std::uint32_t i = frame.image_count; i < share_work_images->image_count; ++i) {
+            image_shallow_copy(frame.images[i], share_work_images->images[i]);
+        }
+        frame.image_count = std::max(frame.image_count, share_work_images->image_count);
+    } else {
+        switch (request.work_folder_images) {
+            case WorkFolderImages::none:
+                break;
+            case WorkFolderImages::numbered:
+                driver.load_extra_images(part.slot, -1);
+                break;
+            case WorkFolderImages::numbered_by_parity:
+                driver.load_extra_images(part.slot, work_image_digit(part.field));
+                break;
+        }
     }
 
     frame.flags = request.extra_flags & ~static_cast<std::uint32_t>(
                                             flag_field | flag_field_parity_0 | flag_field_parity_1);
-    if (request.field != nullptr) {
-        frame.flags |= flag_field | (parity == 1 ? flag_field_parity_1 : flag_field_parity_0);
-        if (request.field->cut_from_whole_pictures) {
-            for (std::uint32_t i = 0; i < frame.image_count; ++i) {
-                if (image_has_pixels(frame.images[i])) {
-                    image_select_field(frame.images[i], parity);
-                }
-            }
-            image_select_field(frame.output, parity);
-        }
+    if (part.field != nullptr) {
+        frame.flags |=
+            flag_field | (part.field->parity == 1 ? flag_field_parity_1 : flag_field_parity_0);
     }
-    frame.width = frame.output.width;
-    frame.height = static_cast<std::int32_t>(frame.output.height);
-    frame.position = request.position;
+    frame.position = part.position;
     frame.total = request.total;
-    frame.progress = request.progress;
+    frame.progress = part.progress;
     frame.abort = request.abort;
     // The host's own output size decides, not a field's: a frame rendered by
     // fields is as quiet as the same frame rendered whole.
@@ -210,7 +228,58 @@ Status fill_host_frame(RenderDriver& driver, const HostFrame& request) {
             break;
     }
     frame.quiet = quiet ? 1 : 0;
+    return Status::success();
+}
+
+// Cuts every picture of the slot to the field's rows when the host handed
+// over whole pictures, then takes the frame's size from the output.
+void finish_slot(RenderDriver& driver, const SlotPart& part) {
+    FrameRecord& frame = driver.frame(part.slot);
+    if (part.field != nullptr && part.field->cut_from_whole_pictures) {
+        const int rows = part.field->cut_rows >= 0 ? part.field->cut_rows : part.field->parity;
+        for (std::uint32_t i = 0; i < frame.image_count; ++i) {
+            if (image_has_pixels(frame.images[i])) {
+                image_select_field(frame.images[i], rows);
+            }
+        }
+        image_select_field(frame.output, rows);
+    }
+    frame.width = frame.output.width;
+    frame.height = static_cast<std::int32_t>(frame.output.height);
     frame_set_aspect(frame);
+}
+
+}  // namespace
+
+Status fill_host_frame(RenderDriver& driver, const HostFrame& request) {
+    if (request.call == FrameCall::field_pair) {
+        if (request.field == nullptr || request.second_field == nullptr ||
+            !request.field->cut_from_whole_pictures ||
+            !request.second_field->cut_from_whole_pictures) {
+            return Error{"a field pair needs both fields, each cut from the whole pictures"};
+        }
+        const SlotPart first{0, request.field, request.position, request.progress};
+        const SlotPart second{1, request.second_field, request.position + 1, nullptr};
+        if (Status status = fill_uncut(driver, request, first, nullptr); !status) {
+            return status;
+        }
+        if (Status status = fill_uncut(driver, request, second, &driver.frame(0)); !status) {
+            release_slot_images(driver.frame(0));
+            return status;
+        }
+        finish_slot(driver, first);
+        finish_slot(driver, second);
+        return Status::success();
+    }
+    if (request.slot < -1 || request.slot >= RenderDriver::slot_count) {
+        return Error{"there is no render slot " + std::to_string(request.slot)};
+    }
+    const SlotPart part{request.slot >= 0 ? request.slot : driver.slot_for(request.call),
+                        request.field, request.position, request.progress};
+    if (Status status = fill_uncut(driver, request, part, nullptr); !status) {
+        return status;
+    }
+    finish_slot(driver, part);
     return Status::success();
 }
 
@@ -219,9 +288,10 @@ DrawnPicture drawn_picture(const RenderDriver& driver, FrameCall call) {
         return DrawnPicture::pending;
     }
     // Under multi-rendering both slots render each call that renders at all,
-    // each delivering its part of the picture.
+    // each delivering its part of the picture; so do both fields of a pair.
+    const bool both = driver.multi() || call == FrameCall::field_pair;
     const bool drawn =
-        driver.slot(0).last_result != 0 && (!driver.multi() || driver.slot(1).last_result != 0);
+        driver.slot(0).last_result != 0 && (!both || driver.slot(1).last_result != 0);
     return drawn ? DrawnPicture::whole : DrawnPicture::missing;
 }
 

@@ -147,6 +147,9 @@ void RenderDriver::render(FrameCall call) {
 
 bool RenderDriver::needs_new_preparation(int slot) const {
     const FrameRecord& frame = m_slots[slot].frame;
+    if (m_invalidated) {
+        return true;
+    }
     if (frame.width != m_previous_width || frame.height != m_previous_height) {
         return true;
     }
@@ -166,6 +169,7 @@ bool RenderDriver::needs_new_preparation(int slot) const {
 }
 
 void RenderDriver::mark_for_preparation(int slot) {
+    m_invalidated = false;
     for (RenderSlot& each : m_slots) {
         each.needs_prepare = 1;
     }
@@ -196,6 +200,10 @@ void RenderDriver::begin_frame(int slot) {
 }
 
 bool RenderDriver::dispatch(FrameCall call) {
+    if (call == FrameCall::field_pair) {
+        dispatch_pair();
+        return true;
+    }
     if (!m_multi) {
         dispatch_single();
         return true;
@@ -209,6 +217,9 @@ bool RenderDriver::dispatch(FrameCall call) {
             // The lower half alone: the lower-half bit wins over the upper one,
             // but an engine should not have to settle two contradictory bits.
             second.flags = (second.flags & ~flag_upper_half) | flag_lower_half;
+            // One voice for the host's progress display: the two halves
+            // would report at once from two threads.
+            second.progress = nullptr;
             m_workers->run(true, true);
             return true;
         }
@@ -218,8 +229,35 @@ bool RenderDriver::dispatch(FrameCall call) {
         case FrameCall::second_field:
             m_workers->run(true, true);
             return true;
+        case FrameCall::field_pair:
+            break;
     }
     return false;
+}
+
+void RenderDriver::dispatch_pair() {
+    for (RenderSlot& each : m_slots) {
+        each.frame.flags &= ~half_flags;
+    }
+    if (m_multi) {
+        m_workers->run(true, true);
+        return;
+    }
+    // One context at a time: the second field after the first.
+    switch (m_calling_thread) {
+        case CallingThread::none:
+            m_workers->run(true, false);
+            m_workers->run(false, true);
+            break;
+        case CallingThread::slot_routine:
+            run_slot(0);
+            run_slot(1);
+            break;
+        case CallingThread::own_context:
+            render_calling_context(0);
+            render_calling_context(1);
+            break;
+    }
 }
 
 void RenderDriver::dispatch_single() {
@@ -232,7 +270,7 @@ void RenderDriver::dispatch_single() {
             run_slot(0);
             break;
         case CallingThread::own_context:
-            render_calling_context();
+            render_calling_context(0);
             break;
     }
 }
@@ -253,7 +291,10 @@ EffectSettings* RenderDriver::settings_for(int slot) {
 void RenderDriver::run_slot(int slot) {
     RenderSlot& target = m_slots[slot];
     EffectSettings* settings = settings_for(slot);
-    if (target.needs_prepare != 0) {
+    // A slot without a context prepares too: the second slot of a field pair
+    // may never have rendered, or its last prepare failed, while the first
+    // one's context is what decided the change test.
+    if (target.needs_prepare != 0 || target.context == nullptr) {
         // The engine frees the context it is given and returns a new one. An
         // engine without Rnd_Prepare leaves the slot without a context, so
         // it renders nothing, as last_result shows.
@@ -266,15 +307,17 @@ void RenderDriver::run_slot(int slot) {
     }
 }
 
-void RenderDriver::render_calling_context() {
-    FrameRecord& frame = m_slots[0].frame;
-    m_slots[0].last_result = 0;
+void RenderDriver::render_calling_context(int slot) {
+    // The calling thread's context renders the slot's frame record with the
+    // settings copy of slot 0, which serves it.
+    FrameRecord& frame = m_slots[slot].frame;
+    m_slots[slot].last_result = 0;
     if (m_calling_context == nullptr) {
         // Without Rnd_Prepare there is no context and nothing is rendered.
         (void)m_engine.prepare(m_calling_context, settings_for(0), &frame);
     }
     if (m_calling_context != nullptr) {
-        m_slots[0].last_result = m_engine.render(m_calling_context, settings_for(0), &frame);
+        m_slots[slot].last_result = m_engine.render(m_calling_context, settings_for(0), &frame);
     }
 }
 

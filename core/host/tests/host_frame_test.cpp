@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "driver_test_support.h"
@@ -368,6 +369,193 @@ TEST_F(HostFrameTest, AtMostTwentySourcesFit) {
     Status status = fill_host_frame(driver, frame);
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.error().find("at most 20"), std::string::npos) << status.error();
+}
+
+// The progress calls the counting engine made, by slot (the thread tells
+// nothing when both slots run on the calling thread, so the tests count
+// calls instead).
+std::atomic<int> progress_calls{0};
+int count_progress(int) {
+    progress_calls.fetch_add(1);
+    return 0;
+}
+
+std::atomic<int> abort_polls{0};
+int count_abort(int) {
+    abort_polls.fetch_add(1);
+    return 0;
+}
+
+void write_work_picture(const std::filesystem::path& file, std::uint8_t first_byte) {
+    OwnedImage picture;
+    ASSERT_TRUE(image_set_shape(picture.record(), {format_bgra, 4, 1, row_order_bottom_up, 4, 6}));
+    ASSERT_TRUE(image_allocate(picture.record()));
+    picture.record().buffer[0] = first_byte;
+    ASSERT_TRUE(write_image_file(picture.record(), file));
+}
+
+struct PairCase {
+    const char* name;
+    bool multi;
+    CallingThread calling_thread;
+};
+
+class HostFramePair : public HostFrameTest, public ::testing::WithParamInterface<PairCase> {};
+
+// Both fields of a whole interlaced picture in one call, as Speed Razor
+// hands them over: slot 0 draws the first field at the position, slot 1
+// the second one step later, each cut from the whole pictures, with the
+// work folder's picture loaded once and shared.
+TEST_P(HostFramePair, DrawsBothFieldsOfTheWholePictureInOneCall) {
+    const PairCase& c = GetParam();
+    set_number("Rnd_Multi", c.multi ? 1 : 0);
+    write_work_picture(work() / "V03.IMG", 77);
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    driver.set_calling_thread(c.calling_thread);
+    HostFrame frame = frame_of(4, 6);
+    // The field bit and the rows pair the other way round than the bit's
+    // parity says: the first field is 0x2000 on the rows from stored row 0.
+    const HostField first{1, true, 0};
+    const HostField second{0, true, 1};
+    frame.call = FrameCall::field_pair;
+    frame.field = &first;
+    frame.second_field = &second;
+    frame.position = 6;
+    frame.total = 20;
+    frame.work_folder_images = WorkFolderImages::numbered;
+    frame.progress = count_progress;
+    frame.abort = count_abort;
+    progress_calls = 0;
+    abort_polls = 0;
+    Result<DrawnPicture> drawn = render_host_frame(driver, frame);
+    ASSERT_TRUE(drawn.ok()) << drawn.error();
+    EXPECT_EQ(*drawn, DrawnPicture::whole);
+
+    const std::vector<EngineEvent> renders = events_of("render");
+    ASSERT_EQ(renders.size(), 2u);
+    std::uint32_t positions[2] = {};
+    for (const EngineEvent& render : renders) {
+        EXPECT_EQ(render.images, 3u) << "the shared work-folder picture";
+        const bool is_first = (render.flags & flag_field_parity_1) != 0;
+        EXPECT_EQ(render.flags,
+                  flag_field | (is_first ? flag_field_parity_1 : flag_field_parity_0));
+        positions[is_first ? 0 : 1] = render.position;
+    }
+    EXPECT_EQ(positions[0], 6u);
+    EXPECT_EQ(positions[1], 7u);
+    if (c.multi) {
+        EXPECT_NE(renders[0].thread, renders[1].thread) << "both fields at once";
+    }
+    if (c.multi || c.calling_thread != CallingThread::own_context) {
+        EXPECT_NE(renders[0].context, renders[1].context) << "each slot's own context";
+    }
+    EXPECT_EQ(progress_calls.load(), 1) << "only the first field reports progress";
+    EXPECT_EQ(abort_polls.load(), 2) << "both fields poll for an abort";
+
+    // Rows from the top: stored rows 0, 2, 4 hold the first field (drawn at
+    // position 6), 1, 3, 5 the second (position 7); every row is drawn.
+    for (std::uint32_t y = 0; y < 6; ++y) {
+        const std::uint32_t position = y % 2 == 0 ? 6 : 7;
+        EXPECT_EQ(out_pixel(4, 2, y)[0], 2 + position) << "row " << y;
+        EXPECT_EQ(out_pixel(4, 2, y)[1], y / 2) << "the field's own row number, row " << y;
+    }
+    EXPECT_EQ(driver.frame(0).height, 3);
+    EXPECT_EQ(driver.frame(1).height, 3);
+    // The work picture is the first slot's to release.
+    EXPECT_EQ(driver.frame(0).images[2].buffer, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, HostFramePair,
+    ::testing::Values(PairCase{"worker", false, CallingThread::none},
+                      PairCase{"calling_thread", false, CallingThread::slot_routine},
+                      PairCase{"own_context", false, CallingThread::own_context},
+                      PairCase{"multi", true, CallingThread::slot_routine}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HostFrameTest, AFieldPairNeedsBothFieldsCut) {
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    HostFrame frame = frame_of(4, 6);
+    const HostField cut{1, true};
+    const HostField whole{0, false};
+    frame.call = FrameCall::field_pair;
+    frame.field = &cut;
+    EXPECT_FALSE(fill_host_frame(driver, frame).ok()) << "no second field";
+    frame.second_field = &whole;
+    EXPECT_FALSE(fill_host_frame(driver, frame).ok()) << "a second field of whole pictures";
+    EXPECT_TRUE(events().empty());
+}
+
+TEST_F(HostFrameTest, TheSecondFieldOfAPairWithoutAContextPreparesAlone) {
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    driver.set_calling_thread(CallingThread::slot_routine);
+    // A whole frame first: slot 0 prepares, slot 1 stays marked.
+    ASSERT_TRUE(render_host_frame(driver, frame_of(4, 3)).ok());
+    // Slot 1's first prepare fails; it has no context afterwards.
+    HostFrame frame = frame_of(4, 6);
+    const HostField first{1, true, 0};
+    const HostField second{0, true, 1};
+    frame.call = FrameCall::field_pair;
+    frame.field = &first;
+    frame.second_field = &second;
+    fail_prepare("0x4000");
+    ASSERT_TRUE(render_host_frame(driver, frame).ok());
+    EXPECT_EQ(driver.slot(1).context, nullptr);
+    clear_events();
+    // Same size and settings: slot 0 keeps its context, slot 1 tries again.
+    fail_prepare("");
+    Result<DrawnPicture> drawn = render_host_frame(driver, frame);
+    ASSERT_TRUE(drawn.ok());
+    EXPECT_EQ(*drawn, DrawnPicture::whole);
+    const std::vector<EngineEvent> prepares = events_of("prepare");
+    ASSERT_EQ(prepares.size(), 1u);
+    EXPECT_EQ(prepares[0].flags & flag_field_parity_0, flag_field_parity_0);
+}
+
+TEST_F(HostFrameTest, AnExplicitSlotIsFilledAndABadOneRefused) {
+    RenderDriver driver;
+    HostFrame frame = frame_of(4, 4);
+    frame.slot = 1;
+    ASSERT_TRUE(fill_host_frame(driver, frame).ok());
+    EXPECT_EQ(driver.frame(1).width, 4u);
+    EXPECT_EQ(driver.frame(0).width, 0u);
+    frame.slot = 2;
+    Status refused = fill_host_frame(driver, frame);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().find("no render slot 2"), std::string::npos) << refused.error();
+}
+
+TEST_F(HostFrameTest, TheWorkPictureDigitMayDifferFromTheFieldBit) {
+    // Premiere numbers its fields by the part (even 0, odd 1) whatever field
+    // bit its field order gives them.
+    write_work_picture(work() / "V030.IMG", 40);
+    write_work_picture(work() / "V031.IMG", 41);
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    HostFrame frame = frame_of(4, 4);
+    HostField field{1, false};
+    field.work_image_digit = 0;
+    frame.field = &field;
+    frame.work_folder_images = WorkFolderImages::numbered_by_parity;
+    ASSERT_TRUE(fill_host_frame(driver, frame).ok());
+    EXPECT_EQ(driver.frame(0).flags, flag_field | flag_field_parity_1);
+    ASSERT_EQ(driver.frame(0).image_count, 3u);
+    EXPECT_EQ(driver.frame(0).images[2].buffer[0], 40);
+}
+
+TEST_F(HostFrameTest, HalvesUnderMultiRenderingReportProgressFromTheUpperHalfOnly) {
+    set_number("Rnd_Multi", 1);
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    HostFrame frame = frame_of(4, 4);
+    frame.progress = count_progress;
+    progress_calls = 0;
+    ASSERT_TRUE(render_host_frame(driver, frame).ok());
+    EXPECT_EQ(events_of("render").size(), 2u);
+    EXPECT_EQ(progress_calls.load(), 1);
 }
 
 }  // namespace

@@ -52,6 +52,21 @@ TEST_F(RenderDriverTest, SameFrameTwicePreparesOnce) {
     EXPECT_EQ(renders[0].context, renders[1].context);
 }
 
+TEST_F(RenderDriverTest, AnInvalidatedPreparationPreparesOnceMore) {
+    RenderDriver driver;
+    ASSERT_TRUE(driver.attach());
+    fill(driver, 0, 8, 4);
+    driver.render(FrameCall::whole_frame);
+    driver.invalidate_preparation();
+    ASSERT_TRUE(driver.needs_new_preparation(0));
+    fill(driver, 0, 8, 4);
+    driver.render(FrameCall::whole_frame);
+    fill(driver, 0, 8, 4);
+    driver.render(FrameCall::whole_frame);
+    EXPECT_EQ(events_of("prepare").size(), 2u) << "once at the start, once after invalidating";
+    EXPECT_EQ(events_of("render").size(), 3u);
+}
+
 TEST_F(RenderDriverTest, ChangingOnlyTheOptionsPreparesAgain) {
     RenderDriver driver;
     ASSERT_TRUE(driver.attach());

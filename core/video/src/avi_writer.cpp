@@ -1,9 +1,5 @@
 #include "kaleidra/video/avi_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -23,7 +19,6 @@ using namespace detail;
 
 namespace {
 
-constexpr int io_buffer_size = 1 << 16;
 constexpr std::uint32_t max_frames_per_second = 1000;
 
 // Quality 0 .. 10000 onto the quantiser scale 31 .. 2 (lower is better).
@@ -32,51 +27,13 @@ int quantiser_for(std::uint32_t quality) {
     return 31 - static_cast<int>(clamped * 29 / 10000);
 }
 
-// The output side of FFmpeg's I/O over the temporary file of an
-// AtomicFileWriter: the AVI muxer seeks back to fill in headers.
-int write_block(void* opaque, std::uint8_t* data, int size) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    int done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(fd, data + done, static_cast<std::size_t>(size - done));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return AVERROR(errno);
-        }
-        done += static_cast<int>(written);
-    }
-    return done;
-}
-
-std::int64_t seek_file(void* opaque, std::int64_t offset, int whence) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    if (whence & AVSEEK_SIZE) {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    }
-    const off_t position = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
-    return position < 0 ? AVERROR(errno) : position;
-}
-
-struct OutputContextFree {
-    void operator()(AVFormatContext* format) const { avformat_free_context(format); }
-};
-struct IoContextFree {
-    void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-
 }  // namespace
 
 struct AviWriter::State {
     std::filesystem::path file;
     std::unique_ptr<platform::AtomicFileWriter> target;
-    std::unique_ptr<AVIOContext, IoContextFree> io;
-    std::unique_ptr<AVFormatContext, OutputContextFree> format;
+    IoContextPtr io;
+    OutputPtr format;
     AVStream* stream = nullptr;
     CodecContextPtr encoder;  // null when frames are stored as they come
     FramePtr frame;
@@ -167,14 +124,8 @@ Result<AviWriter> AviWriter::create(const std::filesystem::path& file, std::uint
     if (Status opened = state->target->open(); !opened) {
         return Error{opened.error()};
     }
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-    if (buffer == nullptr) {
-        return Error{"out of memory writing " + name};
-    }
-    state->io.reset(avio_alloc_context(buffer, io_buffer_size, 1, state->target.get(), nullptr,
-                                       &write_block, &seek_file));
+    state->io = open_output_io(*state->target);
     if (!state->io) {
-        av_free(buffer);
         return Error{"out of memory writing " + name};
     }
     AVFormatContext* format = nullptr;

@@ -1,16 +1,52 @@
 #include "ffmpeg_support.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "kaleidra/platform/atomic_file.h"
+
 extern "C" {
 #include <libavutil/log.h>
 }
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 namespace kdr::video::detail {
 namespace {
+
+constexpr int io_buffer_size = 1 << 16;
+
+int write_block(void* opaque, std::uint8_t* data, int size) {
+    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
+    int done = 0;
+    while (done < size) {
+        const ssize_t written = ::write(fd, data + done, static_cast<std::size_t>(size - done));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return AVERROR(errno);
+        }
+        done += static_cast<int>(written);
+    }
+    return done;
+}
+
+std::int64_t seek_file(void* opaque, std::int64_t offset, int whence) {
+    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
+    if (whence & AVSEEK_SIZE) {
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
+    }
+    const off_t position = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
+    return position < 0 ? AVERROR(errno) : position;
+}
 
 thread_local std::string last_logged_error;
 
@@ -75,6 +111,19 @@ std::string error_text(int code) {
 
 void clear_logged_error() {
     last_logged_error.clear();
+}
+
+IoContextPtr open_output_io(platform::AtomicFileWriter& target) {
+    auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
+    if (buffer == nullptr) {
+        return nullptr;
+    }
+    IoContextPtr io(
+        avio_alloc_context(buffer, io_buffer_size, 1, &target, nullptr, &write_block, &seek_file));
+    if (!io) {
+        av_free(buffer);
+    }
+    return io;
 }
 
 }  // namespace kdr::video::detail

@@ -15,6 +15,10 @@ extern "C" {
 #include <memory>
 #include <string>
 
+namespace kdr::platform {
+class AtomicFileWriter;
+}
+
 namespace kdr::video::detail {
 
 struct CodecContextFree {
@@ -33,11 +37,28 @@ struct InputClose {
     void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
 };
 
+struct OutputContextFree {
+    void operator()(AVFormatContext* format) const { avformat_free_context(format); }
+};
+struct IoContextFree {
+    void operator()(AVIOContext* io) const {
+        av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
+
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerFree>;
 using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
+using OutputPtr = std::unique_ptr<AVFormatContext, OutputContextFree>;
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
+
+// FFmpeg's output into the temporary file of `target`, which must be open;
+// the AVI muxer seeks back to fill in its headers. Null when memory runs
+// out.
+IoContextPtr open_output_io(platform::AtomicFileWriter& target);
 
 // Sets the library's log level and handler once per process.
 void prepare_ffmpeg();

@@ -31,7 +31,7 @@ namespace kdr::test {
 // One line of the counting engine's call log.
 struct EngineEvent {
     std::string library;
-    std::string event;  // create, prepare, render, free or unload
+    std::string event;  // create, prepare, render, aborted, free or unload
     int context = 0;
     std::uint32_t flags = 0;
     std::uint32_t position = 0;

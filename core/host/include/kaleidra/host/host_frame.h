@@ -11,7 +11,10 @@
 //     picture with the picture at an offset within them;
 //   - fields: a host that hands over one field's pictures sets the field
 //     bits only; a host that hands over whole interlaced pictures has every
-//     picture (sources, extra images, output) cut to that field's rows;
+//     picture (sources, extra images, output) cut to that field's rows, one
+//     field a call or both in one call (FrameCall::field_pair: slot 0 draws
+//     the first field, slot 1 the second, sharing the work folder's
+//     pictures);
 //   - extra images: the multisaver filters' pictures in the work folder,
 //     numbered with or without the field parity; or more sources of the
 //     host's own (layers), up to 20 pictures in all;
@@ -80,19 +83,34 @@ struct HostField {
     int parity = 0;  // 0: field bit 0x4000, 1: field bit 0x2000
     // The pictures hold both fields: show each only this field's rows.
     bool cut_from_whole_pictures = false;
+    // The rows a cut shows, numbered as image_select_field numbers them
+    // (0: the rows from the first stored row on); -1: those of `parity`.
+    // Hosts whose field bit and rows pair the other way set it.
+    int cut_rows = -1;
+    // The last digit of the work folder's "V%02d%d" pictures; -1: `parity`.
+    // Hosts that number their fields apart from the field bit set it.
+    int work_image_digit = -1;
 };
 
 struct HostFrame {
     FrameCall call = FrameCall::whole_frame;
+    // The slot to fill, 0 or 1; -1: the driver's slot for `call` (a field
+    // pair always fills both).
+    int slot = -1;
     // Source A, source B, then any further sources of the host's own.
     std::span<const HostPicture> sources;
     HostPicture output;
     std::uint32_t position = 0;
     std::uint32_t total = 0;
     const HostField* field = nullptr;  // null: a whole frame
+    // A field pair: the field slot 1 draws, at position + 1 (`field` is the
+    // one slot 0 draws at `position`). Both must be cut from whole pictures.
+    const HostField* second_field = nullptr;
     QuietRule quiet = QuietRule::by_size;
     WorkFolderImages work_folder_images = WorkFolderImages::none;
     std::uint32_t extra_flags = 0;  // further mode bits (layout previews)
+    // Progress goes to the slot that draws the first rows or the first
+    // field only, so a host hears one voice; abort goes to every slot.
     ProgressCallback progress = nullptr;
     AbortCallback abort = nullptr;
 };
@@ -103,10 +121,11 @@ enum class DrawnPicture {
     missing,  // the engine drew nothing, or not all of it
 };
 
-// Fills the frame record of the slot `frame.call` uses: size (the output's,
-// after a field cut), sources, work-folder images, output, part and total,
-// quiet flag, mode bits, aspect, callbacks. On failure nothing is rendered
-// and the error says which picture could not be described.
+// Fills the frame record of the slot `frame.call` uses (both slots for a
+// field pair): size (the output's, after a field cut), sources, work-folder
+// images, output, part and total, quiet flag, mode bits, aspect, callbacks.
+// On failure nothing is rendered and the error says which picture could not
+// be described.
 [[nodiscard]] Status fill_host_frame(RenderDriver& driver, const HostFrame& frame);
 
 // The whole frame: fill, render through the driver, and say what was drawn.

@@ -15,7 +15,8 @@
 // With multi-rendering ("Rnd_Multi") whole frames are split: slot 0 delivers
 // the first half of the output rows (half the height, rounded down) and slot
 // 1 the rest; field pairs render both fields at once, one per slot. Without
-// it only slot 0 is used. Engine calls run on two worker threads kept for the
+// it only slot 0 is used, but for a field pair handed over in one call.
+// Only slot 0 reports progress. Engine calls run on two worker threads kept for the
 // driver's life, so an engine that makes its OpenGL context current (and
 // releases it) never disturbs a context the host's own thread holds; the
 // calling-thread variants let adapters that want it render on their thread.
@@ -46,6 +47,10 @@ enum class FrameCall {
     whole_frame,
     first_field,   // the first call of a field pair
     second_field,  // the second call of a field pair
+    // Both fields of a whole interlaced picture in one call: slot 0 draws
+    // the first field and slot 1 the second, at once on two workers with
+    // multi-rendering, else one after the other.
+    field_pair,
 };
 
 // Where slot rendering runs when multi-rendering is off. With multi-rendering
@@ -112,8 +117,12 @@ class RenderDriver {
     RenderContext* calling_context() const { return m_calling_context; }
 
     // The slot the caller fills for this call: slot 1 for the second field
-    // under multi-rendering, otherwise slot 0.
+    // under multi-rendering, otherwise slot 0 (a field pair fills both).
     int slot_for(FrameCall call) const;
+
+    // Makes the next frame prepare again although its size and settings are
+    // those prepared for: a host whose own frame options changed.
+    void invalidate_preparation() { m_invalidated = true; }
 
     // Loads the extra images a multisaver filter left in the work folder
     // ("V%02d%d" with the field parity, or "V%02d" when `parity` is
@@ -138,13 +147,14 @@ class RenderDriver {
     void dispatch_single();
 
     // The building blocks: true when the frame's size differs from the one
-    // last prepared for, the settings differ, or a slot this call renders
-    // has no context.
+    // last prepared for, the settings differ, the preparation was
+    // invalidated, or a slot this call renders has no context.
     bool needs_new_preparation(int slot) const;
     // Marks both slots for preparation and remembers the settings and size.
     void mark_for_preparation(int slot);
-    // The worker routine for one slot: prepare when marked, then render
-    // when there is a context. Runs on whatever thread calls it.
+    // The worker routine for one slot: prepare when marked or without a
+    // context, then render when there is a context. Runs on whatever thread
+    // calls it.
     // Rendering stores Rnd_Render's result in the slot's last_result.
     void run_slot(int slot);
 
@@ -153,7 +163,8 @@ class RenderDriver {
   private:
     void free_contexts();
     void prepare_calling_context();
-    void render_calling_context();
+    void render_calling_context(int slot);
+    void dispatch_pair();
     EffectSettings* settings_for(int slot);
 
     EngineRole m_role;
@@ -173,6 +184,7 @@ class RenderDriver {
     std::uint32_t m_previous_width = 0;
     std::int32_t m_previous_height = 0;
     bool m_multi = false;
+    bool m_invalidated = false;
     CallingThread m_calling_thread = CallingThread::none;
     RenderLog m_log;
     std::unique_ptr<RenderWorkers> m_workers;

@@ -1,9 +1,9 @@
-#include "background_job.h"
+#include "kaleidra/platform/background_job.h"
 
 #include <exception>
 #include <utility>
 
-namespace kdr::render_tool {
+namespace kdr::platform {
 
 BackgroundJob::BackgroundJob() : m_thread([this] { loop(); }) {}
 
@@ -61,4 +61,4 @@ void BackgroundJob::loop() {
     }
 }
 
-}  // namespace kdr::render_tool
+}  // namespace kdr::platform

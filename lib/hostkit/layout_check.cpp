@@ -1,0 +1,103 @@
+// The host records at the hosts' byte positions. Compiled into the library
+// on every build (the x86-64 positions the headers state) and with
+// `g++ -m32 -fsyntax-only` by the test hostkit_layout_32bit (the hosts' own
+// 32-bit positions).
+#include <cstddef>
+
+#include "kaleidra/hostkit/premiere_records.h"
+#include "kaleidra/hostkit/speedrazor_records.h"
+
+namespace kdr::hostkit {
+
+#if defined(__i386__)
+static_assert(offsetof(PremiereEffectRecord, specification) == 0);
+static_assert(offsetof(PremiereEffectRecord, source_a) == 4);
+static_assert(offsetof(PremiereEffectRecord, source_b) == 8);
+static_assert(offsetof(PremiereEffectRecord, destination) == 12);
+static_assert(offsetof(PremiereEffectRecord, part) == 16);
+static_assert(offsetof(PremiereEffectRecord, total) == 20);
+static_assert(offsetof(PremiereEffectRecord, field_bits) == 66);
+static_assert(sizeof(PremiereEffectRecord) == 68);
+
+static_assert(offsetof(PremierePixelMap, left) == 0);
+static_assert(offsetof(PremierePixelMap, top) == 4);
+static_assert(offsetof(PremierePixelMap, right) == 8);
+static_assert(offsetof(PremierePixelMap, bottom) == 12);
+static_assert(offsetof(PremierePixelMap, row_bytes) == 16);
+static_assert(offsetof(PremierePixelMap, pixels) == 28);
+static_assert(sizeof(PremierePixelMap) == 32);
+
+static_assert(offsetof(PremiereVideoRecord, source) == 4);
+static_assert(offsetof(PremiereVideoRecord, destination) == 8);
+static_assert(offsetof(PremiereVideoRecord, part) == 12);
+static_assert(offsetof(PremiereVideoRecord, field_byte) == 36);
+static_assert(sizeof(PremiereVideoRecord) == 40);
+
+static_assert(offsetof(SpeedRazorRecord, settings) == 4);
+static_assert(offsetof(SpeedRazorRecord, source_a) == 16);
+static_assert(offsetof(SpeedRazorRecord, source_b) == 20);
+static_assert(offsetof(SpeedRazorRecord, destination) == 416);
+static_assert(offsetof(SpeedRazorRecord, height) == 420);
+static_assert(offsetof(SpeedRazorRecord, width) == 424);
+static_assert(offsetof(SpeedRazorRecord, part) == 428);
+static_assert(offsetof(SpeedRazorRecord, total) == 432);
+static_assert(offsetof(SpeedRazorRecord, final_render) == 452);
+static_assert(offsetof(SpeedRazorRecord, flags) == 456);
+static_assert(offsetof(SpeedRazorRecord, window) == 460);
+static_assert(offsetof(SpeedRazorRecord, host_folder) == 468);
+static_assert(sizeof(SpeedRazorRecord) == 728);
+
+static_assert(offsetof(SpeedRazorInformation, value_0) == 0);
+static_assert(offsetof(SpeedRazorInformation, value_4) == 4);
+static_assert(offsetof(SpeedRazorInformation, name) == 8);
+static_assert(offsetof(SpeedRazorInformation, description) == 12);
+static_assert(offsetof(SpeedRazorInformation, value_16) == 16);
+static_assert(offsetof(SpeedRazorInformation, value_20) == 20);
+static_assert(offsetof(SpeedRazorInformation, has_icon) == 24);
+static_assert(offsetof(SpeedRazorInformation, icon) == 28);
+static_assert(offsetof(SpeedRazorInformation, reserved) == 32);
+static_assert(offsetof(SpeedRazorInformation, value_60) == 60);
+static_assert(sizeof(SpeedRazorInformation) == 64);
+#elif defined(__x86_64__)
+static_assert(offsetof(PremiereEffectRecord, source_a) == 8);
+static_assert(offsetof(PremiereEffectRecord, source_b) == 16);
+static_assert(offsetof(PremiereEffectRecord, destination) == 24);
+static_assert(offsetof(PremiereEffectRecord, part) == 32);
+static_assert(offsetof(PremiereEffectRecord, total) == 36);
+static_assert(offsetof(PremiereEffectRecord, field_bits) == 82);
+static_assert(sizeof(PremiereEffectRecord) == 88);
+
+static_assert(offsetof(PremierePixelMap, row_bytes) == 16);
+static_assert(offsetof(PremierePixelMap, pixels) == 32);
+static_assert(sizeof(PremierePixelMap) == 40);
+
+static_assert(offsetof(PremiereVideoRecord, source) == 8);
+static_assert(offsetof(PremiereVideoRecord, destination) == 16);
+static_assert(offsetof(PremiereVideoRecord, part) == 24);
+static_assert(offsetof(PremiereVideoRecord, field_byte) == 48);
+static_assert(sizeof(PremiereVideoRecord) == 56);
+
+static_assert(offsetof(SpeedRazorRecord, settings) == 8);
+static_assert(offsetof(SpeedRazorRecord, source_a) == 24);
+static_assert(offsetof(SpeedRazorRecord, source_b) == 32);
+static_assert(offsetof(SpeedRazorRecord, destination) == 432);
+static_assert(offsetof(SpeedRazorRecord, height) == 440);
+static_assert(offsetof(SpeedRazorRecord, width) == 444);
+static_assert(offsetof(SpeedRazorRecord, part) == 448);
+static_assert(offsetof(SpeedRazorRecord, total) == 452);
+static_assert(offsetof(SpeedRazorRecord, final_render) == 472);
+static_assert(offsetof(SpeedRazorRecord, flags) == 476);
+static_assert(offsetof(SpeedRazorRecord, window) == 480);
+static_assert(offsetof(SpeedRazorRecord, host_folder) == 492);
+static_assert(sizeof(SpeedRazorRecord) == 752);
+
+static_assert(offsetof(SpeedRazorInformation, name) == 8);
+static_assert(offsetof(SpeedRazorInformation, description) == 16);
+static_assert(offsetof(SpeedRazorInformation, has_icon) == 32);
+static_assert(offsetof(SpeedRazorInformation, icon) == 40);
+static_assert(offsetof(SpeedRazorInformation, reserved) == 48);
+static_assert(offsetof(SpeedRazorInformation, value_60) == 76);
+static_assert(sizeof(SpeedRazorInformation) == 80);
+#endif
+
+}  // namespace kdr::hostkit
