@@ -53,7 +53,8 @@ bool item_from_chunk(const chunks::Chunk& chunk, chunks::ChunkId id, Item& targe
         return false;
     }
     scene_io::ItemHeader header;
-    if (!scene_io::read_item_header(chunk.data, chunk.length, header)) {
+    if (!scene_io::read_item_header(chunk.data, chunk.length, header) || !finite(header.start) ||
+        !finite(header.end)) {
         return false;
     }
     try {

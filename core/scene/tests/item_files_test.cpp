@@ -182,6 +182,11 @@ TEST_F(ItemFilesTest, HostileAndUnusableFilesAreUnreadableAndChangeNothing) {
         {"time beyond 1", envelope_file(envelope_chunk_body(1, 0, 6, {{1.5f, 1, 0, 0, 0}}))});
     cases.push_back(
         {"value not a number", envelope_file(envelope_chunk_body(1, 0, 6, {{0, nan, 0, 0, 0}}))});
+    cases.push_back({"start not a number", [nan] {
+                         Bytes b;
+                         b.header(1, nan, 1, 0, 0).u16(6).u32(1).floats({0, 5, 0, 0, 0});
+                         return envelope_file(b.u16(0).u16(0));
+                     }()});
     cases.push_back({"chunk cut", [] {
                          Bytes b = envelope_file(envelope_chunk_body(1, 0, 6, {{0, 5, 0, 0, 0}}));
                          b.data.resize(b.data.size() - 3);
