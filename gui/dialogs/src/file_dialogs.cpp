@@ -5,6 +5,7 @@
 
 #include "file_preview.h"
 #include "kaleidra/gui/dialog_hook.h"
+#include "kaleidra/gui/video_file_dialog.h"
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/platform/folder_case.h"
 
@@ -68,22 +69,41 @@ std::optional<std::filesystem::path> choose_item_file(QWidget* parent, const Ite
     return std::filesystem::path(chosen->toStdString());
 }
 
-std::optional<QString> choose_video_file(QWidget* parent, int entry) {
-    if (entry < 1 || entry > 3) {
-        return std::nullopt;
-    }
-    const VideoEntry& kind = video_entries[entry - 1];
-    QFileDialog dialog(parent, "Select video to map onto object");
+QStringList choose_video_files(QWidget* parent, const VideoFileDialog& spec) {
+    QFileDialog dialog(parent, spec.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    prepare(dialog, kind.filter, kind.pattern, kind.suffix);
-    // The preview beside the file list, over the whole height.
+    dialog.setFileMode(spec.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!spec.folder.isEmpty()) {
+        dialog.setDirectory(spec.folder);
+    }
+    prepare(dialog, spec.filter, spec.name, spec.suffix);
+    // The preview beside the file list, over the whole height; it follows
+    // the file under the cursor, also while several are chosen.
     auto* preview = new FilePreviewPanel(&dialog);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
         grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
     }
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &FilePreviewPanel::show_file);
-    return run_file_dialog(dialog);
+    dialog_shown(dialog, DialogKind::file_dialog, false);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    QStringList files = dialog.selectedFiles();
+    files.removeAll(QString());
+    return files;
+}
+
+std::optional<QString> choose_video_file(QWidget* parent, int entry) {
+    if (entry < 1 || entry > 3) {
+        return std::nullopt;
+    }
+    const VideoEntry& kind = video_entries[entry - 1];
+    const QStringList files = choose_video_files(
+        parent, {"Select video to map onto object", {}, kind.pattern, kind.filter, kind.suffix});
+    if (files.isEmpty()) {
+        return std::nullopt;
+    }
+    return files.front();
 }
 
 }  // namespace kdr::gui

@@ -29,8 +29,8 @@ std::optional<std::filesystem::path> choose_item_file(QWidget* parent,
 // The Objects page's "&Select" for mapping-list entry 1 (AVI), 2 (BMP
 // sequence) or 3 (TGA sequence): "Select video to map onto object", with
 // the entry's filter and default extension, the file-name field starting
-// with the pattern, the file required to exist, and the preview panel.
-// Nothing for other entries or when cancelled.
+// with the pattern, the file required to exist, and the preview panel
+// (choose_video_files). Nothing for other entries or when cancelled.
 std::optional<QString> choose_video_file(QWidget* parent, int entry);
 
 }  // namespace kdr::gui

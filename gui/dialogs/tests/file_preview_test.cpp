@@ -3,6 +3,12 @@
 // holds up the GUI thread.
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListView>
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
@@ -11,11 +17,14 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 #include "dialog_test_support.h"
 #include "file_preview.h"
+#include "kaleidra/gui/dialog_hook.h"
+#include "kaleidra/gui/video_file_dialog.h"
 #include "kaleidra/testing/temp_folder.h"
 
 namespace kdr::gui::test {
@@ -139,6 +148,105 @@ TEST(FilePreviewTest, AFolderOrNothingClearsThePanel) {
     panel.show_file(QString::fromStdString(sample("").string()));
     EXPECT_TRUE(panel.picture().isNull());
     EXPECT_FALSE(panel.decoding());
+}
+
+// Clicks `file` in the dialog's list once the folder is read or, with
+// `add`, adds it to the files chosen and makes it the current one, as a
+// click with Ctrl held does.
+void click_file(QFileDialog& dialog, const QString& file, bool add = false) {
+    auto* list = dialog.findChild<QListView*>("listView");
+    ASSERT_NE(list, nullptr);
+    auto* model = qobject_cast<QFileSystemModel*>(list->model());
+    ASSERT_NE(model, nullptr);
+    ASSERT_TRUE(eventually([&] { return model->index(file).isValid(); }, "the folder"));
+    const QModelIndex item = model->index(file);
+    list->scrollTo(item);
+    if (add) {
+        list->selectionModel()->setCurrentIndex(
+            item, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    } else {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    }
+}
+
+// Runs the video picker with `answer` acting on it once it is shown.
+QStringList run_picker(const VideoFileDialog& spec, std::function<void(QFileDialog&)> answer) {
+    bool shown = false;
+    set_dialog_shown_hook([&](QDialog& dialog, DialogKind kind) {
+        EXPECT_EQ(kind, DialogKind::file_dialog);
+        shown = true;
+        QTimer::singleShot(0, &dialog, [&] { answer(static_cast<QFileDialog&>(dialog)); });
+        QTimer::singleShot(60000, &dialog, [&dialog] {
+            ADD_FAILURE() << "the picker was still open after 60 s";
+            dialog.reject();
+        });
+    });
+    QStringList chosen = choose_video_files(nullptr, spec);
+    set_dialog_shown_hook({});
+    EXPECT_TRUE(shown);
+    return chosen;
+}
+
+TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne) {
+    const QString samples = QString::fromStdString(sample("").parent_path().string());
+    const VideoFileDialog spec{"Select Video Clip(s) To Insert", samples, "*.avi",
+                               "AVI Video Clips (*.avi)",        "avi",   true};
+    const QStringList chosen = run_picker(spec, [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Select Video Clip(s) To Insert");
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(dialog.nameFilters(), QStringList{"AVI Video Clips (*.avi)"});
+        EXPECT_EQ(dialog.defaultSuffix(), "avi");
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(samples).canonicalPath());
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        auto* preview = dialog.findChild<FilePreviewPanel*>();
+        if (name == nullptr || preview == nullptr) {
+            ADD_FAILURE() << "no file-name field or no preview";
+            static_cast<QDialog&>(dialog).reject();
+            return;
+        }
+        EXPECT_EQ(name->text(), "*.avi");
+        // The clips' pictures show too, so that the current file can be told.
+        dialog.setNameFilter("Clips and pictures (*.avi *.bmp)");
+        // Two clips, the second chosen with Ctrl held and so the current one.
+        click_file(dialog, samples + "/clip_a.avi");
+        click_file(dialog, samples + "/picture_bars.bmp", true);
+        // A picture says its size only, a clip its frames too.
+        EXPECT_TRUE(eventually(
+            [&] {
+                return !preview->picture().isNull() && !preview->description().endsWith(" frames");
+            },
+            "the picture chosen last"));
+        click_file(dialog, samples + "/clip_c.avi");
+        click_file(dialog, samples + "/clip_a.avi", true);
+        EXPECT_TRUE(eventually([&] { return preview->description().endsWith(" frames"); },
+                               "the clip's first frame"));
+        EXPECT_TRUE(preview->description().startsWith("320 x 240, "));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(chosen.size(), 2) << chosen.join(", ").toStdString();
+    EXPECT_EQ(QFileInfo(chosen[0]).canonicalFilePath(),
+              QFileInfo(samples + "/clip_c.avi").canonicalFilePath());
+    EXPECT_EQ(QFileInfo(chosen[1]).canonicalFilePath(),
+              QFileInfo(samples + "/clip_a.avi").canonicalFilePath());
+    EXPECT_TRUE(QFileInfo(chosen[0]).isAbsolute());
+}
+
+TEST(VideoPickerTest, OneFileOnlyWhenNotSeveralAndNothingWhenCancelled) {
+    const QString samples = QString::fromStdString(sample("").parent_path().string());
+    VideoFileDialog spec{"Pick", samples, "*.TGA", "Targa Images (*.tga)", "TGA", false};
+    const QStringList one = run_picker(spec, [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+        click_file(dialog, samples + "/picture_wheel.tga");
+        static_cast<QDialog&>(dialog).accept();
+    });
+    ASSERT_EQ(one.size(), 1);
+    EXPECT_TRUE(one[0].endsWith("/picture_wheel.tga")) << one[0].toStdString();
+    const QStringList none = run_picker(spec, [&](QFileDialog& dialog) {
+        dialog.selectFile(samples + "/picture_wheel.tga");
+        static_cast<QDialog&>(dialog).reject();
+    });
+    EXPECT_TRUE(none.isEmpty());
 }
 
 }  // namespace
