@@ -36,11 +36,11 @@ std::optional<QString> run_file_dialog(QFileDialog& dialog) {
     return files.front();
 }
 
-void prepare(QFileDialog& dialog, const QString& filter, const QString& name,
+void prepare(QFileDialog& dialog, const QStringList& filters, const QString& name,
              const QString& suffix) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setObjectName("file-dialog");
-    dialog.setNameFilter(filter);
+    dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(suffix);
     dialog.selectFile(name);
 }
@@ -61,7 +61,7 @@ std::optional<std::filesystem::path> choose_item_file(QWidget* parent, const Ite
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    prepare(dialog, spec.filter, spec.name, spec.suffix);
+    prepare(dialog, {spec.filter}, spec.name, spec.suffix);
     std::optional<QString> chosen = run_file_dialog(dialog);
     if (!chosen) {
         return std::nullopt;
@@ -76,7 +76,7 @@ QStringList choose_video_files(QWidget* parent, const VideoFileDialog& spec) {
     if (!spec.folder.isEmpty()) {
         dialog.setDirectory(spec.folder);
     }
-    prepare(dialog, spec.filter, spec.name, spec.suffix);
+    prepare(dialog, spec.filters, spec.name, spec.suffix);
     // The preview beside the file list, over the whole height; it follows
     // the file under the cursor, also while several are chosen.
     auto* preview = new FilePreviewPanel(&dialog);
@@ -99,7 +99,7 @@ std::optional<QString> choose_video_file(QWidget* parent, int entry) {
     }
     const VideoEntry& kind = video_entries[entry - 1];
     const QStringList files = choose_video_files(
-        parent, {"Select video to map onto object", {}, kind.pattern, kind.filter, kind.suffix});
+        parent, {"Select video to map onto object", {}, kind.pattern, {kind.filter}, kind.suffix});
     if (files.isEmpty()) {
         return std::nullopt;
     }

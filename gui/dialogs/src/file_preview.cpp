@@ -11,6 +11,7 @@
 #include "kaleidra/images/picture_file.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/video/avi_reader.h"
+#include "kaleidra/video/video_files.h"
 #include "record_image.h"
 
 namespace kdr::gui {
@@ -45,7 +46,7 @@ QImage frame_image(const video::VideoFrame& frame) {
 
 FilePreview decode_file_preview(const std::filesystem::path& file, int fit) {
     FilePreview preview;
-    if (lower_extension(file) == "avi") {
+    if (video::is_video_file_name(file)) {
         Result<video::AviReader> reader = video::AviReader::open(file);
         if (!reader.ok()) {
             preview.description = "No picture: " + QString::fromStdString(reader.error());

@@ -26,6 +26,8 @@
 #include "kaleidra/gui/dialog_hook.h"
 #include "kaleidra/gui/video_file_dialog.h"
 #include "kaleidra/testing/temp_folder.h"
+#include "kaleidra/video/movie_writer.h"
+#include "kaleidra/video/output_codecs.h"
 
 namespace kdr::gui::test {
 namespace {
@@ -57,6 +59,37 @@ TEST(FilePreviewTest, ShowsAnAvisFirstFrameAndBmpAndTargaPictures) {
                  targa.picture.pixel(0, targa.picture.height() / 2);
     }
     EXPECT_TRUE(varied);
+}
+
+TEST(FilePreviewTest, AnyMovieTheVideoServicesReadShowsItsFirstFrame) {
+    kdr::test::TempFolder folder;
+    const fs::path movie = folder.path() / "Red Then Blue.MP4";
+    video::MovieSettings settings;
+    settings.container = *video::container_for(movie);
+    settings.width = 96;
+    settings.height = 64;
+    Result<video::VideoEncoding> encoding = video::choose_video_encoding(settings.container, {});
+    ASSERT_TRUE(encoding.ok()) << encoding.error();
+    settings.video = *encoding;
+    {
+        Result<video::MovieWriter> writer = video::MovieWriter::create(movie, settings);
+        ASSERT_TRUE(writer.ok()) << writer.error();
+        // Two red frames, then blue ones: the preview is the first.
+        for (int frame = 0; frame < 6; ++frame) {
+            std::vector<std::uint8_t> pixels(video::MovieWriter::frame_size(96, 64), 0);
+            for (std::size_t i = 0; i + 2 < pixels.size(); i += 3) {
+                pixels[i + (frame < 2 ? 2 : 0)] = 230;
+            }
+            ASSERT_TRUE(writer->write_frame(pixels.data(), pixels.size()).ok());
+        }
+        ASSERT_TRUE(writer->close().ok());
+    }
+    const FilePreview preview = decode_file_preview(movie, 160);
+    ASSERT_FALSE(preview.picture.isNull()) << preview.description.toStdString();
+    EXPECT_EQ(preview.description, "96 x 64, 6 frames");
+    const QColor middle = preview.picture.pixelColor(48, 32);
+    EXPECT_GT(middle.red(), 180);
+    EXPECT_LT(middle.blue(), 60);
 }
 
 TEST(FilePreviewTest, DamagedAndForeignFilesGiveNoPictureAndSayWhy) {
@@ -189,12 +222,16 @@ QStringList run_picker(const VideoFileDialog& spec, std::function<void(QFileDial
 
 TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne) {
     const QString samples = QString::fromStdString(sample("").parent_path().string());
-    const VideoFileDialog spec{"Select Video Clip(s) To Insert", samples, "*.avi",
-                               "AVI Video Clips (*.avi)",        "avi",   true};
+    // The second filter lets the clips' pictures show too, so that the
+    // current file can be told.
+    const QStringList filters{"AVI Video Clips (*.avi)", "Clips and pictures (*.avi *.bmp)"};
+    const VideoFileDialog spec{
+        "Select Video Clip(s) To Insert", samples, "*.avi", filters, "avi", true};
     const QStringList chosen = run_picker(spec, [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Select Video Clip(s) To Insert");
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
-        EXPECT_EQ(dialog.nameFilters(), QStringList{"AVI Video Clips (*.avi)"});
+        EXPECT_EQ(dialog.nameFilters(), filters);
+        EXPECT_EQ(dialog.selectedNameFilter(), filters[0]);
         EXPECT_EQ(dialog.defaultSuffix(), "avi");
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(samples).canonicalPath());
@@ -206,8 +243,7 @@ TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne)
             return;
         }
         EXPECT_EQ(name->text(), "*.avi");
-        // The clips' pictures show too, so that the current file can be told.
-        dialog.setNameFilter("Clips and pictures (*.avi *.bmp)");
+        dialog.selectNameFilter(filters[1]);
         // Two clips, the second chosen with Ctrl held and so the current one.
         click_file(dialog, samples + "/clip_a.avi");
         click_file(dialog, samples + "/picture_bars.bmp", true);
@@ -234,7 +270,7 @@ TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne)
 
 TEST(VideoPickerTest, OneFileOnlyWhenNotSeveralAndNothingWhenCancelled) {
     const QString samples = QString::fromStdString(sample("").parent_path().string());
-    VideoFileDialog spec{"Pick", samples, "*.TGA", "Targa Images (*.tga)", "TGA", false};
+    VideoFileDialog spec{"Pick", samples, "*.TGA", {"Targa Images (*.tga)"}, "TGA", false};
     const QStringList one = run_picker(spec, [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
         click_file(dialog, samples + "/picture_wheel.tga");
