@@ -18,6 +18,7 @@
 #include "file_preview.h"
 #include "kaleidra/gui/option_values.h"
 #include "kaleidra/scene/scene.h"
+#include "kaleidra/testing/temp_folder.h"
 #include "objects_page.h"
 #include "option_page.h"
 #include "pages_test_support.h"
@@ -244,6 +245,31 @@ TEST_F(ObjectsPageTest, SelectMapsAFileChosenInTheDialogWithItsPreview) {
     ASSERT_NE(mapping, nullptr);
     EXPECT_EQ(mapping->source_kind, source_avi);
     EXPECT_EQ(std::string(mapping->name.data()), clip.string());
+}
+
+TEST_F(ObjectsPageTest, APathLongerThanTheRecordKeepsIsRefusedAndTheMappingStays) {
+    TestRecord record("Globe");
+    map_file(record.value, 0, source_avi, "kept.avi", 0);
+    kdr::test::TempFolder folder;
+    const fs::path deep = folder.path() / std::string(120, 'a') / std::string(120, 'b');
+    fs::create_directories(deep);
+    const fs::path clip = deep / "clip.avi";
+    fs::copy_file(fs::path(KALEIDRA_CONTENT_STAGE) / "Samples" / "clip_a.avi", clip);
+    ASSERT_GT(clip.string().size(), 255u);
+    run_page(record.value, 104, [&](SelectionSheet&, OptionPage& page) {
+        expect_dialog(DialogKind::file_dialog, [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(clip.string()));
+            dialog.accept();
+        });
+        click(&page, 1131);
+        EXPECT_TRUE(all_dialogs_shown());
+        EXPECT_EQ(text_of(&page, 1134), "kept.avi");
+    });
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0], "File Error: The file's path is longer than 255 characters");
+    const scene::Surface* mapping = find_mapping(record.value, 0);
+    ASSERT_NE(mapping, nullptr);
+    EXPECT_STREQ(mapping->name.data(), "kept.avi") << "never a cut path naming another file";
 }
 
 TEST_F(ObjectsPageTest, GroupsBeyondTheRecordShowZeroAndStoreNothing) {
