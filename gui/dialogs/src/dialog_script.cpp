@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
@@ -29,7 +31,7 @@ const std::map<QString, int>& verbs() {
     static const std::map<QString, int> table = {
         {"page", 1},  {"click", 1},  {"choose", 2},       {"choose-text", -2}, {"slide", 2},
         {"type", -2}, {"wait", 1},   {"wait-preview", 0}, {"shot", -1},        {"close", 0},
-        {"ok", 0},    {"cancel", 0}, {"drag", -3},
+        {"ok", 0},    {"cancel", 0}, {"drag", -3},        {"file", -1},
     };
     return table;
 }
@@ -53,6 +55,7 @@ class ScriptRunner : public QObject {
     int number(const ScriptCommand& command, std::size_t argument, bool& ok);
     QDialog* top_dialog() const;
     void drag(const ScriptCommand& command);
+    void choose_file(const ScriptCommand& command);
     SelectionSheet* sheet() const { return qobject_cast<SelectionSheet*>(&m_dialog); }
 
     QDialog& m_dialog;
@@ -104,7 +107,13 @@ void ScriptRunner::fail(const ScriptCommand& command, const QString& message) {
     std::fprintf(stderr, "dialog script: line %d: %s\n", command.line,
                  message.toLocal8Bit().constData());
     m_failed = true;
-    if (QDialog* top = top_dialog(); top != nullptr && top != &m_dialog) {
+    // Every dialog over the sheet goes, from the top down (a file dialog
+    // over an editor over the sheet), so that no nested loop waits on.
+    for (int depth = 0; depth < 16; ++depth) {
+        QDialog* top = top_dialog();
+        if (top == nullptr || top == &m_dialog) {
+            break;
+        }
         top->reject();
     }
     m_dialog.reject();
@@ -152,6 +161,25 @@ void ScriptRunner::drag(const ScriptCommand& command) {
         send(QEvent::MouseMove, start + QPointF(dx * step / steps, dy * step / steps), button);
     }
     send(QEvent::MouseButtonRelease, start + QPointF(dx, dy), Qt::NoButton);
+}
+
+// Chooses a file in the file dialog on top and presses its OK. A file to
+// open must exist and a file to save must have its folder: the dialog's own
+// complaint would wait for a person.
+void ScriptRunner::choose_file(const ScriptCommand& command) {
+    auto* files = qobject_cast<QFileDialog*>(top_dialog());
+    if (files == nullptr) {
+        fail(command, "no file dialog lies over the sheet");
+        return;
+    }
+    const QFileInfo chosen(command.arguments[0]);
+    const bool opening = files->acceptMode() == QFileDialog::AcceptOpen;
+    if (opening ? !chosen.isFile() : !chosen.absoluteDir().exists()) {
+        fail(command, (opening ? "no file " : "no folder for ") + command.arguments[0]);
+        return;
+    }
+    files->selectFile(chosen.absoluteFilePath());
+    static_cast<QDialog*>(files)->accept();
 }
 
 QWidget* ScriptRunner::control(const ScriptCommand& command, std::size_t argument) {
@@ -247,6 +275,8 @@ void ScriptRunner::run(const ScriptCommand& command) {
         } else {
             top->accept();
         }
+    } else if (verb == "file") {
+        choose_file(command);
     } else if (verb == "ok") {
         m_dialog.accept();
     } else if (verb == "cancel") {

@@ -14,6 +14,7 @@
 #include "kaleidra/gui/testing/test_installation.h"
 #include "kaleidra/host/starting_settings.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/scene/item_files.h"
 #include "kaleidra/scene/scene.h"
 #include "kaleidra/testing/picture_compare.h"
 #include "select_runner.h"
@@ -119,6 +120,46 @@ TEST_F(EditsReachRenderTest, AShadowsEnvelopeMadeInTheDialogDrivesTheRender) {
     EXPECT_GT(largest_difference(middle, picture("shadows0_1.png")), 10);
     EXPECT_GT(largest_difference(middle, picture("shadows100_1.png")), 10);
     EXPECT_LE(largest_difference(first, picture("shadows0_0.png")), 2);
+}
+
+TEST_F(EditsReachRenderTest, AnEnvelopeSavedToAFileLoadsIntoAnotherValueKeepingItsIds) {
+    ASSERT_EQ(select("start.kri", "choose 1026 1; click 1002; ok").exit_code, 0);
+    fs::create_directories(install.root() / "Envelopes");
+    const fs::path file = install.root() / "Envelopes" / "rise.env";
+    // The shadows envelope rising from 0 to 100, saved through "&Save".
+    CommandResult run = select("start.kri",
+                               "page 103; click 1132; type 1092 0; slide 1201 100; type 1092 100; "
+                               "click 9; file " +
+                                   file.string() + "; close; ok");
+    ASSERT_EQ(run.exit_code, 0) << run.errors;
+    scene::Envelope saved;
+    ASSERT_EQ(read_envelope_file(file, saved), ItemFileRead::read);
+    EXPECT_EQ(saved.parameter, global_shadows);
+    ASSERT_EQ(saved.keys.size(), 2u);
+    EXPECT_EQ(saved.keys[1].value, 100);
+
+    // Loaded through "&Load" into the blur-percent envelope of the same record.
+    run =
+        select("start.kri", "page 103; click 1134; click 8; file " + file.string() + "; close; ok");
+    ASSERT_EQ(run.exit_code, 0) << run.errors;
+    Stored stored;
+    ASSERT_TRUE(host::read_settings_file(stored.value, install.root() / "start.kri").ok());
+    const Scene& user = *settings_scene(stored.value);
+    ASSERT_EQ(user.envelopes.size(), 2u);
+    const scene::Envelope& shadows = *user.envelopes[0];
+    const scene::Envelope& blur = *user.envelopes[1];
+    EXPECT_EQ(shadows.parameter, global_shadows);
+    EXPECT_EQ(blur.parameter, global_blur_percent);
+    EXPECT_NE(blur.id, shadows.id) << "the blur envelope keeps its own id";
+    EXPECT_EQ(blur.link_id, 0);
+    ASSERT_EQ(blur.keys.size(), 2u);
+    EXPECT_EQ(blur.keys[0].value, 0);
+    EXPECT_EQ(blur.keys[1].value, 100);
+    // A file that is not there is refused by the script, never left to a person.
+    run = select("start.kri", "page 103; click 1134; click 8; file " +
+                                  (install.root() / "Envelopes" / "none.env").string() + "; ok");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.errors.find("no file"), std::string::npos) << run.errors;
 }
 
 // The position of object `id` in kdr-dump's frame scene.

@@ -35,6 +35,9 @@
 //    run: "click", "type", "slide", "drag" and "shot" then act on them,
 //    "close" presses their OK.
 //
+//      file PATH          choose PATH in the file dialog on top and press
+//                         its OK (a file to open must exist, a file to
+//                         save must have its folder)
 //      drag ID DX DY [right] [shift]
 //                         press the left (or right) mouse button in the
 //                         middle of control ID, move it by DX, DY pixels in
