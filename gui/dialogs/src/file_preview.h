@@ -1,10 +1,11 @@
 #pragma once
 // The side panel of the open-file dialog that picks videos: the chosen
 // movie's first frame (an AVI or any other movie the video services read),
-// or the chosen BMP or Targa picture, with its size. Files are decoded through the package's own
-// readers on a worker of Qt's global thread pool, never on the GUI thread, so a large or damaged
-// file never holds up the dialog; a later choice supersedes a decode still running, whose picture
-// is then dropped. The panel may be destroyed while a decode runs.
+// or the chosen BMP or Targa picture, with its size. Files are decoded
+// through the package's own readers on a worker of Qt's global thread
+// pool, never on the GUI thread, so a large or damaged file never holds up
+// the dialog; a later choice supersedes a decode still running, whose
+// picture is then dropped. The panel may be destroyed while a decode runs.
 
 #include <QFrame>
 #include <QImage>
