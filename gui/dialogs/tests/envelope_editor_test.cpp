@@ -214,7 +214,7 @@ TEST_F(EnvelopeEditorTest, AShadowsFileLoadedIntoABlurEnvelopeKeepsTheBlurIds) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(EnvelopeEditorTest, FilesThatAreNoEnvelopesAreRefusedOrPassedOverSilently) {
+TEST_F(EnvelopeEditorTest, FilesThatAreNoEnvelopesAreRefusedOrPassedOverAndFailedSavesSaySo) {
     const fs::path path_file = install.root() / "a.env";
     scene::Path path;
     path.keys.resize(1);
@@ -232,9 +232,12 @@ TEST_F(EnvelopeEditorTest, FilesThatAreNoEnvelopesAreRefusedOrPassedOverSilently
         answer_file_dialog(other_chunk, "Load An Envelope");
         click(&page, 8);
         EXPECT_EQ(page.envelope().keys[1].value, 90);
+        answer_file_dialog(install.root() / "no such folder" / "lost.env", "Save An Envelope");
+        click(&page, 9);
     });
-    ASSERT_EQ(messages().size(), 1u);
+    ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0], "File Error: Could not read envelope from disk");
+    EXPECT_EQ(messages()[1], "File Error: Could not write envelope to disk");
 }
 
 TEST_F(EnvelopeEditorTest, ThePreviewFollowsTheEditsInsideTheEditor) {

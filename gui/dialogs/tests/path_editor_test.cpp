@@ -363,6 +363,8 @@ TEST_F(PathEditorTest, PathFilesKeepThePathsOwnIdsAndUnreadableOnesSaySo) {
         EXPECT_EQ(page.path().keys.size(), 2u);
         answer(folder / "saved.pth", "Save A Path");
         click(&page, 10);
+        answer(folder / "no such folder" / "lost.pth", "Save A Path");
+        click(&page, 10);
     });
     const scene::Path* path = user_path(record.value);
     ASSERT_NE(path, nullptr);
@@ -372,7 +374,9 @@ TEST_F(PathEditorTest, PathFilesKeepThePathsOwnIdsAndUnreadableOnesSaySo) {
     scene::Path saved;
     ASSERT_EQ(read_path_file(folder / "saved.pth", saved), ItemFileRead::read);
     EXPECT_FALSE(saved.differs(*path));
-    EXPECT_EQ(messages(), std::vector<std::string>{"File Error: Could not read path from disk"});
+    EXPECT_EQ(messages(), (std::vector<std::string>{"File Error: Could not read path from disk",
+                                                    "File Error: Could not write path to disk"}));
+    EXPECT_FALSE(fs::exists(folder / "no such folder"));
 }
 
 class PathEditorWithoutEngineTest : public PagesTest {
