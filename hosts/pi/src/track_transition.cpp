@@ -75,8 +75,12 @@ void TrackTransition::about_track(const hostkit::PiTrack& track) {
 }
 
 void TrackTransition::show_dialog(std::int32_t& number, KdrOwnerWindow owner) {
+    settings_files::ChooseSettings dialog;
+    if (m_select != nullptr) {
+        dialog = [this, owner](EffectSettings& settings) { return m_select(owner, &settings, 0); };
+    }
     if (std::optional<std::int32_t> kept =
-            settings_files::run_numbered_setup(m_select, owner, number, pi_extension)) {
+            settings_files::run_numbered_setup(dialog, number, pi_extension)) {
         number = *kept;
     }
     m_driver.refresh_engine();

@@ -27,6 +27,14 @@ void copy_text(char (&field)[size], const char* text) {
     field[size - 1] = '\0';
 }
 
+// The selection dialog owned by `owner`, when the library has one.
+settings_files::ChooseSettings dialog(KdrGuiSelectFn select, KdrOwnerWindow owner) {
+    if (select == nullptr) {
+        return {};
+    }
+    return [select, owner](EffectSettings& settings) { return select(owner, &settings, 0); };
+}
+
 void start_driver(host::RenderDriver& driver) {
     // Without an engine every render draws nothing.
     (void)driver.attach();
@@ -85,7 +93,7 @@ void OlderTransition::render(const hostkit::VxBitmapHeader* output_header,
 
 std::optional<std::int32_t> OlderTransition::setup(KdrOwnerWindow owner, std::int32_t number) {
     std::optional<std::int32_t> kept =
-        settings_files::run_numbered_setup(m_select, owner, number, vxdll_extension);
+        settings_files::run_numbered_setup(dialog(m_select, owner), number, vxdll_extension);
     if (kept) {
         m_driver.invalidate_preparation();
     }
@@ -129,7 +137,7 @@ std::int32_t NewerTransition::apply(std::int32_t selector, void* record, std::in
 void NewerTransition::setup(hostkit::Vx5SetupRecord& record) {
     const std::int32_t number = record.number != nullptr ? *record.number : 0;
     std::optional<std::int32_t> kept =
-        settings_files::run_numbered_setup(m_select, record.owner, number, vxdll_extension);
+        settings_files::run_numbered_setup(dialog(m_select, record.owner), number, vxdll_extension);
     if (kept && record.number != nullptr) {
         *record.number = *kept;
     }

@@ -10,15 +10,20 @@
 // Called from the host's thread, which runs the dialog.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
-#include "kaleidra/kdrgui.h"
+#include "kaleidra/records/layout.h"
 
 namespace kdr::settings_files {
 
+// The selection dialog over `settings`, which it edits in place: 0 when
+// the user confirmed (KDRGUI_Select with the host's owner window).
+using ChooseSettings = std::function<int(EffectSettings& settings)>;
+
 // The number the host is to keep from now on, or nothing when the dialog
 // was cancelled or could not be shown, or the settings could not be saved.
-std::optional<std::int32_t> run_numbered_setup(KdrGuiSelectFn select, KdrOwnerWindow owner,
-                                               std::int32_t number, const char* extension);
+std::optional<std::int32_t> run_numbered_setup(const ChooseSettings& choose, std::int32_t number,
+                                               const char* extension);
 
 }  // namespace kdr::settings_files

@@ -6,9 +6,9 @@
 
 namespace kdr::settings_files {
 
-std::optional<std::int32_t> run_numbered_setup(KdrGuiSelectFn select, KdrOwnerWindow owner,
-                                               std::int32_t number, const char* extension) {
-    if (select == nullptr) {
+std::optional<std::int32_t> run_numbered_setup(const ChooseSettings& choose, std::int32_t number,
+                                               const char* extension) {
+    if (!choose) {
         return std::nullopt;
     }
     EffectSettings settings;
@@ -24,7 +24,7 @@ std::optional<std::int32_t> run_numbered_setup(KdrGuiSelectFn select, KdrOwnerWi
         number = 0;
     }
     std::optional<std::int32_t> kept;
-    if (select(owner, &settings, 0) == 0) {
+    if (choose(settings) == 0) {
         Result<std::int32_t> saved = save_numbered_settings(settings, number, extension);
         if (saved) {
             kept = *saved;
