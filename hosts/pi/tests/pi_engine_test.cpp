@@ -39,7 +39,13 @@ class PiEngineTest : public PiHostTest {
     // kaleidra-render's frame `part` of `total` with the settings `effect`
     // flying as `fly` says.
     Picture expected(const char* effect, float fly, int part, int total) {
-        const std::vector<std::uint8_t> block = block_of(effect, fly);
+        EffectSettings settings;
+        EXPECT_TRUE(settings_initialise(settings));
+        std::strcpy(settings.name, effect);
+        settings.globals[global_fly_direction] = fly;
+        settings.globals[global_lighting] = 1;
+        const std::vector<std::uint8_t> block = settings_to_block(settings);
+        settings_destroy(settings);
         const std::filesystem::path stored = root() / "stored.kdrr";
         std::ofstream(stored, std::ios::binary)
             .write(reinterpret_cast<const char*>(block.data()),

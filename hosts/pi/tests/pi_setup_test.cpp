@@ -26,19 +26,6 @@ class PiSetupTest : public PiHostTest {
         PiHostTest::TearDown();
     }
     static void script(const char* text) { ::setenv("KALEIDRA_DIALOG_SCRIPT", text, 1); }
-    std::string stored_name(std::int32_t number) const {
-        const std::string bytes = read_text(work() / (std::to_string(number) + ".HMC"));
-        std::vector<std::uint8_t> block(bytes.size() + 4);
-        const auto size = static_cast<std::uint32_t>(block.size());
-        std::memcpy(block.data(), &size, 4);
-        std::memcpy(block.data() + 4, bytes.data(), bytes.size());
-        EffectSettings settings;
-        EXPECT_TRUE(settings_initialise(settings));
-        const std::string name =
-            settings_from_block(settings, block.data(), block.size()) ? settings.name : "";
-        settings_destroy(settings);
-        return name;
-    }
 };
 
 // One test: the dialog library keeps its Qt application and catalogue for

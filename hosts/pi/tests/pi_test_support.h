@@ -20,6 +20,7 @@
 #include "kaleidra/hostkit/plugin_messages.h"
 #include "kaleidra/hostkit/testing/plugin_module.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/settings_files/numbered_settings.h"
 #include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/picture_compare.h"
 
@@ -130,35 +131,36 @@ class PiHostTest : public kdr::test::InstallationTest {
         return std::filesystem::exists(message_log()) ? read_text(message_log()) : "";
     }
 
-    static std::vector<std::uint8_t> block_of(const char* effect, float fly) {
+    // The settings file `number` ("HMC").
+    void write_settings(std::int32_t number, const char* effect, float fly = 0.0f) {
         EffectSettings settings;
-        EXPECT_TRUE(settings_initialise(settings));
+        ASSERT_TRUE(settings_initialise(settings));
         std::strncpy(settings.name, effect, sizeof settings.name - 1);
         settings.globals[global_fly_direction] = fly;
         settings.globals[global_lighting] = 1;
-        std::vector<std::uint8_t> block = settings_to_block(settings);
+        Result<std::int32_t> saved =
+            settings_files::save_settings_file(settings, work(), number, "HMC");
         settings_destroy(settings);
-        return block;
+        ASSERT_TRUE(saved) << saved.error();
     }
-    // The settings file `number` ("HMC").
-    void write_settings(std::int32_t number, const char* effect, float fly = 0.0f) {
-        const std::vector<std::uint8_t> block = block_of(effect, fly);
-        std::ofstream(work() / (std::to_string(number) + ".HMC"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(block.data() + 4),
-                   static_cast<std::streamsize>(block.size() - 4));
+    // The settings in file `number`; false when it cannot be read.
+    bool read_settings(std::int32_t number, EffectSettings& settings) const {
+        return settings_files::load_settings_file(settings,
+                                                  work() / (std::to_string(number) + ".HMC"));
+    }
+    std::string stored_name(std::int32_t number) const {
+        EffectSettings settings;
+        EXPECT_TRUE(settings_initialise(settings));
+        const std::string name = read_settings(number, settings) ? settings.name : "";
+        settings_destroy(settings);
+        return name;
     }
     // The fly direction stored in settings file `number`, -1 when unreadable.
     float stored_fly(std::int32_t number) const {
-        const std::string bytes = read_text(work() / (std::to_string(number) + ".HMC"));
-        std::vector<std::uint8_t> block(bytes.size() + 4);
-        const auto size = static_cast<std::uint32_t>(block.size());
-        std::memcpy(block.data(), &size, 4);
-        std::memcpy(block.data() + 4, bytes.data(), bytes.size());
         EffectSettings settings;
         EXPECT_TRUE(settings_initialise(settings));
-        const float fly = settings_from_block(settings, block.data(), block.size())
-                              ? settings.globals[global_fly_direction]
-                              : -1.0f;
+        const float fly =
+            read_settings(number, settings) ? settings.globals[global_fly_direction] : -1.0f;
         settings_destroy(settings);
         return fly;
     }

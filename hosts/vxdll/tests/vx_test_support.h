@@ -3,7 +3,9 @@
 // installation (the counting engine, or Rnd_Generic), the plug-ins loaded
 // from their files as the hosts load them, and 24-bit bitmaps laid out as
 // the hosts lay them out (blue, green, red, rows padded to 4 bytes, the
-// bottom row first). Messages go to messages.log in the installation.
+// bottom row first). Messages go to messages.log in the installation. The
+// settings files are written and read with lib/settings_files, which its
+// own test proves.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 #include "kaleidra/hostkit/testing/plugin_module.h"
 #include "kaleidra/hostkit/vxdll_records.h"
 #include "kaleidra/scene/effect_settings.h"
+#include "kaleidra/settings_files/numbered_settings.h"
 #include "kaleidra/testing/installation_test.h"
 #include "kaleidra/testing/picture_compare.h"
 
@@ -114,33 +117,23 @@ class VxHostTest : public kdr::test::InstallationTest {
     }
 
     // The settings file `number` (extension "HUL") naming `effect`.
-    void write_settings(std::int32_t number, const char* effect, float fly = 0.0f,
-                        const char* extension = "HUL") {
+    void write_settings(std::int32_t number, const char* effect) {
         EffectSettings settings;
         ASSERT_TRUE(settings_initialise(settings));
         std::strncpy(settings.name, effect, sizeof settings.name - 1);
-        settings.globals[0] = fly;
-        const std::vector<std::uint8_t> block = settings_to_block(settings);
+        Result<std::int32_t> saved =
+            settings_files::save_settings_file(settings, work(), number, "HUL");
         settings_destroy(settings);
-        std::ofstream(work() / (std::to_string(number) + "." + extension), std::ios::binary)
-            .write(reinterpret_cast<const char*>(block.data() + 4),
-                   static_cast<std::streamsize>(block.size() - 4));
+        ASSERT_TRUE(saved) << saved.error();
     }
     // The effect name in settings file `number`, empty when it cannot be read.
-    std::string settings_name(std::int32_t number, const char* extension = "HUL") const {
-        const std::filesystem::path file = work() / (std::to_string(number) + "." + extension);
-        if (!std::filesystem::exists(file)) {
-            return "";
-        }
-        const std::string bytes = read_text(file);
-        std::vector<std::uint8_t> block(bytes.size() + 4);
-        const auto size = static_cast<std::uint32_t>(block.size());
-        std::memcpy(block.data(), &size, 4);
-        std::memcpy(block.data() + 4, bytes.data(), bytes.size());
+    std::string settings_name(std::int32_t number) const {
         EffectSettings settings;
         EXPECT_TRUE(settings_initialise(settings));
         const std::string name =
-            settings_from_block(settings, block.data(), block.size()) ? settings.name : "";
+            settings_files::load_settings_file(settings, work() / (std::to_string(number) + ".HUL"))
+                ? settings.name
+                : "";
         settings_destroy(settings);
         return name;
     }
