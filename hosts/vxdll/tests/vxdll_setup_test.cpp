@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QVBoxLayout>
+#include <thread>
 
 #include "vx_test_support.h"
 
@@ -154,6 +155,26 @@ TEST_F(VxSetupTest, TheOlderTransitionIsSetUpFromTheHostsOwnDialog) {
     script("ok");
     host.click_setup();
     EXPECT_FALSE(std::filesystem::exists(work() / "2.HUL"));
+}
+
+// A host whose first call comes from another thread: the filter is
+// installed on the application's thread when its events are next
+// processed.
+TEST_F(VxSetupTest, TheFilterIsInstalledOnTheApplicationsThread) {
+    load(KDR_U_KDR30);
+    HostEffectDialog host(QStringLiteral("* KDR 3.0 *"));
+    host.show_number(0);
+    host.new_units->setValue(55);
+    script("ok");
+    host.click_setup();
+    EXPECT_EQ(host.new_units->value(), 55) << "no export called yet: nothing watches";
+
+    std::thread worker([this] { entry<hostkit::VxGetFileEffNumFn>("vxDLLGetFileEffNum")(); });
+    worker.join();
+    QCoreApplication::processEvents();
+    host.click_setup();
+    EXPECT_EQ(host.new_units->value(), 1);
+    EXPECT_TRUE(std::filesystem::exists(work() / "1.HUL"));
 }
 
 // The selection dialog library reads its catalogue once, from the first
