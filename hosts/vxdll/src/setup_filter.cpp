@@ -131,12 +131,18 @@ class SetupFilter final : public QObject {
 
 std::mutex filter_mutex;
 QPointer<SetupFilter> filter;
-bool install_queued = false;
+// Carries an installation queued from another thread to the application's
+// thread; deleting it discards the queued call, so none runs after the
+// library is gone.
+QPointer<QObject> carrier;
 std::atomic<bool> installed{false};
 
 void install_on_application_thread(DialogSetup setup) {
     std::lock_guard lock(filter_mutex);
-    install_queued = false;
+    if (carrier != nullptr) {
+        carrier->deleteLater();
+        carrier = nullptr;
+    }
     QCoreApplication* application = QCoreApplication::instance();
     if (filter != nullptr || application == nullptr) {
         return;
@@ -161,18 +167,21 @@ void ensure_setup_filter(DialogSetup setup) {
         return;
     }
     std::lock_guard lock(filter_mutex);
-    if (install_queued) {
+    if (carrier != nullptr) {
         return;
     }
-    install_queued = true;
+    carrier = new QObject;
+    carrier->moveToThread(application->thread());
     QMetaObject::invokeMethod(
-        application, [setup = std::move(setup)] { install_on_application_thread(setup); },
+        carrier, [setup = std::move(setup)] { install_on_application_thread(setup); },
         Qt::QueuedConnection);
 }
 
 void remove_setup_filter() {
     std::lock_guard lock(filter_mutex);
     installed = false;
+    delete carrier.data();
+    carrier = nullptr;
     if (filter == nullptr) {
         return;
     }

@@ -36,8 +36,8 @@ using DialogSetup = std::function<std::optional<std::int32_t>(KdrOwnerWindow, st
 // Installs the filter when it is not installed and there is a Qt
 // application (from another thread: queued to the application's thread).
 void ensure_setup_filter(DialogSetup setup);
-// Removes and deletes the filter. Call on the application's thread, or
-// when the application is gone.
+// Removes and deletes the filter, and drops an installation still queued.
+// Call on the application's thread, or when the application is gone.
 void remove_setup_filter();
 // True once the filter is installed on the application.
 bool setup_filter_installed();

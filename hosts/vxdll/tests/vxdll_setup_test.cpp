@@ -169,8 +169,20 @@ TEST_F(VxSetupTest, TheFilterIsInstalledOnTheApplicationsThread) {
     host.click_setup();
     EXPECT_EQ(host.new_units->value(), 55) << "no export called yet: nothing watches";
 
-    std::thread worker([this] { entry<hostkit::VxGetFileEffNumFn>("vxDLLGetFileEffNum")(); });
-    worker.join();
+    auto call_from_another_thread = [this] {
+        std::thread worker([this] { entry<hostkit::VxGetFileEffNumFn>("vxDLLGetFileEffNum")(); });
+        worker.join();
+    };
+    // Unloaded before the application got to the queued installation: it
+    // never runs.
+    call_from_another_thread();
+    unload();
+    QCoreApplication::processEvents();
+    host.click_setup();
+    EXPECT_EQ(host.new_units->value(), 55);
+
+    load(KDR_U_KDR30);
+    call_from_another_thread();
     QCoreApplication::processEvents();
     host.click_setup();
     EXPECT_EQ(host.new_units->value(), 1);
