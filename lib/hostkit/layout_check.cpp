@@ -4,8 +4,10 @@
 // 32-bit positions).
 #include <cstddef>
 
+#include "kaleidra/hostkit/pi_records.h"
 #include "kaleidra/hostkit/premiere_records.h"
 #include "kaleidra/hostkit/speedrazor_records.h"
+#include "kaleidra/hostkit/vxdll_records.h"
 
 namespace kdr::hostkit {
 
@@ -98,6 +100,69 @@ static_assert(offsetof(SpeedRazorInformation, icon) == 40);
 static_assert(offsetof(SpeedRazorInformation, reserved) == 48);
 static_assert(offsetof(SpeedRazorInformation, value_60) == 76);
 static_assert(sizeof(SpeedRazorInformation) == 80);
+#endif
+
+// The vxDLL and PI_ hosts' records.
+static_assert(offsetof(VxBitmapHeader, width) == 4);
+static_assert(offsetof(VxBitmapHeader, height) == 8);
+static_assert(sizeof(VxBitmapHeader) == 40);
+static_assert(offsetof(VxEffectInfo, name) == 45);
+static_assert(offsetof(VxEffectInfo, description) == 65);
+static_assert(offsetof(VxEffectInfo, value_196) == 196);
+static_assert(offsetof(VxEffectInfo, value_212) == 212);
+static_assert(offsetof(VxEffectInfo, value_220) == 220);
+static_assert(offsetof(VxEffectInfo, value_248) == 248);
+static_assert(offsetof(VxEffectInfo, value_260) == 260);
+static_assert(offsetof(VxEffectInfo, value_264) == 264);
+static_assert(sizeof(VxEffectInfo) == 268);
+static_assert(offsetof(PiPluginInfo, value_4) == 4);
+static_assert(offsetof(PiPluginInfo, value_8) == 8);
+static_assert(offsetof(PiPluginInfo, value_9) == 9);
+static_assert(offsetof(PiPluginInfo, value_12) == 12);
+static_assert(offsetof(PiPluginInfo, value_16) == 16);
+static_assert(offsetof(PiPluginInfo, title) == 20);
+static_assert(offsetof(PiPluginInfo, name) == 52);
+static_assert(offsetof(PiPluginInfo, description) == 84);
+static_assert(offsetof(PiPluginInfo, value_340) == 340);
+static_assert(offsetof(PiPluginInfo, value_352) == 352);
+static_assert(offsetof(PiPluginInfo, value_356) == 356);
+static_assert(offsetof(PiPluginInfo, value_360) == 360);
+static_assert(offsetof(PiPluginInfo, value_361) == 361);
+static_assert(sizeof(PiPluginInfo) == 364);
+static_assert(offsetof(PiTrack, height) == 4);
+static_assert(offsetof(PiTrack, width) == 8);
+static_assert(offsetof(PiFrameRequest, flag) == 4);
+static_assert(offsetof(PiFrameRequest, frame) == 12);
+static_assert(offsetof(PiFrameRequest, number) == 16);
+#if defined(__i386__)
+static_assert(offsetof(Vx5SetupRecord, number) == 20);
+static_assert(offsetof(Vx5RenderRecord, output_pixels) == 4);
+static_assert(offsetof(Vx5RenderRecord, a_header) == 8);
+static_assert(offsetof(Vx5RenderRecord, a_pixels) == 12);
+static_assert(offsetof(Vx5RenderRecord, b_header) == 16);
+static_assert(offsetof(Vx5RenderRecord, b_pixels) == 20);
+static_assert(offsetof(Vx5RenderRecord, completion) == 52);
+static_assert(offsetof(Vx5RenderRecord, x_offset) == 56);
+static_assert(offsetof(Vx5RenderRecord, y_offset) == 60);
+static_assert(offsetof(Vx5RenderRecord, width) == 64);
+static_assert(offsetof(Vx5RenderRecord, height) == 68);
+static_assert(offsetof(Vx5RenderRecord, number) == 76);
+static_assert(sizeof(Vx5RenderRecord) == 80);
+static_assert(offsetof(PiBuffers, b) == 4);
+static_assert(offsetof(PiBuffers, output) == 8);
+#elif defined(__x86_64__)
+static_assert(offsetof(Vx5SetupRecord, number) == 24);
+static_assert(offsetof(Vx5RenderRecord, output_pixels) == 8);
+static_assert(offsetof(Vx5RenderRecord, b_pixels) == 40);
+static_assert(offsetof(Vx5RenderRecord, completion) == 76);
+static_assert(offsetof(Vx5RenderRecord, x_offset) == 80);
+static_assert(offsetof(Vx5RenderRecord, y_offset) == 84);
+static_assert(offsetof(Vx5RenderRecord, width) == 88);
+static_assert(offsetof(Vx5RenderRecord, height) == 92);
+static_assert(offsetof(Vx5RenderRecord, number) == 104);
+static_assert(sizeof(Vx5RenderRecord) == 112);
+static_assert(offsetof(PiBuffers, b) == 8);
+static_assert(offsetof(PiBuffers, output) == 16);
 #endif
 
 }  // namespace kdr::hostkit
