@@ -4,6 +4,7 @@
 // 32-bit positions).
 #include <cstddef>
 
+#include "kaleidra/hostkit/aftereffects_records.h"
 #include "kaleidra/hostkit/premiere_records.h"
 #include "kaleidra/hostkit/speedrazor_records.h"
 
@@ -58,6 +59,35 @@ static_assert(offsetof(SpeedRazorInformation, icon) == 28);
 static_assert(offsetof(SpeedRazorInformation, reserved) == 32);
 static_assert(offsetof(SpeedRazorInformation, value_60) == 60);
 static_assert(sizeof(SpeedRazorInformation) == 64);
+
+static_assert(offsetof(AeInRecord, utilities) == 88);
+static_assert(offsetof(AeInRecord, effect_ref) == 92);
+static_assert(offsetof(AeInRecord, current_time) == 128);
+static_assert(offsetof(AeInRecord, time_step) == 132);
+static_assert(offsetof(AeInRecord, total_time) == 136);
+static_assert(offsetof(AeInRecord, time_scale) == 144);
+static_assert(offsetof(AeInRecord, sequence_data) == 220);
+static_assert(sizeof(AeInRecord) == 228);
+static_assert(offsetof(AeOutRecord, num_params) == 40);
+static_assert(offsetof(AeOutRecord, sequence_data) == 44);
+static_assert(offsetof(AeOutRecord, out_flags) == 72);
+static_assert(sizeof(AeOutRecord) == 332);
+static_assert(offsetof(AeLayer, data) == 12);
+static_assert(offsetof(AeLayer, row_bytes) == 16);
+static_assert(offsetof(AeLayer, width) == 20);
+static_assert(offsetof(AeLayer, height) == 24);
+static_assert(offsetof(AeLayer, default_layer) == 80);
+static_assert(sizeof(AeLayer) == 84);
+static_assert(offsetof(AeFixedSlider, valid_min) == 68);
+static_assert(offsetof(AeFixedSlider, precision) == 88);
+static_assert(sizeof(AeFixedSlider) == 92);
+static_assert(offsetof(AeParam, param_type) == 12);
+static_assert(offsetof(AeParam, name) == 16);
+static_assert(offsetof(AeParam, u) == 56);
+static_assert(sizeof(AeParam) == 148);
+static_assert(offsetof(AeUtilities, new_handle) == 80);
+static_assert(offsetof(AeUtilities, dispose_handle) == 92);
+static_assert(sizeof(AeUtilities) == 96);
 #elif defined(__x86_64__)
 static_assert(offsetof(PremiereEffectRecord, source_a) == 8);
 static_assert(offsetof(PremiereEffectRecord, source_b) == 16);
@@ -98,6 +128,29 @@ static_assert(offsetof(SpeedRazorInformation, icon) == 40);
 static_assert(offsetof(SpeedRazorInformation, reserved) == 48);
 static_assert(offsetof(SpeedRazorInformation, value_60) == 76);
 static_assert(sizeof(SpeedRazorInformation) == 80);
+static_assert(offsetof(AeInRecord, utilities) == 176);
+static_assert(offsetof(AeInRecord, effect_ref) == 184);
+static_assert(offsetof(AeInRecord, current_time) == 224);
+static_assert(offsetof(AeInRecord, time_step) == 228);
+static_assert(offsetof(AeInRecord, total_time) == 232);
+static_assert(offsetof(AeInRecord, time_scale) == 240);
+static_assert(offsetof(AeInRecord, sequence_data) == 320);
+static_assert(sizeof(AeInRecord) == 336);
+static_assert(offsetof(AeOutRecord, num_params) == 48);
+static_assert(offsetof(AeOutRecord, sequence_data) == 56);
+static_assert(offsetof(AeOutRecord, out_flags) == 96);
+static_assert(sizeof(AeOutRecord) == 360);
+static_assert(offsetof(AeLayer, data) == 24);
+static_assert(offsetof(AeLayer, row_bytes) == 32);
+static_assert(offsetof(AeLayer, width) == 36);
+static_assert(offsetof(AeLayer, height) == 40);
+static_assert(offsetof(AeLayer, default_layer) == 104);
+static_assert(sizeof(AeLayer) == 112);
+static_assert(offsetof(AeParam, u) == 56);
+static_assert(sizeof(AeParam) == 168);
+static_assert(offsetof(AeUtilities, new_handle) == 160);
+static_assert(offsetof(AeUtilities, dispose_handle) == 184);
+static_assert(sizeof(AeUtilities) == 192);
 #endif
 
 }  // namespace kdr::hostkit
