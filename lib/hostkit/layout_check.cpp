@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "kaleidra/hostkit/aftereffects_records.h"
+#include "kaleidra/hostkit/photoshop_records.h"
 #include "kaleidra/hostkit/premiere_records.h"
 #include "kaleidra/hostkit/speedrazor_records.h"
 
@@ -88,6 +89,34 @@ static_assert(sizeof(AeParam) == 148);
 static_assert(offsetof(AeUtilities, new_handle) == 80);
 static_assert(offsetof(AeUtilities, dispose_handle) == 92);
 static_assert(sizeof(AeUtilities) == 96);
+
+static_assert(offsetof(PsFilterRecord, abort_proc) == 4);
+static_assert(offsetof(PsFilterRecord, progress_proc) == 8);
+static_assert(offsetof(PsFilterRecord, parameters) == 12);
+static_assert(offsetof(PsFilterRecord, planes) == 20);
+static_assert(offsetof(PsFilterRecord, filter_rect) == 24);
+static_assert(offsetof(PsFilterRecord, background) == 40);
+static_assert(offsetof(PsFilterRecord, in_rect) == 72);
+static_assert(offsetof(PsFilterRecord, in_lo_plane) == 88);
+static_assert(offsetof(PsFilterRecord, out_rect) == 92);
+static_assert(offsetof(PsFilterRecord, out_lo_plane) == 108);
+static_assert(offsetof(PsFilterRecord, in_data) == 112);
+static_assert(offsetof(PsFilterRecord, in_row_bytes) == 116);
+static_assert(offsetof(PsFilterRecord, out_data) == 120);
+static_assert(offsetof(PsFilterRecord, out_row_bytes) == 124);
+static_assert(offsetof(PsFilterRecord, mask_rect) == 132);
+static_assert(offsetof(PsFilterRecord, mask_data) == 148);
+static_assert(offsetof(PsFilterRecord, mask_row_bytes) == 152);
+static_assert(offsetof(PsFilterRecord, max_space) == 164);
+static_assert(offsetof(PsFilterRecord, buffer_space) == 168);
+static_assert(offsetof(PsFilterRecord, advance_state_proc) == 172);
+static_assert(offsetof(PsFilterRecord, in_column_bytes) == 176);
+static_assert(offsetof(PsFilterRecord, out_column_bytes) == 180);
+static_assert(offsetof(PsFilterRecord, platform_data) == 188);
+static_assert(offsetof(PsFilterRecord, in_layer_planes) == 192);
+static_assert(offsetof(PsFilterRecord, out_layer_planes) == 202);
+static_assert(sizeof(PsFilterRecord) == 212);
+static_assert(sizeof(PsAboutRecord) == 16);
 #elif defined(__x86_64__)
 static_assert(offsetof(PremiereEffectRecord, source_a) == 8);
 static_assert(offsetof(PremiereEffectRecord, source_b) == 16);
@@ -151,6 +180,34 @@ static_assert(sizeof(AeParam) == 168);
 static_assert(offsetof(AeUtilities, new_handle) == 160);
 static_assert(offsetof(AeUtilities, dispose_handle) == 184);
 static_assert(sizeof(AeUtilities) == 192);
+
+static_assert(offsetof(PsFilterRecord, abort_proc) == 8);
+static_assert(offsetof(PsFilterRecord, progress_proc) == 16);
+static_assert(offsetof(PsFilterRecord, parameters) == 24);
+static_assert(offsetof(PsFilterRecord, planes) == 36);
+static_assert(offsetof(PsFilterRecord, filter_rect) == 40);
+static_assert(offsetof(PsFilterRecord, background) == 56);
+static_assert(offsetof(PsFilterRecord, in_rect) == 92);
+static_assert(offsetof(PsFilterRecord, in_lo_plane) == 108);
+static_assert(offsetof(PsFilterRecord, out_rect) == 112);
+static_assert(offsetof(PsFilterRecord, out_lo_plane) == 128);
+static_assert(offsetof(PsFilterRecord, in_data) == 136);
+static_assert(offsetof(PsFilterRecord, in_row_bytes) == 144);
+static_assert(offsetof(PsFilterRecord, out_data) == 152);
+static_assert(offsetof(PsFilterRecord, out_row_bytes) == 160);
+static_assert(offsetof(PsFilterRecord, mask_rect) == 168);
+static_assert(offsetof(PsFilterRecord, mask_data) == 184);
+static_assert(offsetof(PsFilterRecord, mask_row_bytes) == 192);
+static_assert(offsetof(PsFilterRecord, max_space) == 204);
+static_assert(offsetof(PsFilterRecord, buffer_space) == 208);
+static_assert(offsetof(PsFilterRecord, advance_state_proc) == 216);
+static_assert(offsetof(PsFilterRecord, in_column_bytes) == 224);
+static_assert(offsetof(PsFilterRecord, out_column_bytes) == 228);
+static_assert(offsetof(PsFilterRecord, platform_data) == 240);
+static_assert(offsetof(PsFilterRecord, in_layer_planes) == 248);
+static_assert(offsetof(PsFilterRecord, out_layer_planes) == 258);
+static_assert(sizeof(PsFilterRecord) == 272);
+static_assert(sizeof(PsAboutRecord) == 24);
 #endif
 
 }  // namespace kdr::hostkit
