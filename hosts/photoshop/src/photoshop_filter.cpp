@@ -4,10 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "filter_values.h"
-#include "kaleidra/host/host_frame.h"
-#include "kaleidra/host/render_driver.h"
 #include "kaleidra/hostkit/host_pictures.h"
+#include "kaleidra/hostkit/still_render.h"
 #include "kaleidra/hostkit/stored_settings.h"
 #include "kaleidra/platform/message_box.h"
 #include "kaleidra/scene/effect_settings.h"
@@ -130,9 +128,16 @@ std::int16_t PhotoshopFilter::run(hostkit::PsFilterRecord& record) {
         message(plugin_string(m_services.resources, string_needs_version, {"", "3.0"}), 0);
         return 1;
     }
-    host::RenderDriver driver;
-    read_parameters(record.parameters, driver.settings());
-    Result<FilterValues> values = filter_values(driver.settings());
+    EffectSettings settings;
+    if (!settings_initialise(settings)) {
+        return 1;
+    }
+    struct Destroy {
+        EffectSettings& settings;
+        ~Destroy() { settings_destroy(settings); }
+    } destroy{settings};
+    read_parameters(record.parameters, settings);
+    Result<hostkit::FilterValues> values = hostkit::filter_values(settings);
     if (!values) {
         message(values.error(), 1);
         return 1;
@@ -175,66 +180,34 @@ std::int16_t PhotoshopFilter::run(hostkit::PsFilterRecord& record) {
     }
 
     // The engine of this run.
-    driver.set_calling_thread(host::CallingThread::slot_routine);
-    if (Status loaded = driver.attach(); !loaded) {
-        set_empty(record.in_rect);
-        set_empty(record.out_rect);
-        message("The render engine could not be loaded, so the image is left unchanged: " +
-                    loaded.error(),
-                1);
-        return 1;
-    }
-    driver.set_multi(false);
-
-    host::HostPicture out_picture;
-    out_picture.pixels = output.data();
-    out_picture.format = format_bgra;
-    out_picture.bytes_per_pixel = 4;
-    out_picture.row_order = row_order_bottom_up;
-    out_picture.width = static_cast<std::uint32_t>(width);
-    out_picture.height = static_cast<std::uint32_t>(height);
-    host::HostPicture in_picture = out_picture;
-    in_picture.pixels = source.data();
-    in_picture.format = format_rgba;
-
-    host::HostFrame frame;
-    frame.output = out_picture;
-    frame.position = values->part;
-    frame.total = values->total;
-    frame.quiet = host::QuietRule::by_size;
-    frame.progress = &PhotoshopFilter::progress_entry;
-    frame.abort = &PhotoshopFilter::abort_entry;
-    if (!host::fill_host_frame(driver, frame)) {
-        return 1;
-    }
-    FrameRecord& slot = driver.frame(0);
-    if (!host::describe_host_picture(slot.images[values->source_slot], in_picture)) {
-        return 1;
-    }
-    slot.image_count = image_slot_count;
-    slot.background[0] = record.background.red / 65535.0f;
-    slot.background[1] = record.background.green / 65535.0f;
-    slot.background[2] = record.background.blue / 65535.0f;
-    slot.background[3] = 0;
-
+    hostkit::StillFrame still;
+    still.picture.pixels = source.data();
+    still.picture.format = format_rgba;
+    still.picture.bytes_per_pixel = 4;
+    still.picture.row_order = row_order_bottom_up;
+    still.picture.width = static_cast<std::uint32_t>(width);
+    still.picture.height = static_cast<std::uint32_t>(height);
+    still.output = still.picture;
+    still.output.pixels = output.data();
+    still.output.format = format_bgra;
+    still.values = *values;
+    still.background[0] = record.background.red / 65535.0f;
+    still.background[1] = record.background.green / 65535.0f;
+    still.background[2] = record.background.blue / 65535.0f;
+    still.progress = &PhotoshopFilter::progress_entry;
+    still.abort = &PhotoshopFilter::abort_entry;
     m_aborted.store(false);
     m_running.store(&record);
-    driver.render(host::FrameCall::whole_frame);
+    const hostkit::StillResult rendered = hostkit::render_still(settings, still);
     m_running.store(nullptr);
-    const bool prepared = driver.slot(0).context != nullptr;
-    const std::string engine = driver.engine().tried_path().filename().string();
-    driver.unload_engine();
 
     set_empty(record.in_rect);
+    set_empty(record.out_rect);
     if (m_aborted.load()) {
-        set_empty(record.out_rect);
         return hostkit::ps_result_user_cancelled;
     }
-    if (!prepared) {
-        set_empty(record.out_rect);
-        message("The render engine " + engine +
-                    " could not prepare the effect, so the image is left unchanged.",
-                1);
+    if (rendered.outcome != hostkit::StillOutcome::drawn) {
+        message(rendered.message, 1);
         return 1;
     }
     for (std::int32_t row = 0; row < height; ++row) {

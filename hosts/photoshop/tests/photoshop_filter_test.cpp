@@ -11,7 +11,7 @@
 #include <limits>
 #include <string>
 
-#include "filter_values.h"
+#include "kaleidra/hostkit/filter_values.h"
 #include "kaleidra/hostkit/movable_memory.h"
 #include "kaleidra/hostkit/testing/simulated_photoshop.h"
 #include "kaleidra/plugin_resources/resource_table.h"
@@ -83,11 +83,11 @@ EffectSettings* filter_settings(float frames, float percent, float source) {
 }
 
 TEST(PhotoshopFilterValues, LengthPercentAndSource) {
-    Result<FilterValues> values = filter_values(*filter_settings(30, 100, 0));
+    Result<hostkit::FilterValues> values = hostkit::filter_values(*filter_settings(30, 100, 0));
     ASSERT_TRUE(values.ok());
     EXPECT_EQ(values->total, 30u);
     EXPECT_EQ(values->part, 30u);
-    values = filter_values(*filter_settings(7.9f, 50, 19));
+    values = hostkit::filter_values(*filter_settings(7.9f, 50, 19));
     ASSERT_TRUE(values.ok());
     EXPECT_EQ(values->total, 7u);
     EXPECT_EQ(values->part, 3u);
@@ -98,7 +98,7 @@ TEST(PhotoshopFilterValues, StoredValuesOutsideTheirRangeAreKeptInsideIt) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (float source : {20.0f, -1.0f, 0.5f, nan, inf, 3e9f}) {
-        EXPECT_FALSE(filter_values(*filter_settings(10, 50, source)).ok()) << source;
+        EXPECT_FALSE(hostkit::filter_values(*filter_settings(10, 50, source)).ok()) << source;
     }
     const struct {
         float frames, percent;
@@ -114,7 +114,8 @@ TEST(PhotoshopFilterValues, StoredValuesOutsideTheirRangeAreKeptInsideIt) {
         {10, inf, 10, 0},
     };
     for (const auto& c : cases) {
-        Result<FilterValues> values = filter_values(*filter_settings(c.frames, c.percent, 0));
+        Result<hostkit::FilterValues> values =
+            hostkit::filter_values(*filter_settings(c.frames, c.percent, 0));
         ASSERT_TRUE(values.ok());
         EXPECT_EQ(values->total, c.total) << c.frames << " " << c.percent;
         EXPECT_EQ(values->part, c.part) << c.frames << " " << c.percent;

@@ -9,7 +9,8 @@
 // that is not a whole number from 0 to 19 is refused (it would pick an
 // image slot that does not exist); a frame count that is not a number or
 // is negative counts as 0, a larger one than max_filter_frames as that;
-// the part stays within 0 to the total. The GIMP plug-in shares this.
+// the part stays within 0 to the total. The still-image filters (Photoshop,
+// GIMP) share this.
 //
 // No state; any thread may call these.
 
@@ -18,7 +19,7 @@
 #include "kaleidra/platform/result.h"
 #include "kaleidra/records/layout.h"
 
-namespace kdr::photoshop {
+namespace kdr::hostkit {
 
 inline constexpr std::uint32_t max_filter_frames = 1000000;
 
@@ -31,4 +32,4 @@ struct FilterValues {
 // Fails, saying why, for a filter source outside the 20 videos.
 Result<FilterValues> filter_values(const EffectSettings& settings);
 
-}  // namespace kdr::photoshop
+}  // namespace kdr::hostkit

@@ -1,10 +1,10 @@
-#include "filter_values.h"
+#include "kaleidra/hostkit/filter_values.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-namespace kdr::photoshop {
+namespace kdr::hostkit {
 
 Result<FilterValues> filter_values(const EffectSettings& settings) {
     FilterValues values;
@@ -31,4 +31,4 @@ Result<FilterValues> filter_values(const EffectSettings& settings) {
     return values;
 }
 
-}  // namespace kdr::photoshop
+}  // namespace kdr::hostkit
