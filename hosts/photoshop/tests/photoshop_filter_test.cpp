@@ -72,22 +72,30 @@ TEST(PhotoshopStrings, CaretsAreReplacedByTheGivenTexts) {
     EXPECT_EQ(plugin_string({}, 16992), "");
 }
 
-EffectSettings* filter_settings(float frames, float percent, float source) {
-    static EffectSettings settings;
-    static bool made = settings_initialise(settings);
-    EXPECT_TRUE(made);
-    settings.globals[global_filter_frames] = frames;
-    settings.globals[global_filter_percent] = percent;
-    settings.globals[global_filter_source] = source;
-    return &settings;
-}
+// A settings record with the filter's three values.
+class FilterSettings {
+  public:
+    FilterSettings(float frames, float percent, float source) {
+        EXPECT_TRUE(settings_initialise(m_settings));
+        m_settings.globals[global_filter_frames] = frames;
+        m_settings.globals[global_filter_percent] = percent;
+        m_settings.globals[global_filter_source] = source;
+    }
+    ~FilterSettings() { settings_destroy(m_settings); }
+    FilterSettings(const FilterSettings&) = delete;
+    FilterSettings& operator=(const FilterSettings&) = delete;
+    const EffectSettings& operator*() const { return m_settings; }
+
+  private:
+    EffectSettings m_settings;
+};
 
 TEST(PhotoshopFilterValues, LengthPercentAndSource) {
-    Result<hostkit::FilterValues> values = hostkit::filter_values(*filter_settings(30, 100, 0));
+    Result<hostkit::FilterValues> values = hostkit::filter_values(*FilterSettings(30, 100, 0));
     ASSERT_TRUE(values.ok());
     EXPECT_EQ(values->total, 30u);
     EXPECT_EQ(values->part, 30u);
-    values = hostkit::filter_values(*filter_settings(7.9f, 50, 19));
+    values = hostkit::filter_values(*FilterSettings(7.9f, 50, 19));
     ASSERT_TRUE(values.ok());
     EXPECT_EQ(values->total, 7u);
     EXPECT_EQ(values->part, 3u);
@@ -98,7 +106,7 @@ TEST(PhotoshopFilterValues, StoredValuesOutsideTheirRangeAreKeptInsideIt) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (float source : {20.0f, -1.0f, 0.5f, nan, inf, 3e9f}) {
-        EXPECT_FALSE(hostkit::filter_values(*filter_settings(10, 50, source)).ok()) << source;
+        EXPECT_FALSE(hostkit::filter_values(*FilterSettings(10, 50, source)).ok()) << source;
     }
     const struct {
         float frames, percent;
@@ -115,7 +123,7 @@ TEST(PhotoshopFilterValues, StoredValuesOutsideTheirRangeAreKeptInsideIt) {
     };
     for (const auto& c : cases) {
         Result<hostkit::FilterValues> values =
-            hostkit::filter_values(*filter_settings(c.frames, c.percent, 0));
+            hostkit::filter_values(*FilterSettings(c.frames, c.percent, 0));
         ASSERT_TRUE(values.ok());
         EXPECT_EQ(values->total, c.total) << c.frames << " " << c.percent;
         EXPECT_EQ(values->part, c.part) << c.frames << " " << c.percent;
