@@ -2,6 +2,7 @@
 
 #include "frame_pattern.h"
 #include "kaleidra/images/picture_file.h"
+#include "kaleidra/video/output_codecs.h"
 #include "movie_sink.h"
 
 namespace kdr::render_tool {
@@ -43,8 +44,13 @@ class PictureSink final : public FrameSink {
 
 }  // namespace
 
+bool is_movie_output(const std::string& output) {
+    return !FramePattern::parse(output) && video::container_for(output).has_value();
+}
+
 Result<std::unique_ptr<FrameSink>> open_frame_sink(const std::string& output,
-                                                   const SinkSettings& settings) {
+                                                   const SinkSettings& settings,
+                                                   std::unique_ptr<JoinAudio> audio) {
     const std::filesystem::path file(output);
     std::filesystem::path folder = file.parent_path();
     if (folder.empty()) {
@@ -75,11 +81,12 @@ Result<std::unique_ptr<FrameSink>> open_frame_sink(const std::string& output,
         }
         return std::unique_ptr<FrameSink>(std::make_unique<PictureSink>(std::move(*numbered), ""));
     }
-    if (lower_extension(file) == "avi") {
-        return open_movie_sink(output, settings);
+    if (video::container_for(file)) {
+        return open_movie_sink(output, settings, std::move(audio));
     }
     return Error{"\"" + output +
-                 "\": the output must be an .avi movie or .png, .bmp, .tga or .img pictures"};
+                 "\": the output must be an .mp4, .mov, .mkv, .webm or .avi movie, or .png, "
+                 ".bmp, .tga or .img pictures"};
 }
 
 }  // namespace kdr::render_tool

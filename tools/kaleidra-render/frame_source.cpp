@@ -5,6 +5,7 @@
 #include "frame_pattern.h"
 #include "kaleidra/images/picture_file.h"
 #include "kaleidra/records/owned_image.h"
+#include "kaleidra/video/video_files.h"
 #include "movie_source.h"
 
 namespace kdr::render_tool {
@@ -39,6 +40,7 @@ class SequenceSource final : public FrameSource {
     const std::string& name() const override { return m_name; }
     std::uint32_t width() const override { return m_width; }
     std::uint32_t height() const override { return m_height; }
+    std::uint32_t length() const override { return static_cast<std::uint32_t>(m_numbers.size()); }
     std::uint64_t generation() const override { return m_generation; }
 
     Result<const ImageRecord*> frame(std::uint32_t index) override {
@@ -90,13 +92,15 @@ Result<std::unique_ptr<FrameSource>> open_frame_source(const std::string& name) 
     if (!std::filesystem::exists(name)) {
         return Error{"\"" + name + "\" does not exist"};
     }
-    if (lower_extension(name) == "avi") {
-        return open_movie_source(name);
-    }
     if (!is_picture_file(name)) {
-        return Error{"\"" + name +
-                     "\" is not a source kaleidra-render reads (AVI, BMP, TGA, PNG, IMG or a "
-                     "numbered pattern)"};
+        Result<std::unique_ptr<FrameSource>> movie = open_movie_source(name);
+        if (!movie && !video::is_video_file_name(name)) {
+            return Error{"\"" + name +
+                         "\" is not a source kaleidra-render reads (a movie, BMP, TGA, PNG, IMG "
+                         "or a numbered pattern): " +
+                         movie.error()};
+        }
+        return movie;
     }
     auto source = std::make_unique<StillSource>(name);
     if (Status status = source->open(); !status) {

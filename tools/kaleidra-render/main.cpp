@@ -1,44 +1,29 @@
 // kaleidra-render: renders a Kaleidra effect between two sources into a
-// movie or a numbered series of pictures.
+// movie or a numbered series of pictures, or joins two movies with it.
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "command_line.h"
+#include "frame_sink.h"
 #include "kaleidra/install/registry_values.h"
+#include "output_guard.h"
+#include "progress_line.h"
 #include "render_job.h"
+#include "stop_signals.h"
 
 namespace {
 
 using namespace kdr::render_tool;
 
-class Progress {
-  public:
-    explicit Progress(bool enabled) : m_enabled(enabled), m_terminal(::isatty(2) != 0) {}
-
-    void operator()(std::uint32_t done, std::uint32_t total) {
-        if (!m_enabled) {
-            return;
-        }
-        if (m_terminal) {
-            std::fprintf(stderr, "\rkaleidra-render: frame %u of %u", done, total);
-            if (done == total) {
-                std::fputc('\n', stderr);
-            }
-            return;
-        }
-        // Into a file or pipe: a line at every tenth of the way.
-        const std::uint32_t step = total >= 10 ? total / 10 : 1;
-        if (done % step == 0 || done == total) {
-            std::fprintf(stderr, "kaleidra-render: frame %u of %u\n", done, total);
-        }
-    }
-
-  private:
-    bool m_enabled;
-    bool m_terminal;
-};
+double seconds_now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -54,18 +39,39 @@ int main(int argc, char** argv) {
         std::fputs(help_text().c_str(), stdout);
         return 0;
     }
-    Progress progress(options->progress);
+    if (kdr::Status safe = check_output_is_not_a_source(*options); !safe) {
+        std::fprintf(stderr, "kaleidra-render: %s\n", safe.error().c_str());
+        return 2;
+    }
+    StopSignals signals;
+    ProgressLine progress(stderr, ::isatty(2) != 0, &seconds_now);
     kdr::Result<RenderSummary> summary = run_render(
-        *options, [&](std::uint32_t done, std::uint32_t total) { progress(done, total); });
+        *options,
+        [&](std::uint32_t done, std::uint32_t total) {
+            if (options->progress) {
+                progress.update(done, total);
+            }
+        },
+        &signals.requested());
+    progress.finish();
     if (!summary) {
         std::fprintf(stderr, "kaleidra-render: %s\n", summary.error().c_str());
         return 1;
     }
+    if (summary->interrupted) {
+        const std::string kept = is_movie_output(options->output)
+                                     ? "\"" + summary->where + "\" was not written"
+                                     : "the pictures written so far are kept";
+        std::fprintf(stderr, "kaleidra-render: stopped by %s after %u frames; %s\n",
+                     strsignal(signals.signal()), summary->frames, kept.c_str());
+        return stopped_exit_status;
+    }
     std::printf("%s\n", summary->where.c_str());
     if (options->progress) {
-        std::fprintf(stderr, "kaleidra-render: %u frames of %ux%u with %s%s\n", summary->frames,
+        std::fprintf(stderr, "kaleidra-render: %u frames of %ux%u with %s%s%s\n", summary->frames,
                      summary->width, summary->height, summary->engine.c_str(),
-                     summary->two_threads ? " on two threads" : "");
+                     summary->two_threads ? " on two threads" : "",
+                     summary->audio ? ", with sound" : "");
     }
     return 0;
 }

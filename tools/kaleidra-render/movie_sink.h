@@ -1,6 +1,7 @@
 #pragma once
-// AVI movies as render output: one key frame per rendered frame, compressed
-// by the compressor the settings name.
+// Movies as render output: the container by the file's extension, the codec,
+// quality, pixel format and colour as the settings ask, and the sound of
+// the render beside each frame.
 
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 namespace kdr::render_tool {
 
 Result<std::unique_ptr<FrameSink>> open_movie_sink(const std::string& file,
-                                                   const SinkSettings& settings);
+                                                   const SinkSettings& settings,
+                                                   std::unique_ptr<JoinAudio> audio);
 
 }  // namespace kdr::render_tool

@@ -1,6 +1,8 @@
 #pragma once
-// AVI movies as render sources: frame i of the output shows movie frame i,
-// the last frame holding once the movie has run out.
+// Movies as render sources, read frame-exactly through the video services
+// (any container and codec FFmpeg reads), scaled as they are decoded when
+// the output has another size; the last frame holds once the movie has run
+// out.
 
 #include <memory>
 #include <string>

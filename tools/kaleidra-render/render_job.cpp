@@ -15,6 +15,8 @@
 #include "kaleidra/records/image_convert.h"
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/records/owned_image.h"
+#include "output_guard.h"
+#include "render_plan.h"
 #include "render_settings.h"
 #include "sized_frame.h"
 
@@ -59,9 +61,10 @@ class FramePictures {
     FramePictures(const FramePictures&) = delete;
     FramePictures& operator=(const FramePictures&) = delete;
 
-    Status read(std::vector<Input>& inputs, std::uint32_t index) {
+    // Reads `frames[i]` of source i.
+    Status read(std::vector<Input>& inputs, const std::vector<std::uint32_t>& frames) {
         for (std::size_t i = 0; i < inputs.size(); ++i) {
-            Result<const ImageRecord*> picture = inputs[i].sized->get(*inputs[i].source, index);
+            Result<const ImageRecord*> picture = inputs[i].sized->get(*inputs[i].source, frames[i]);
             if (!picture) {
                 return Error{picture.error()};
             }
@@ -159,9 +162,21 @@ Status load_engine(host::RenderDriver& driver, const RenderOptions& options) {
     return Status::success();
 }
 
+// Source A or B shown as it is, outside the transition of a joined movie.
+Status show_source(const FramePictures& pictures, std::size_t source, const ImageRecord& output) {
+    if (!image_convert(pictures.picture(source), output, convert_all_rows)) {
+        return Error{"a source picture cannot be copied into the output"};
+    }
+    return Status::success();
+}
+
 }  // namespace
 
-Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress) {
+Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFunction& progress,
+                                 const std::atomic<bool>* stop) {
+    if (Status status = check_output_is_not_a_source(options); !status) {
+        return Error{status.error()};
+    }
     if (!install::install_folder()) {
         return Error{
             "the installation folder is not set: registry value \"Path\" (kdr-reg set "
@@ -190,6 +205,24 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     }
     for (Input& input : inputs) {
         input.sized = std::make_unique<SizedFrame>(width, height);
+        if (Status status = input.source->fit_to(width, height); !status) {
+            return Error{status.error()};
+        }
+    }
+    std::vector<const FrameSource*> sources;
+    for (const Input& input : inputs) {
+        sources.push_back(input.source.get());
+    }
+    const video::FrameRate rate = output_rate(options, *sources[0]);
+    Result<EditPlan> planned = plan_frames(options, sources, rate);
+    if (!planned) {
+        return Error{planned.error()};
+    }
+    const EditPlan& plan = *planned;
+    const std::uint32_t frame_count = plan.frame_count();
+    Result<std::unique_ptr<JoinAudio>> audio = plan_sound(options, *sources[0], *sources[1], plan);
+    if (!audio) {
+        return Error{audio.error()};
     }
 
     host::RenderDriver driver;
@@ -217,47 +250,58 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
     SinkSettings sink_settings;
     sink_settings.width = width;
     sink_settings.height = height;
-    sink_settings.frames = options.frames;
-    sink_settings.rate = options.rate > 0               ? options.rate
-                         : inputs[0].source->rate() > 0 ? inputs[0].source->rate()
-                                                        : 30.0;
+    sink_settings.frames = frame_count;
+    sink_settings.rate = rate;
     sink_settings.codec = options.codec;
     sink_settings.quality = options.quality;
-    Result<std::unique_ptr<FrameSink>> sink = open_frame_sink(options.output, sink_settings);
+    sink_settings.pixel_format = options.pixel_format;
+    sink_settings.colour = options.colour;
+    const bool sounds = *audio != nullptr;
+    Result<std::unique_ptr<FrameSink>> sink =
+        open_frame_sink(options.output, sink_settings, std::move(*audio));
     if (!sink) {
         return Error{sink.error()};
     }
 
     FrameSink& out = **sink;
-    if (options.frames > 0) {
-        if (Status status = frame_pictures[0].read(inputs, 0); !status) {
+    if (frame_count > 0) {
+        if (Status status = frame_pictures[0].read(inputs, plan.at(0).source_frames); !status) {
             return Error{status.error()};
         }
     }
     // Declared after what its jobs use, so it is gone (its job finished)
     // before they are.
     BackgroundJob reading_and_writing;
-    // Frame i of N is position i of N - 1; a single frame is position 0 of 1.
-    const std::uint32_t total = options.frames > 1 ? options.frames - 1 : 1;
-    for (std::uint32_t index = 0; index < options.frames; ++index) {
+    std::uint32_t rendered = 0;
+    for (std::uint32_t index = 0; index < frame_count; ++index) {
         const FramePictures& pictures = frame_pictures[index % 2];
         FramePictures& next_pictures = frame_pictures[(index + 1) % 2];
         const OwnedImage& output = outputs[index % 2];
         const OwnedImage& last_output = outputs[(index + 1) % 2];
-        const std::uint32_t frames = options.frames;
-        reading_and_writing.start([&, index, frames]() -> Status {
+        const PlannedFrame planned_frame = plan.at(index);
+        reading_and_writing.start([&, index, frame_count]() -> Status {
             if (index > 0) {
                 if (Status status = out.write(last_output.record()); !status) {
                     return status;
                 }
             }
-            return index + 1 < frames ? next_pictures.read(inputs, index + 1) : Status::success();
+            return index + 1 < frame_count
+                       ? next_pictures.read(inputs, plan.at(index + 1).source_frames)
+                       : Status::success();
         });
+        // Frame positions count within the transition, not the whole movie.
+        const std::uint32_t position = planned_frame.position;
+        const std::uint32_t total = planned_frame.total;
         const std::string failed =
             "the engine rendered no picture for frame " + std::to_string(index);
-        if (!fields) {
+        if (planned_frame.part != FramePart::transition) {
+            const std::size_t source = planned_frame.part == FramePart::source_a ? 0 : 1;
+            if (Status status = show_source(pictures, source, output.record()); !status) {
+                return Error{status.error()};
+            }
+        } else if (!fields) {
             Result<host::DrawnPicture> drawn = render_frame(
-                driver, host::FrameCall::whole_frame, pictures, output, index, total, nullptr);
+                driver, host::FrameCall::whole_frame, pictures, output, position, total, nullptr);
             if (!drawn) {
                 return Error{drawn.error()};
             }
@@ -271,9 +315,10 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
                                               host::FrameCall::second_field};
             for (int number = 0; number < 2; ++number) {
                 const host::HostField field{number == 0 ? first_parity : 1 - first_parity, true};
-                const std::uint32_t position = index * 2 + static_cast<std::uint32_t>(number);
+                const std::uint32_t field_position =
+                    position * 2 + static_cast<std::uint32_t>(number);
                 Result<host::DrawnPicture> drawn = render_frame(
-                    driver, calls[number], pictures, output, position, total * 2, &field);
+                    driver, calls[number], pictures, output, field_position, total * 2, &field);
                 if (!drawn) {
                     return Error{drawn.error()};
                 }
@@ -285,26 +330,36 @@ Result<RenderSummary> run_render(const RenderOptions& options, const ProgressFun
         if (Status status = reading_and_writing.wait(); !status) {
             return Error{status.error()};
         }
+        rendered = index + 1;
         if (progress && index > 0) {
-            progress(index, options.frames);
+            progress(index, frame_count);
+        }
+        if (stop != nullptr && stop->load()) {
+            break;
         }
     }
-    if (options.frames > 0) {
-        if (Status status = out.write(outputs[(options.frames - 1) % 2].record()); !status) {
+    RenderSummary summary;
+    summary.interrupted = rendered < frame_count;
+    // The last frame drawn; when stopped, the pictures written so far stay
+    // and a movie is discarded unfinished with its temporary file.
+    if (rendered > 0) {
+        if (Status status = out.write(outputs[(rendered - 1) % 2].record()); !status) {
             return Error{status.error()};
         }
-        if (progress) {
-            progress(options.frames, options.frames);
+    }
+    if (!summary.interrupted) {
+        if (progress && frame_count > 0) {
+            progress(frame_count, frame_count);
+        }
+        if (Status status = (*sink)->finish(); !status) {
+            return Error{status.error()};
         }
     }
-    if (Status status = (*sink)->finish(); !status) {
-        return Error{status.error()};
-    }
 
-    RenderSummary summary;
     summary.where = (*sink)->where();
     summary.engine = driver.engine().tried_path().string();
-    summary.frames = options.frames;
+    summary.frames = rendered;
+    summary.audio = sounds;
     summary.width = width;
     summary.height = height;
     summary.two_threads = driver.multi();

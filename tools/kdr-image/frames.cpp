@@ -7,6 +7,7 @@
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/records/owned_image.h"
 #include "kaleidra/video/avi_reader.h"
+#include "kaleidra/video/video_files.h"
 
 namespace kdr::image_tool {
 namespace {
@@ -45,9 +46,7 @@ std::vector<std::string> geometry_lines(const ImageRecord& image) {
 }  // namespace
 
 bool is_video_file(const std::filesystem::path& file) {
-    const std::string extension = lower_extension(file);
-    return extension == "avi" || extension == "mov" || extension == "mp4" || extension == "mkv" ||
-           extension == "mpg";
+    return video::is_video_file_name(file);
 }
 
 Status load_picture(ImageRecord& image, const std::filesystem::path& file,

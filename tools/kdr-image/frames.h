@@ -14,7 +14,8 @@
 
 namespace kdr::image_tool {
 
-// .avi and the other movie extensions FFmpeg reads (any case).
+// The movies the video services read, by extension (any case): .avi, .mp4,
+// .mov, .mkv, .webm, .ts and the others of kaleidra/video/video_files.h.
 bool is_video_file(const std::filesystem::path& file);
 
 // Loads a picture. With `frame`, a .bmp or .tga names a numbered sequence and

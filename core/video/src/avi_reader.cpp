@@ -1,407 +1,22 @@
 #include "kaleidra/video/avi_reader.h"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
 
-#include "ffmpeg_support.h"
-
-extern "C" {
-#include <libavutil/mathematics.h>
-}
+#include "kaleidra/video/video_reader.h"
 
 namespace kdr::video {
 
-using namespace detail;
-
-namespace {
-
-// Consecutive undecodable packets tolerated before a read gives up.
-constexpr int max_bad_packets = 32;
-// Without an index to find key frames, reading forward is preferred over a
-// seek when the asked frame is at most this many frames ahead.
-constexpr std::int64_t forward_without_index = 48;
-// Seeks that step back a key frame at a time before starting from the top.
-constexpr int max_seek_steps = 16;
-// A timestamp before any frame: seeking forward from it finds the first key
-// frame.
-constexpr std::int64_t seek_to_first_key = 1'000'000;
-
-std::uint32_t padded_stride(std::uint32_t width) {
-    return (width * 3 + 3) / 4 * 4;
-}
-
-}  // namespace
-
 struct AviReader::State {
-    std::filesystem::path file;
-    InputPtr format;
-    CodecContextPtr decoder;
-    AVStream* stream = nullptr;
-    int stream_index = -1;
-    PacketPtr packet;
-    FramePtr scratch;    // receives decoded frames
-    FramePtr held;       // the latest frame at or before the asked one
-    FramePtr lookahead;  // a decoded frame past the asked one, kept for the next read
-    std::int64_t held_index = -1;
-    std::int64_t lookahead_index = -1;
-    // The index a decoded frame without a time stamp gets: the one after the
-    // frame decoded before it. After a seek into the middle nothing has been
-    // decoded yet and such a frame cannot be placed (-1); decoders that hold
-    // frames back give their last ones without time stamps when drained.
-    std::int64_t next_unstamped = -1;
-    bool unplaced = false;    // decoding stopped at a frame that could not be placed
-    bool positioned = false;  // the decoder continues from `held`
-    bool draining = false;
-    std::uint64_t seeks = 0;
-    SwsContext* scaler = nullptr;
-    VideoFrame converted;
-    bool converted_valid = false;
-
-    std::uint32_t length = 0;
-    AVRational frame_rate{0, 1};  // frames per second
-    std::int64_t start = 0;       // first timestamp, in the stream's time base
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-
-    ~State() { sws_freeContext(scaler); }
-
-    std::int64_t index_of_timestamp(std::int64_t timestamp) const {
-        return av_rescale_q_rnd(timestamp - start, stream->time_base, av_inv_q(frame_rate),
-                                static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-    }
-    std::int64_t timestamp_of_index(std::int64_t index) const {
-        return start + av_rescale_q(index, av_inv_q(frame_rate), stream->time_base);
-    }
-    // The frame's index, or -1 when it has no time stamp and follows no
-    // frame decoded since the last seek.
-    std::int64_t index_of_frame(const AVFrame* frame) const {
-        std::int64_t timestamp = frame->best_effort_timestamp;
-        if (timestamp == AV_NOPTS_VALUE) {
-            timestamp = frame->pts;
-        }
-        if (timestamp == AV_NOPTS_VALUE) {
-            return next_unstamped;
-        }
-        return index_of_timestamp(timestamp);
-    }
-
-    // The frame index of the key frame at or before `index`, or -1 when the
-    // file's index does not say.
-    std::int64_t key_frame_before(std::int64_t index) const {
-        const int entry =
-            av_index_search_timestamp(stream, timestamp_of_index(index), AVSEEK_FLAG_BACKWARD);
-        if (entry < 0) {
-            return -1;
-        }
-        const AVIndexEntry* found = avformat_index_get_entry(stream, entry);
-        return found != nullptr ? index_of_timestamp(found->timestamp) : -1;
-    }
-
-    // Seeks to the key frame at or before `timestamp` (in decoding order),
-    // or to the first key frame when there is none.
-    Status seek_to_timestamp(std::int64_t timestamp) {
-        ++seeks;
-        bool from_top = timestamp <= start - seek_to_first_key;
-        int result = av_seek_frame(format.get(), stream_index, timestamp, AVSEEK_FLAG_BACKWARD);
-        if (result < 0) {
-            from_top = true;
-            result = av_seek_frame(format.get(), stream_index, start - seek_to_first_key, 0);
-        }
-        avcodec_flush_buffers(decoder.get());
-        held_index = -1;
-        lookahead_index = -1;
-        // From the top, the first frame is frame 0 whatever it carries, as
-        // when the file was opened.
-        next_unstamped = from_top ? 0 : -1;
-        unplaced = false;
-        draining = false;
-        positioned = result >= 0;
-        if (result < 0) {
-            return Error{"cannot seek in \"" + file.string() + "\": " + error_text(result)};
-        }
-        return Status::success();
-    }
-
-    // Seeks and decodes until `held` is the latest frame at or before
-    // `index`. Key frames are indexed by decoding time; with B-frames a key
-    // frame may show later than its decoding time says, so when the first
-    // frame after a seek comes after `index`, or cannot be placed because
-    // it has no time stamp, the seek steps back one key frame at a time.
-    // Returns the error that stopped decoding, or 0.
-    int seek_and_decode(std::int64_t index, Status& seek_status) {
-        std::int64_t target = timestamp_of_index(index);
-        for (int attempt = 0; attempt < max_seek_steps; ++attempt) {
-            seek_status = seek_to_timestamp(target);
-            if (!seek_status) {
-                return 0;
-            }
-            const int result = decode_until(index);
-            if (held_index >= 0 || (lookahead_index < 0 && !unplaced)) {
-                return result;
-            }
-            const int entry = av_index_search_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
-            const AVIndexEntry* key =
-                entry >= 0 ? avformat_index_get_entry(stream, entry) : nullptr;
-            if (key == nullptr) {
-                break;
-            }
-            target = key->timestamp - 1;
-        }
-        seek_status = seek_to_timestamp(start - seek_to_first_key);
-        return seek_status ? decode_until(index) : 0;
-    }
-
-    // The next decoded frame into `scratch`: 0, AVERROR_EOF at the end, or
-    // an error when the data cannot be decoded.
-    int decode_next() {
-        int bad_packets = 0;
-        for (;;) {
-            int result = avcodec_receive_frame(decoder.get(), scratch.get());
-            if (result == 0 || result == AVERROR_EOF) {
-                return result;
-            }
-            if (result != AVERROR(EAGAIN)) {
-                if (++bad_packets > max_bad_packets) {
-                    return result;
-                }
-                continue;
-            }
-            if (draining) {
-                return AVERROR_EOF;
-            }
-            result = av_read_frame(format.get(), packet.get());
-            if (result < 0) {
-                // End of file or unreadable data: let the decoder give out
-                // what it still holds.
-                draining = true;
-                avcodec_send_packet(decoder.get(), nullptr);
-                continue;
-            }
-            if (packet->stream_index != stream_index) {
-                av_packet_unref(packet.get());
-                continue;
-            }
-            result = avcodec_send_packet(decoder.get(), packet.get());
-            av_packet_unref(packet.get());
-            if (result < 0 && result != AVERROR(EAGAIN)) {
-                if (++bad_packets > max_bad_packets) {
-                    return result;
-                }
-            } else {
-                bad_packets = 0;
-            }
-        }
-    }
-
-    // Decodes forward until `held` is the latest frame at or before `index`.
-    // Returns the error that stopped decoding early, or 0.
-    int decode_until(std::int64_t index) {
-        while (held_index < index) {
-            if (lookahead_index >= 0) {
-                if (lookahead_index > index) {
-                    return 0;
-                }
-                std::swap(held, lookahead);
-                held_index = lookahead_index;
-                lookahead_index = -1;
-                continue;
-            }
-            const int result = decode_next();
-            if (result < 0) {
-                positioned = false;  // the decoder is drained or stuck: seek next time
-                return result == AVERROR_EOF ? 0 : result;
-            }
-            const std::int64_t decoded = index_of_frame(scratch.get());
-            if (decoded < 0) {
-                unplaced = true;
-                positioned = false;
-                return 0;
-            }
-            next_unstamped = decoded + 1;
-            if (decoded > index) {
-                std::swap(lookahead, scratch);
-                lookahead_index = decoded;
-                return 0;
-            }
-            std::swap(held, scratch);
-            held_index = decoded;
-        }
-        return 0;
-    }
-
-    bool can_read_forward(std::int64_t index) const {
-        if (!positioned || held_index < 0 || index < held_index) {
-            return false;
-        }
-        if (index == held_index) {
-            return true;
-        }
-        // Decoding forward costs index - held_index frames; a seek costs a
-        // seek and index - key + 1 frames.
-        const std::int64_t key = key_frame_before(index);
-        if (key < 0) {
-            return index - held_index <= forward_without_index;
-        }
-        return key <= held_index + 1;
-    }
-
-    Status convert_held(std::uint32_t index) {
-        AVFrame* frame = held.get();
-        scaler = sws_getCachedContext(
-            scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-            static_cast<int>(width), static_cast<int>(height), AV_PIX_FMT_BGR24,
-            SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
-        if (scaler == nullptr) {
-            return Error{"cannot convert the frames of \"" + file.string() + "\" (pixel format " +
-                         std::to_string(frame->format) + ", " + std::to_string(frame->width) +
-                         " x " + std::to_string(frame->height) + ") to 24-bit colour"};
-        }
-        converted.width = width;
-        converted.height = height;
-        converted.stride = padded_stride(width);
-        converted.index = index;
-        converted.pixels.assign(std::size_t{converted.stride} * height, 0);
-        // Writing from the last row upwards turns the picture bottom-up.
-        std::uint8_t* planes[4] = {
-            converted.pixels.data() + std::size_t{converted.stride} * (height - 1), nullptr,
-            nullptr, nullptr};
-        const int strides[4] = {-static_cast<int>(converted.stride), 0, 0, 0};
-        const int rows =
-            sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-        if (rows <= 0) {
-            converted_valid = false;
-            return Error{"cannot convert frame " + std::to_string(index) + " of \"" +
-                         file.string() + "\" to 24-bit colour"};
-        }
-        converted_valid = true;
-        return Status::success();
-    }
+    explicit State(VideoReader opened) : reader(std::move(opened)) {}
+    VideoReader reader;
 };
 
 Result<AviReader> AviReader::open(const std::filesystem::path& file) {
-    prepare_ffmpeg();
-    clear_logged_error();
-    auto state = std::make_unique<State>();
-    state->file = file;
-    const std::string name = "\"" + file.string() + "\"";
-
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* opened = nullptr;
-    // The "file:" prefix keeps a colon in the name from being read as a protocol.
-    int result = avformat_open_input(&opened, ("file:" + file.string()).c_str(), nullptr, &options);
-    av_dict_free(&options);
-    if (result < 0) {
-        return Error{"cannot open " + name + ": " + error_text(result)};
+    Result<VideoReader> reader = VideoReader::open(file);
+    if (!reader) {
+        return Error{reader.error()};
     }
-    state->format.reset(opened);
-    result = avformat_find_stream_info(opened, nullptr);
-    if (result < 0) {
-        return Error{"cannot read the streams of " + name + ": " + error_text(result)};
-    }
-    for (unsigned i = 0; i < opened->nb_streams; ++i) {
-        if (opened->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-            !(opened->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-            state->stream_index = static_cast<int>(i);
-            state->stream = opened->streams[i];
-            break;
-        }
-    }
-    if (state->stream == nullptr) {
-        return Error{name + " has no video stream"};
-    }
-    AVStream* stream = state->stream;
-    for (unsigned i = 0; i < opened->nb_streams; ++i) {
-        if (static_cast<int>(i) != state->stream_index) {
-            opened->streams[i]->discard = AVDISCARD_ALL;
-        }
-    }
-
-    const AVCodecParameters* parameters = stream->codecpar;
-    if (parameters->width <= 0 || parameters->height <= 0 ||
-        static_cast<std::uint32_t>(parameters->width) > max_frame_dimension ||
-        static_cast<std::uint32_t>(parameters->height) > max_frame_dimension) {
-        return Error{name + " has frames of " + std::to_string(parameters->width) + " x " +
-                     std::to_string(parameters->height) + " pixels, outside 1 .. " +
-                     std::to_string(max_frame_dimension)};
-    }
-    state->width = static_cast<std::uint32_t>(parameters->width);
-    state->height = static_cast<std::uint32_t>(parameters->height);
-    if (std::uint64_t{padded_stride(state->width)} * state->height > max_frame_bytes) {
-        return Error{name + " has frames of " + std::to_string(state->width) + " x " +
-                     std::to_string(state->height) + " pixels, more than " +
-                     std::to_string(max_frame_bytes >> 20) + " MiB each"};
-    }
-
-    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
-    if (codec == nullptr) {
-        return Error{name + " uses the codec \"" + avcodec_get_name(parameters->codec_id) +
-                     "\", which this build cannot decode"};
-    }
-    state->decoder.reset(avcodec_alloc_context3(codec));
-    state->packet.reset(av_packet_alloc());
-    state->scratch.reset(av_frame_alloc());
-    state->held.reset(av_frame_alloc());
-    state->lookahead.reset(av_frame_alloc());
-    if (!state->decoder || !state->packet || !state->scratch || !state->held || !state->lookahead) {
-        return Error{"out of memory opening " + name};
-    }
-    result = avcodec_parameters_to_context(state->decoder.get(), parameters);
-    if (result >= 0) {
-        state->decoder->thread_count = 0;
-        state->decoder->thread_type = FF_THREAD_SLICE;
-        result = avcodec_open2(state->decoder.get(), codec, nullptr);
-    }
-    if (result < 0) {
-        return Error{"cannot open the " + std::string(codec->name) + " decoder for " + name + ": " +
-                     error_text(result)};
-    }
-
-    AVRational rate = stream->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) {
-        rate = stream->r_frame_rate;
-    }
-    if (rate.num <= 0 || rate.den <= 0) {
-        rate = av_inv_q(stream->time_base);
-    }
-    if (rate.num <= 0 || rate.den <= 0) {
-        return Error{name + " does not say its frame rate"};
-    }
-    state->frame_rate = rate;
-    state->start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-
-    std::int64_t length = stream->nb_frames;
-    if (length <= 0 && stream->duration > 0) {
-        length = av_rescale_q(stream->duration, stream->time_base, av_inv_q(rate));
-    }
-    if (length <= 0 && opened->duration > 0) {
-        length = av_rescale_q(opened->duration, AV_TIME_BASE_Q, av_inv_q(rate));
-    }
-    if (length <= 0) {
-        return Error{name + " does not say how many frames it holds"};
-    }
-    state->length = static_cast<std::uint32_t>(std::min<std::int64_t>(length, UINT32_MAX));
-
-    // The first frame the decoder gives is frame 0, whatever its timestamp:
-    // AVI files with B-frames carry decoding times, which run ahead of the
-    // pictures by the decoder's delay. The frame is kept for the first read.
-    state->positioned = true;
-    if (state->decode_next() == 0) {
-        std::int64_t first = state->scratch->best_effort_timestamp;
-        if (first == AV_NOPTS_VALUE) {
-            first = state->scratch->pts;
-        }
-        if (first != AV_NOPTS_VALUE) {
-            state->start = first;
-        }
-        std::swap(state->held, state->scratch);
-        state->held_index = 0;
-        state->next_unstamped = 1;
-    } else {
-        state->positioned = false;
-    }
-    return AviReader(std::move(state));
+    return AviReader(std::make_unique<State>(std::move(*reader)));
 }
 
 AviReader::AviReader(std::unique_ptr<State> state) : m_state(std::move(state)) {}
@@ -410,66 +25,32 @@ AviReader& AviReader::operator=(AviReader&& other) noexcept = default;
 AviReader::~AviReader() = default;
 
 std::uint32_t AviReader::length() const {
-    return m_state->length;
+    return m_state->reader.length();
 }
 std::uint32_t AviReader::rate() const {
-    return static_cast<std::uint32_t>(m_state->frame_rate.num);
+    return static_cast<std::uint32_t>(m_state->reader.rate().num);
 }
 std::uint32_t AviReader::scale() const {
-    return static_cast<std::uint32_t>(m_state->frame_rate.den);
+    return static_cast<std::uint32_t>(m_state->reader.rate().den);
 }
 std::uint32_t AviReader::width() const {
-    return m_state->width;
+    return m_state->reader.width();
 }
 std::uint32_t AviReader::height() const {
-    return m_state->height;
+    return m_state->reader.height();
 }
 std::string AviReader::codec_name() const {
-    return avcodec_get_name(m_state->stream->codecpar->codec_id);
+    return m_state->reader.codec_name();
 }
 const std::filesystem::path& AviReader::file() const {
-    return m_state->file;
+    return m_state->reader.file();
 }
 std::uint64_t AviReader::seek_count() const {
-    return m_state->seeks;
+    return m_state->reader.seek_count();
 }
 
 Result<const VideoFrame*> AviReader::read_frame(std::uint32_t index) {
-    State& state = *m_state;
-    clear_logged_error();
-    index = std::min(index, state.length - 1);
-    if (state.converted_valid && state.converted.index == index) {
-        return &state.converted;
-    }
-    const auto wanted = static_cast<std::int64_t>(index);
-    int result = 0;
-    if (state.can_read_forward(wanted)) {
-        result = state.decode_until(wanted);
-    } else {
-        Status sought;
-        result = state.seek_and_decode(wanted, sought);
-        if (!sought) {
-            return Error{sought.error()};
-        }
-    }
-    if (state.held_index < 0 && state.lookahead_index >= 0) {
-        // Nothing comes before the frame: the stream starts after it.
-        std::swap(state.held, state.lookahead);
-        state.held_index = state.lookahead_index;
-        state.lookahead_index = -1;
-    }
-    if (state.held_index < 0) {
-        state.positioned = false;
-        state.converted_valid = false;
-        return Error{
-            "cannot decode frame " + std::to_string(index) + " of \"" + state.file.string() +
-            "\": " + (result < 0 ? error_text(result) : std::string("no frame could be decoded"))};
-    }
-    Status converted = state.convert_held(index);
-    if (!converted) {
-        return Error{converted.error()};
-    }
-    return &state.converted;
+    return m_state->reader.read_frame(index);
 }
 
 }  // namespace kdr::video

@@ -1,5 +1,6 @@
 #include "kaleidra/video/encoders.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "ffmpeg_support.h"
@@ -48,7 +49,39 @@ const std::vector<EncoderInfo>& encoder_table() {
     return table;
 }
 
+// Quality 0 .. 10000 onto the quantiser scale 31 .. 2 (lower is better).
+int quantiser_for(std::uint32_t quality) {
+    const std::uint32_t clamped = std::min<std::uint32_t>(quality, 10000);
+    return 31 - static_cast<int>(clamped * 29 / 10000);
+}
+
 }  // namespace
+
+VideoEncoding encoding_for(const EncoderInfo& entry, std::uint32_t quality) {
+    VideoEncoding encoding;
+    encoding.encoder = entry.codec;
+    encoding.every_frame_key = true;
+    // One thread, as these compressors have always run here: their frames
+    // are small and each one a key frame.
+    encoding.threads = 1;
+    if (entry.codec == "rawvideo") {
+        encoding.stored_as_given = true;
+        return encoding;
+    }
+    if (entry.codec == "mjpeg") {
+        // The layout every Motion JPEG decoder reads.
+        encoding.pixel_format = "yuvj420p";
+    }
+    if (entry.codec == "msvideo1") {
+        // MS Video 1 makes a key frame whenever the frames since the last
+        // one reach keyint_min, so it needs 0.
+        encoding.options.emplace_back("keyint_min", "0");
+    }
+    if (quality != quality_default && entry.takes_quality) {
+        encoding.quantiser = quantiser_for(quality);
+    }
+    return encoding;
+}
 
 std::vector<EncoderInfo> list_encoders() {
     return encoder_table();

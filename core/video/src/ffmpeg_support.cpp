@@ -1,52 +1,16 @@
 #include "ffmpeg_support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "kaleidra/platform/atomic_file.h"
-
 extern "C" {
 #include <libavutil/log.h>
 }
 
 #include <cstdarg>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 namespace kdr::video::detail {
 namespace {
-
-constexpr int io_buffer_size = 1 << 16;
-
-int write_block(void* opaque, std::uint8_t* data, int size) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    int done = 0;
-    while (done < size) {
-        const ssize_t written = ::write(fd, data + done, static_cast<std::size_t>(size - done));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return AVERROR(errno);
-        }
-        done += static_cast<int>(written);
-    }
-    return done;
-}
-
-std::int64_t seek_file(void* opaque, std::int64_t offset, int whence) {
-    const int fd = static_cast<platform::AtomicFileWriter*>(opaque)->descriptor();
-    if (whence & AVSEEK_SIZE) {
-        struct stat info {};
-        return ::fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
-    }
-    const off_t position = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
-    return position < 0 ? AVERROR(errno) : position;
-}
 
 thread_local std::string last_logged_error;
 
@@ -113,17 +77,77 @@ void clear_logged_error() {
     last_logged_error.clear();
 }
 
-IoContextPtr open_output_io(platform::AtomicFileWriter& target) {
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(io_buffer_size));
-    if (buffer == nullptr) {
-        return nullptr;
+Result<InputPtr> open_input_file(const std::filesystem::path& file) {
+    const std::string name = "\"" + file.string() + "\"";
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* opened = nullptr;
+    // The "file:" prefix keeps a colon in the name from being read as a protocol.
+    int result = avformat_open_input(&opened, ("file:" + file.string()).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (result < 0) {
+        return Error{"cannot open " + name + ": " + error_text(result)};
     }
-    IoContextPtr io(
-        avio_alloc_context(buffer, io_buffer_size, 1, &target, nullptr, &write_block, &seek_file));
-    if (!io) {
-        av_free(buffer);
+    InputPtr format(opened);
+    result = avformat_find_stream_info(opened, nullptr);
+    if (result < 0) {
+        return Error{"cannot read the streams of " + name + ": " + error_text(result)};
     }
-    return io;
+    return format;
+}
+
+int find_stream(const AVFormatContext& format, AVMediaType type) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVStream* stream = format.streams[i];
+        if (stream->codecpar->codec_type == type &&
+            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Result<AVStream*> take_stream(AVFormatContext& format, AVMediaType type, const std::string& name) {
+    const int index = find_stream(format, type);
+    const std::string kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
+    if (index < 0) {
+        return Error{name + " has no " + kind + " stream"};
+    }
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        if (static_cast<int>(i) != index) {
+            format.streams[i]->discard = AVDISCARD_ALL;
+        }
+    }
+    AVStream* stream = format.streams[index];
+    if (stream->time_base.num <= 0 || stream->time_base.den <= 0) {
+        return Error{name + " has a " + kind + " stream without a time base"};
+    }
+    return stream;
+}
+
+Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name) {
+    const AVCodecParameters* parameters = stream.codecpar;
+    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
+    if (codec == nullptr) {
+        return Error{name + " uses the codec \"" + avcodec_get_name(parameters->codec_id) +
+                     "\", which this build cannot decode"};
+    }
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder) {
+        return Error{"out of memory opening " + name};
+    }
+    int result = avcodec_parameters_to_context(decoder.get(), parameters);
+    if (result >= 0) {
+        decoder->pkt_timebase = stream.time_base;
+        decoder->thread_count = 0;
+        decoder->thread_type = FF_THREAD_SLICE;
+        result = avcodec_open2(decoder.get(), codec, nullptr);
+    }
+    if (result < 0) {
+        return Error{"cannot open the " + std::string(codec->name) + " decoder for " + name + ": " +
+                     error_text(result)};
+    }
+    return decoder;
 }
 
 }  // namespace kdr::video::detail

@@ -12,12 +12,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
-namespace kdr::platform {
-class AtomicFileWriter;
-}
+#include "kaleidra/platform/result.h"
 
 namespace kdr::video::detail {
 
@@ -55,11 +54,6 @@ using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
 using OutputPtr = std::unique_ptr<AVFormatContext, OutputContextFree>;
 using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
 
-// FFmpeg's output into the temporary file of `target`, which must be open;
-// the AVI muxer seeks back to fill in its headers. Null when memory runs
-// out.
-IoContextPtr open_output_io(platform::AtomicFileWriter& target);
-
 // Sets the library's log level and handler once per process.
 void prepare_ffmpeg();
 
@@ -69,5 +63,20 @@ std::string error_text(int code);
 
 // Forgets the last logged error of this thread.
 void clear_logged_error();
+
+// Opens a file for demuxing (the file protocol only: a colon in the name is
+// no protocol) and reads its stream information.
+Result<InputPtr> open_input_file(const std::filesystem::path& file);
+
+// The first stream of `type`, attached cover pictures aside; -1 when none.
+int find_stream(const AVFormatContext& format, AVMediaType type);
+
+// The first stream of `type`, with every other stream of the file set to be
+// skipped by the demuxer; an error naming the file (`name`, quoted) when
+// there is none or it has no time base.
+Result<AVStream*> take_stream(AVFormatContext& format, AVMediaType type, const std::string& name);
+
+// A decoder for the stream, opened with its parameters.
+Result<CodecContextPtr> open_decoder(const AVStream& stream, const std::string& name);
 
 }  // namespace kdr::video::detail

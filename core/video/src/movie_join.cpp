@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ffmpeg_support.h"
-#include "kaleidra/platform/atomic_file.h"
+#include "muxer.h"
 
 namespace kdr::video {
 
@@ -22,17 +22,12 @@ struct Part {
 };
 
 Result<Part> open_part(const std::filesystem::path& file) {
-    AVFormatContext* raw = nullptr;
-    int result = avformat_open_input(&raw, file.c_str(), nullptr, nullptr);
-    if (result < 0) {
-        return Error{"cannot open " + quoted(file) + ": " + error_text(result)};
+    Result<InputPtr> format = open_input_file(file);
+    if (!format) {
+        return Error{format.error()};
     }
-    Part part{InputPtr(raw), -1};
-    result = avformat_find_stream_info(raw, nullptr);
-    if (result < 0) {
-        return Error{"cannot read " + quoted(file) + ": " + error_text(result)};
-    }
-    part.stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    Part part{std::move(*format), -1};
+    part.stream = find_stream(*part.format, AVMEDIA_TYPE_VIDEO);
     if (part.stream < 0) {
         return Error{quoted(file) + " holds no video"};
     }
@@ -88,37 +83,25 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
     const AVStream& model = *parts[0].format->streams[parts[0].stream];
     const AVRational input_base = model.time_base;
 
-    platform::AtomicFileWriter target(output);
-    if (Status opened = target.open(); !opened) {
+    Result<std::unique_ptr<Muxer>> opened = Muxer::create(output, "avi");
+    if (!opened) {
         return Error{opened.error()};
     }
-    IoContextPtr io = open_output_io(target);
-    if (!io) {
-        return Error{"out of memory"};
-    }
-    AVFormatContext* raw_output = nullptr;
-    int result = avformat_alloc_output_context2(&raw_output, nullptr, "avi", nullptr);
-    if (result < 0) {
-        return Error{"no AVI muxer: " + error_text(result)};
-    }
-    OutputPtr muxer(raw_output);
-    muxer->pb = io.get();
-    AVStream* stream = avformat_new_stream(muxer.get(), nullptr);
+    Muxer& muxer = **opened;
+    AVStream* stream = muxer.add_stream();
     PacketPtr packet(av_packet_alloc());
     if (stream == nullptr || !packet) {
         return Error{"out of memory"};
     }
-    result = avcodec_parameters_copy(stream->codecpar, model.codecpar);
+    int result = avcodec_parameters_copy(stream->codecpar, model.codecpar);
     if (result < 0) {
         return Error{"cannot copy the stream's description: " + error_text(result)};
     }
     stream->time_base = input_base;
     stream->avg_frame_rate = model.avg_frame_rate;
     stream->r_frame_rate = model.r_frame_rate;
-    const std::string name = quoted(output);
-    result = avformat_write_header(muxer.get(), nullptr);
-    if (result < 0) {
-        return Error{"cannot write " + name + ": " + error_text(result)};
+    if (Status started = muxer.start(); !started) {
+        return Error{started.error()};
     }
 
     JoinSummary summary;
@@ -144,15 +127,12 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
             }
             const std::int64_t duration = packet->duration > 0 ? packet->duration : 1;
             part_end = std::max(part_end, time + duration);
-            packet->pts = av_rescale_q(time + offset, input_base, stream->time_base);
+            packet->pts = time + offset;
             packet->dts = packet->pts;
-            packet->duration = av_rescale_q(duration, input_base, stream->time_base);
-            packet->stream_index = stream->index;
+            packet->duration = duration;
             packet->pos = -1;
-            result = av_write_frame(muxer.get(), packet.get());
-            av_packet_unref(packet.get());
-            if (result < 0) {
-                return Error{"cannot write " + name + ": " + error_text(result)};
+            if (Status written = muxer.write(packet.get(), input_base, *stream); !written) {
+                return Error{written.error()};
             }
             ++summary.frames;
         }
@@ -162,16 +142,8 @@ Result<JoinSummary> join_movies(const std::filesystem::path& output,
         offset += part_end;
         ++summary.parts;
     }
-    result = av_write_trailer(muxer.get());
-    if (result < 0) {
-        return Error{"cannot finish " + name + ": " + error_text(result)};
-    }
-    avio_flush(io.get());
-    if (io->error < 0) {
-        return Error{"cannot write " + name + ": " + error_text(io->error)};
-    }
-    if (Status committed = target.commit(); !committed) {
-        return Error{committed.error()};
+    if (Status finished = muxer.finish(); !finished) {
+        return Error{finished.error()};
     }
     return summary;
 }

@@ -27,7 +27,7 @@ constexpr std::uint32_t clip_height = 120;
 // Four seconds at 29.97 frames a second.
 constexpr std::uint32_t clip_frames = 120;
 // The scaler settings the reader uses, so that ffmpeg's pictures match ours.
-constexpr const char* reader_scaling = "bilinear+accurate_rnd+full_chroma_int";
+constexpr const char* reader_scaling = "bilinear+full_chroma_int";
 
 struct BFrameClip {
     const char* name;

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "kaleidra/testing/program_run.h"
 #include "kaleidra/video/avi_reader.h"
 
 namespace kdr::video::test {
@@ -98,23 +98,12 @@ inline std::string quoted(const std::filesystem::path& path) {
     return text + "'";
 }
 
-// Runs a shell command; returns its standard output, failing the test when
-// it exits non-zero.
+// Runs a shell command (testing/program_run.h); returns its output, failing
+// the test when it exits non-zero.
 inline std::string run(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run: " << command;
-        return output;
-    }
-    char block[4096];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) {
-        output.append(block, got);
-    }
-    const int status = ::pclose(pipe);
-    EXPECT_EQ(status, 0) << command << "\n" << output;
-    return output;
+    const kdr::test::ProgramRun run = kdr::test::run_program(command);
+    EXPECT_EQ(run.exit_code, 0) << command << "\n" << run.output;
+    return run.output;
 }
 
 // Writes `count` pictures as one raw BGR file and turns it into an AVI with

@@ -57,7 +57,7 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_EQ(options->fields, FieldOrder::even_first);
     EXPECT_EQ(options->codec, "DIB ") << "short codes are padded with blanks";
     EXPECT_EQ(options->quality, 70);
-    EXPECT_DOUBLE_EQ(options->rate, 29.97);
+    EXPECT_EQ(options->rate, (video::FrameRate{30000, 1001})) << "29.97 is the broadcast rate";
     EXPECT_FALSE(options->progress);
 }
 
@@ -71,6 +71,40 @@ TEST(CommandLineTest, DefaultsLeaveChoicesToTheSourcesAndRegistry) {
     EXPECT_EQ(options->engine, "");
     EXPECT_EQ(options->fields, FieldOrder::none);
     EXPECT_TRUE(options->progress);
+}
+
+TEST(CommandLineTest, ReadsTheMediaOptions) {
+    Result<RenderOptions> options =
+        parse(with({"--codec", "h265", "--pix-fmt", "yuv444p", "--matrix", "bt601", "--range",
+                    "full", "--rate", "30000/1001", "--a-start", "12", "--b-start=3", "--join",
+                    "--at", "2.5", "--no-audio"}));
+    ASSERT_TRUE(options) << options.error();
+    EXPECT_EQ(options->codec, "h265") << "codec names are not padded";
+    EXPECT_EQ(options->pixel_format, "yuv444p");
+    EXPECT_EQ(options->colour.matrix, video::ColourMatrix::bt601);
+    EXPECT_EQ(options->colour.range, video::ColourRange::full);
+    EXPECT_EQ(options->rate, (video::FrameRate{30000, 1001}));
+    EXPECT_EQ(options->a_start, 12u);
+    EXPECT_EQ(options->b_start, 3u);
+    EXPECT_TRUE(options->join);
+    EXPECT_EQ(options->at_seconds, 2.5);
+    EXPECT_EQ(options->audio, AudioChoice::off);
+    options = parse(with({"--audio", "--codec", "vp9"}));
+    ASSERT_TRUE(options) << options.error();
+    EXPECT_EQ(options->audio, AudioChoice::on);
+    EXPECT_EQ(options->codec, "vp9");
+}
+
+TEST(CommandLineTest, MediaDefaultsAreTheContainersAndSourcesOwn) {
+    Result<RenderOptions> options = parse(minimal);
+    ASSERT_TRUE(options) << options.error();
+    EXPECT_EQ(options->codec, "");
+    EXPECT_FALSE(options->quality.has_value());
+    EXPECT_FALSE(options->rate.valid());
+    EXPECT_EQ(options->colour.matrix, video::ColourMatrix::bt709);
+    EXPECT_EQ(options->colour.range, video::ColourRange::limited);
+    EXPECT_FALSE(options->join);
+    EXPECT_EQ(options->audio, AudioChoice::automatic);
 }
 
 TEST(CommandLineTest, SettingsFileMayNameTheEffect) {
@@ -105,25 +139,31 @@ TEST_P(BadCommandLineTest, SaysWhatIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadCommandLineTest,
-    ::testing::Values(BadCase{{"--effect", "E", "--b", "b", "--out", "o.avi"}, "two sources"},
-                      BadCase{{"--effect", "E", "--a", "a", "--b", "b"}, "no output"},
-                      BadCase{{"--a", "a", "--b", "b", "--out", "o.avi"}, "no effect"},
-                      BadCase{with({"--frames", "0"}), "--frames"},
-                      BadCase{with({"--frames", "12x"}), "--frames"},
-                      BadCase{with({"--size", "640"}), "WIDTHxHEIGHT"},
-                      BadCase{with({"--size", "0x480"}), "WIDTHxHEIGHT"},
-                      BadCase{with({"--size", "99999x2"}), "WIDTHxHEIGHT"},
-                      BadCase{with({"--fly", "maybe"}), "--fly"},
-                      BadCase{with({"--threads", "3"}), "--threads"},
-                      BadCase{with({"--fields", "upper"}), "--fields"},
-                      BadCase{with({"--codec", "MJPEG"}), "--codec"},
-                      BadCase{with({"--quality", "101"}), "--quality"},
-                      BadCase{with({"--rate", "0"}), "--rate"},
-                      BadCase{with({"--set", "shadows"}), "NAME=VALUE"},
-                      BadCase{with({"--effect", std::string(41, 'e')}), "40 characters"},
-                      BadCase{with({"--bogus", "1"}), "unknown option"},
-                      BadCase{with({"stray"}), "unexpected argument"},
-                      BadCase{with({"--frames"}), "needs a value"}));
+    ::testing::Values(
+        BadCase{{"--effect", "E", "--b", "b", "--out", "o.avi"}, "two sources"},
+        BadCase{{"--effect", "E", "--a", "a", "--b", "b"}, "no output"},
+        BadCase{{"--a", "a", "--b", "b", "--out", "o.avi"}, "no effect"},
+        BadCase{with({"--frames", "0"}), "--frames"},
+        BadCase{with({"--frames", "12x"}), "--frames"},
+        BadCase{with({"--size", "640"}), "WIDTHxHEIGHT"},
+        BadCase{with({"--size", "0x480"}), "WIDTHxHEIGHT"},
+        BadCase{with({"--size", "99999x2"}), "WIDTHxHEIGHT"},
+        BadCase{with({"--fly", "maybe"}), "--fly"}, BadCase{with({"--threads", "3"}), "--threads"},
+        BadCase{with({"--fields", "upper"}), "--fields"},
+        BadCase{with({"--codec", "MJPEG"}), "--codec"},
+        BadCase{with({"--quality", "101"}), "--quality"}, BadCase{with({"--rate", "0"}), "--rate"},
+        BadCase{with({"--rate", "30/0"}), "--rate"}, BadCase{with({"--rate", "2000"}), "--rate"},
+        BadCase{with({"--codec", "h264x"}), "--codec"},
+        BadCase{with({"--matrix", "bt2020"}), "--matrix"},
+        BadCase{with({"--range", "wide"}), "--range"},
+        BadCase{with({"--a-start", "-1"}), "--a-start"},
+        BadCase{with({"--b-start", "x"}), "--b-start"},
+        BadCase{with({"--join", "--at", "-2"}), "--at"}, BadCase{with({"--at", "2"}), "add --join"},
+        BadCase{with({"--set", "shadows"}), "NAME=VALUE"},
+        BadCase{with({"--effect", std::string(41, 'e')}), "40 characters"},
+        BadCase{with({"--bogus", "1"}), "unknown option"},
+        BadCase{with({"stray"}), "unexpected argument"},
+        BadCase{with({"--frames"}), "needs a value"}));
 
 struct NameCase {
     const char* name;

@@ -368,7 +368,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "does not exist"},
         FailureCase{"unknown output type",
                     [](auto& t, RenderOptions& o) { o.output = t.out("x.gif"); },
-                    "must be an .avi movie"},
+                    "must be an .mp4, .mov, .mkv, .webm or .avi movie"},
         FailureCase{"bad setting", [](auto&, RenderOptions& o) { o.assignments = {"hue=3"}; },
                     "unknown setting \"hue\""}),
     [](const ::testing::TestParamInfo<FailureCase>& info) {
@@ -393,14 +393,14 @@ TEST_F(RenderJobTest, MovieSourcesAreResizedPerFrame) {
     Result<RenderSummary> summary = run_render(movie, nullptr);
     ASSERT_TRUE(summary) << summary.error();
     EXPECT_EQ(summary->width, 16u) << "the output takes source A's size";
-    EXPECT_EQ(summary->conversions, 2u) << "two distinct movie frames, each resized once";
+    EXPECT_EQ(summary->conversions, 0u) << "movies are scaled as they are decoded";
     EXPECT_EQ(source_bytes_seen(1), (std::vector<int>{10, 20, 20}));
 }
 
 TEST_F(RenderJobTest, WritesAnUncompressedMovieFrameByFrame) {
     RenderOptions movie = options(out("dib.avi"), 3);
     movie.codec = "DIB ";
-    movie.rate = 12;
+    movie.rate = video::FrameRate{12, 1};
     Result<RenderSummary> summary = run_render(movie, nullptr);
     ASSERT_TRUE(summary) << summary.error();
     EXPECT_EQ(summary->where, out("dib.avi"));

@@ -17,6 +17,7 @@
 #include "kaleidra/records/image_record.h"
 #include "kaleidra/testing/temp_folder.h"
 #include "kaleidra/video/avi_writer.h"
+#include "kaleidra/video/movie_writer.h"
 
 namespace kdr {
 namespace {
@@ -193,6 +194,64 @@ TEST_F(ToolTest, TakesAFrameOfAVideoAndDescribesIt) {
     EXPECT_NE(info.out.find("length: 4 frames\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("rate: 25 / 1 frames per second\n"), std::string::npos) << info.out;
 }
+
+// Movies in containers beyond AVI, written without loss by the video
+// services, are taken by their extension as AVIs are.
+struct MovieCase {
+    const char* name;
+    const char* file;
+    const char* container;
+    const char* encoder;
+    std::vector<std::pair<std::string, std::string>> options;
+};
+
+void PrintTo(const MovieCase& movie, std::ostream* out) {
+    *out << movie.file;
+}
+
+class TakesFramesOfMovies : public ToolTest, public ::testing::WithParamInterface<MovieCase> {};
+
+TEST_P(TakesFramesOfMovies, InEveryContainerTheVideoServicesRead) {
+    const std::string movie = path(GetParam().file);
+    {
+        video::MovieSettings settings;
+        settings.container = GetParam().container;
+        settings.width = 16;
+        settings.height = 16;
+        settings.rate = video::FrameRate{25, 1};
+        settings.video.encoder = GetParam().encoder;
+        settings.video.pixel_format = "yuv444p";
+        settings.video.options = GetParam().options;
+        Result<video::MovieWriter> writer = video::MovieWriter::create(movie, settings);
+        ASSERT_TRUE(writer) << writer.error();
+        for (int f = 0; f < 4; ++f) {
+            std::vector<std::uint8_t> frame(video::MovieWriter::frame_size(16, 16),
+                                            static_cast<std::uint8_t>(50 * f + 10));
+            ASSERT_TRUE(writer->write_frame(frame.data(), frame.size()).ok());
+        }
+        ASSERT_TRUE(writer->close().ok());
+    }
+    for (auto [frame, level] : {std::pair{"2", 110}, std::pair{"99", 160}}) {
+        Outcome outcome = image_tool({"--frame", frame, movie, path("frame.png")});
+        ASSERT_EQ(outcome.exit_code, 0) << outcome.err;
+        ImageRecord out;
+        image_construct(out);
+        ASSERT_TRUE(read_png_file(out, path("frame.png")).ok());
+        EXPECT_EQ(out.width, 16u);
+        // Grey through YCbCr and back: within a step or two of rounding.
+        EXPECT_NEAR(image_pixel(out, 8, 8)[1], level, 2) << "frame " << frame;
+        image_release_all(out);
+    }
+    Outcome info = image_tool({"--info", movie});
+    ASSERT_EQ(info.exit_code, 0) << info.err;
+    EXPECT_NE(info.out.find("length: 4 frames\n"), std::string::npos) << info.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Containers, TakesFramesOfMovies,
+    ::testing::Values(MovieCase{"WebM", "clip.webm", "webm", "libvpx-vp9", {{"lossless", "1"}}},
+                      MovieCase{"M4v", "clip.M4V", "mp4", "libx264", {{"qp", "0"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolTest, InfoPrintsTheGeometryOfAPicture) {
     Picture picture(format_bgra, 5, 3);

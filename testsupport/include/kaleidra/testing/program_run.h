@@ -18,7 +18,9 @@ struct ProgramRun {
 
 inline ProgramRun run_program(const std::string& command) {
     ProgramRun run;
-    FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
+    // In parentheses, so that a pipeline as a whole takes no input and its
+    // last command still reads the output of the one before it.
+    FILE* pipe = ::popen(("( " + command + " ) </dev/null 2>&1").c_str(), "r");
     if (pipe == nullptr) {
         return run;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // Reading frames of a video file (AVI, or anything else FFmpeg opens) as
 // device-independent bitmaps: 24 bits a pixel in blue, green, red order,
-// rows padded to 4 bytes, bottom row first.
+// rows padded to 4 bytes, bottom row first, at the stream's size. The AVI
+// services of the package in the shape their callers know; VideoReader
+// (video_reader.h) does the work and says more.
 //
 // Frames are exact for every codec FFmpeg decodes, inter-frame codecs
 // included: a frame is found by seeking to the key frame at or before it and
@@ -17,23 +19,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "kaleidra/platform/result.h"
+#include "kaleidra/video/video_frame.h"
 
 namespace kdr::video {
-
-// Larger frames are refused when a file is opened.
-inline constexpr std::uint32_t max_frame_dimension = 16384;
-inline constexpr std::uint64_t max_frame_bytes = 256u << 20;
-
-struct VideoFrame {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint32_t stride = 0;          // bytes a row: width x 3 rounded up to 4
-    std::uint32_t index = 0;           // the frame this is
-    std::vector<std::uint8_t> pixels;  // stride x height bytes, bottom row first
-};
 
 class AviReader {
   public:

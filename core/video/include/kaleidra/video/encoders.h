@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "kaleidra/video/movie_writer.h"
+
 namespace kdr::video {
 
 struct EncoderInfo {
@@ -24,5 +26,10 @@ std::vector<EncoderInfo> list_encoders();
 // The entry for `handler` (letters compared without regard to case; a zero
 // handler means full frames), or null when no compressor answers to it.
 const EncoderInfo* find_encoder(std::uint32_t handler);
+
+// How a movie is encoded with the compressor: every frame a key frame, the
+// options' quality (0 .. 10000, or quality_default) as a fixed quantiser
+// for the compressors that take one, full frames stored as given.
+VideoEncoding encoding_for(const EncoderInfo& entry, std::uint32_t quality);
 
 }  // namespace kdr::video
