@@ -4,6 +4,8 @@
 // 32-bit positions).
 #include <cstddef>
 
+#include "kaleidra/hostkit/aftereffects_records.h"
+#include "kaleidra/hostkit/photoshop_records.h"
 #include "kaleidra/hostkit/pi_records.h"
 #include "kaleidra/hostkit/premiere_records.h"
 #include "kaleidra/hostkit/speedrazor_records.h"
@@ -60,6 +62,63 @@ static_assert(offsetof(SpeedRazorInformation, icon) == 28);
 static_assert(offsetof(SpeedRazorInformation, reserved) == 32);
 static_assert(offsetof(SpeedRazorInformation, value_60) == 60);
 static_assert(sizeof(SpeedRazorInformation) == 64);
+
+static_assert(offsetof(AeInRecord, utilities) == 88);
+static_assert(offsetof(AeInRecord, effect_ref) == 92);
+static_assert(offsetof(AeInRecord, current_time) == 128);
+static_assert(offsetof(AeInRecord, time_step) == 132);
+static_assert(offsetof(AeInRecord, total_time) == 136);
+static_assert(offsetof(AeInRecord, time_scale) == 144);
+static_assert(offsetof(AeInRecord, sequence_data) == 220);
+static_assert(sizeof(AeInRecord) == 228);
+static_assert(offsetof(AeOutRecord, num_params) == 40);
+static_assert(offsetof(AeOutRecord, sequence_data) == 44);
+static_assert(offsetof(AeOutRecord, out_flags) == 72);
+static_assert(sizeof(AeOutRecord) == 332);
+static_assert(offsetof(AeLayer, data) == 12);
+static_assert(offsetof(AeLayer, row_bytes) == 16);
+static_assert(offsetof(AeLayer, width) == 20);
+static_assert(offsetof(AeLayer, height) == 24);
+static_assert(offsetof(AeLayer, default_layer) == 80);
+static_assert(sizeof(AeLayer) == 84);
+static_assert(offsetof(AeFixedSlider, valid_min) == 68);
+static_assert(offsetof(AeFixedSlider, precision) == 88);
+static_assert(sizeof(AeFixedSlider) == 92);
+static_assert(offsetof(AeParam, param_type) == 12);
+static_assert(offsetof(AeParam, name) == 16);
+static_assert(offsetof(AeParam, u) == 56);
+static_assert(sizeof(AeParam) == 148);
+static_assert(offsetof(AeUtilities, new_handle) == 80);
+static_assert(offsetof(AeUtilities, dispose_handle) == 92);
+static_assert(sizeof(AeUtilities) == 96);
+
+static_assert(offsetof(PsFilterRecord, abort_proc) == 4);
+static_assert(offsetof(PsFilterRecord, progress_proc) == 8);
+static_assert(offsetof(PsFilterRecord, parameters) == 12);
+static_assert(offsetof(PsFilterRecord, planes) == 20);
+static_assert(offsetof(PsFilterRecord, filter_rect) == 24);
+static_assert(offsetof(PsFilterRecord, background) == 40);
+static_assert(offsetof(PsFilterRecord, in_rect) == 72);
+static_assert(offsetof(PsFilterRecord, in_lo_plane) == 88);
+static_assert(offsetof(PsFilterRecord, out_rect) == 92);
+static_assert(offsetof(PsFilterRecord, out_lo_plane) == 108);
+static_assert(offsetof(PsFilterRecord, in_data) == 112);
+static_assert(offsetof(PsFilterRecord, in_row_bytes) == 116);
+static_assert(offsetof(PsFilterRecord, out_data) == 120);
+static_assert(offsetof(PsFilterRecord, out_row_bytes) == 124);
+static_assert(offsetof(PsFilterRecord, mask_rect) == 132);
+static_assert(offsetof(PsFilterRecord, mask_data) == 148);
+static_assert(offsetof(PsFilterRecord, mask_row_bytes) == 152);
+static_assert(offsetof(PsFilterRecord, max_space) == 164);
+static_assert(offsetof(PsFilterRecord, buffer_space) == 168);
+static_assert(offsetof(PsFilterRecord, advance_state_proc) == 172);
+static_assert(offsetof(PsFilterRecord, in_column_bytes) == 176);
+static_assert(offsetof(PsFilterRecord, out_column_bytes) == 180);
+static_assert(offsetof(PsFilterRecord, platform_data) == 188);
+static_assert(offsetof(PsFilterRecord, in_layer_planes) == 192);
+static_assert(offsetof(PsFilterRecord, out_layer_planes) == 202);
+static_assert(sizeof(PsFilterRecord) == 212);
+static_assert(sizeof(PsAboutRecord) == 16);
 #elif defined(__x86_64__)
 static_assert(offsetof(PremiereEffectRecord, source_a) == 8);
 static_assert(offsetof(PremiereEffectRecord, source_b) == 16);
@@ -100,6 +159,57 @@ static_assert(offsetof(SpeedRazorInformation, icon) == 40);
 static_assert(offsetof(SpeedRazorInformation, reserved) == 48);
 static_assert(offsetof(SpeedRazorInformation, value_60) == 76);
 static_assert(sizeof(SpeedRazorInformation) == 80);
+static_assert(offsetof(AeInRecord, utilities) == 176);
+static_assert(offsetof(AeInRecord, effect_ref) == 184);
+static_assert(offsetof(AeInRecord, current_time) == 224);
+static_assert(offsetof(AeInRecord, time_step) == 228);
+static_assert(offsetof(AeInRecord, total_time) == 232);
+static_assert(offsetof(AeInRecord, time_scale) == 240);
+static_assert(offsetof(AeInRecord, sequence_data) == 320);
+static_assert(sizeof(AeInRecord) == 336);
+static_assert(offsetof(AeOutRecord, num_params) == 48);
+static_assert(offsetof(AeOutRecord, sequence_data) == 56);
+static_assert(offsetof(AeOutRecord, out_flags) == 96);
+static_assert(sizeof(AeOutRecord) == 360);
+static_assert(offsetof(AeLayer, data) == 24);
+static_assert(offsetof(AeLayer, row_bytes) == 32);
+static_assert(offsetof(AeLayer, width) == 36);
+static_assert(offsetof(AeLayer, height) == 40);
+static_assert(offsetof(AeLayer, default_layer) == 104);
+static_assert(sizeof(AeLayer) == 112);
+static_assert(offsetof(AeParam, u) == 56);
+static_assert(sizeof(AeParam) == 168);
+static_assert(offsetof(AeUtilities, new_handle) == 160);
+static_assert(offsetof(AeUtilities, dispose_handle) == 184);
+static_assert(sizeof(AeUtilities) == 192);
+
+static_assert(offsetof(PsFilterRecord, abort_proc) == 8);
+static_assert(offsetof(PsFilterRecord, progress_proc) == 16);
+static_assert(offsetof(PsFilterRecord, parameters) == 24);
+static_assert(offsetof(PsFilterRecord, planes) == 36);
+static_assert(offsetof(PsFilterRecord, filter_rect) == 40);
+static_assert(offsetof(PsFilterRecord, background) == 56);
+static_assert(offsetof(PsFilterRecord, in_rect) == 92);
+static_assert(offsetof(PsFilterRecord, in_lo_plane) == 108);
+static_assert(offsetof(PsFilterRecord, out_rect) == 112);
+static_assert(offsetof(PsFilterRecord, out_lo_plane) == 128);
+static_assert(offsetof(PsFilterRecord, in_data) == 136);
+static_assert(offsetof(PsFilterRecord, in_row_bytes) == 144);
+static_assert(offsetof(PsFilterRecord, out_data) == 152);
+static_assert(offsetof(PsFilterRecord, out_row_bytes) == 160);
+static_assert(offsetof(PsFilterRecord, mask_rect) == 168);
+static_assert(offsetof(PsFilterRecord, mask_data) == 184);
+static_assert(offsetof(PsFilterRecord, mask_row_bytes) == 192);
+static_assert(offsetof(PsFilterRecord, max_space) == 204);
+static_assert(offsetof(PsFilterRecord, buffer_space) == 208);
+static_assert(offsetof(PsFilterRecord, advance_state_proc) == 216);
+static_assert(offsetof(PsFilterRecord, in_column_bytes) == 224);
+static_assert(offsetof(PsFilterRecord, out_column_bytes) == 228);
+static_assert(offsetof(PsFilterRecord, platform_data) == 240);
+static_assert(offsetof(PsFilterRecord, in_layer_planes) == 248);
+static_assert(offsetof(PsFilterRecord, out_layer_planes) == 258);
+static_assert(sizeof(PsFilterRecord) == 272);
+static_assert(sizeof(PsAboutRecord) == 24);
 #endif
 
 // The vxDLL and PI_ hosts' records.
