@@ -39,9 +39,18 @@ bool read_settings(const std::string& file, EffectSettings& settings) {
                      std::strerror(errno));
         return false;
     }
-    const std::vector<char> block(std::istreambuf_iterator<char>(in), {});
+    std::vector<char> block(std::istreambuf_iterator<char>(in), {});
+    // The file form (as kaleidra-select saves it) is the memory form
+    // without its size word.
+    if (block.size() >= 4 && std::memcmp(block.data(), "KDRR", 4) == 0) {
+        const auto total = static_cast<std::uint32_t>(block.size() + 4);
+        const char size_word[4] = {static_cast<char>(total), static_cast<char>(total >> 8),
+                                   static_cast<char>(total >> 16), static_cast<char>(total >> 24)};
+        block.insert(block.begin(), size_word, size_word + 4);
+    }
     if (!settings_from_block(settings, block.data(), block.size())) {
-        std::fprintf(stderr, "kdr-dump: \"%s\" is not a whole KDRR settings block\n", file.c_str());
+        std::fprintf(stderr, "kdr-dump: \"%s\" is not a whole KDRR settings file or block\n",
+                     file.c_str());
         return false;
     }
     return true;

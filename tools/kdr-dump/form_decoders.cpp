@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "item_file_decoders.h"
 #include "scene_decoders.h"
 
 namespace kdr::dump {
@@ -14,6 +15,10 @@ std::unique_ptr<FormDecoder> decoder_for(chunks::ChunkId form) {
             return make_effect_decoder();
         case chunks::make_id("KDRR"):
             return make_settings_decoder();
+        case chunks::make_id("KENV"):
+            return make_envelope_file_decoder();
+        case chunks::make_id("KPTH"):
+            return make_path_file_decoder();
         default:
             return nullptr;
     }

@@ -6,11 +6,16 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "option_page.h"
@@ -21,12 +26,12 @@ namespace kdr::gui {
 namespace {
 
 // Verb and the number of arguments it takes (-1: the rest of the line as
-// one argument).
+// one argument; -2: a word, then the rest; -3: three to five words).
 const std::map<QString, int>& verbs() {
     static const std::map<QString, int> table = {
-        {"page", 1},  {"click", 1}, {"choose", 2}, {"choose-text", -2},
-        {"slide", 2}, {"type", -2}, {"wait", 1},   {"wait-preview", 0},
-        {"shot", -1}, {"close", 0}, {"ok", 0},     {"cancel", 0},
+        {"page", 1},  {"click", 1},  {"choose", 2},       {"choose-text", -2}, {"slide", 2},
+        {"type", -2}, {"wait", 1},   {"wait-preview", 0}, {"shot", -1},        {"close", 0},
+        {"ok", 0},    {"cancel", 0}, {"drag", -3},        {"file", -1},
     };
     return table;
 }
@@ -49,6 +54,8 @@ class ScriptRunner : public QObject {
     QWidget* control(const ScriptCommand& command, std::size_t argument);
     int number(const ScriptCommand& command, std::size_t argument, bool& ok);
     QDialog* top_dialog() const;
+    void drag(const ScriptCommand& command);
+    void choose_file(const ScriptCommand& command);
     SelectionSheet* sheet() const { return qobject_cast<SelectionSheet*>(&m_dialog); }
 
     QDialog& m_dialog;
@@ -100,7 +107,13 @@ void ScriptRunner::fail(const ScriptCommand& command, const QString& message) {
     std::fprintf(stderr, "dialog script: line %d: %s\n", command.line,
                  message.toLocal8Bit().constData());
     m_failed = true;
-    if (QDialog* top = top_dialog(); top != nullptr && top != &m_dialog) {
+    // Every dialog over the sheet goes, from the top down (a file dialog
+    // over an editor over the sheet), so that no nested loop waits on.
+    for (int depth = 0; depth < 16; ++depth) {
+        QDialog* top = top_dialog();
+        if (top == nullptr || top == &m_dialog) {
+            break;
+        }
         top->reject();
     }
     m_dialog.reject();
@@ -108,6 +121,65 @@ void ScriptRunner::fail(const ScriptCommand& command, const QString& message) {
 
 QDialog* ScriptRunner::top_dialog() const {
     return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
+// Presses a mouse button in the middle of the control, moves it by the
+// distance in steps of at most 5 pixels with the button held, and lets go,
+// as a person dragging would; the events go through the application, so a
+// control that ignores them passes them to the window it lies in.
+void ScriptRunner::drag(const ScriptCommand& command) {
+    QWidget* target = control(command, 0);
+    bool ok_x = true;
+    bool ok_y = true;
+    const int dx = number(command, 1, ok_x);
+    const int dy = ok_x ? number(command, 2, ok_y) : 0;
+    if (target == nullptr || !ok_x || !ok_y) {
+        return;
+    }
+    Qt::MouseButton button = Qt::LeftButton;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    for (std::size_t i = 3; i < command.arguments.size(); ++i) {
+        if (command.arguments[i] == "right") {
+            button = Qt::RightButton;
+        } else if (command.arguments[i] == "shift") {
+            modifiers = Qt::ShiftModifier;
+        } else {
+            fail(command,
+                 "drag takes \"right\" or \"shift\", not \"" + command.arguments[i] + "\"");
+            return;
+        }
+    }
+    const QPointF start = QRectF(target->rect()).center();
+    auto send = [&](QEvent::Type type, const QPointF& at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, target->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
+        QApplication::sendEvent(target, &event);
+    };
+    send(QEvent::MouseButtonPress, start, button);
+    const int steps = std::max(1, (std::max(std::abs(dx), std::abs(dy)) + 4) / 5);
+    for (int step = 1; step <= steps; ++step) {
+        send(QEvent::MouseMove, start + QPointF(dx * step / steps, dy * step / steps), button);
+    }
+    send(QEvent::MouseButtonRelease, start + QPointF(dx, dy), Qt::NoButton);
+}
+
+// Chooses a file in the file dialog on top and presses its OK. A file to
+// open must exist and a file to save must have its folder: the dialog's own
+// complaint would wait for a person.
+void ScriptRunner::choose_file(const ScriptCommand& command) {
+    auto* files = qobject_cast<QFileDialog*>(top_dialog());
+    if (files == nullptr) {
+        fail(command, "no file dialog lies over the sheet");
+        return;
+    }
+    const QFileInfo chosen(command.arguments[0]);
+    const bool opening = files->acceptMode() == QFileDialog::AcceptOpen;
+    if (opening ? !chosen.isFile() : !chosen.absoluteDir().exists()) {
+        fail(command, (opening ? "no file " : "no folder for ") + command.arguments[0]);
+        return;
+    }
+    files->selectFile(chosen.absoluteFilePath());
+    static_cast<QDialog*>(files)->accept();
 }
 
 QWidget* ScriptRunner::control(const ScriptCommand& command, std::size_t argument) {
@@ -189,6 +261,8 @@ void ScriptRunner::run(const ScriptCommand& command) {
         }
         edit->setText(command.arguments[1]);
         emit edit->editingFinished();
+    } else if (verb == "drag") {
+        drag(command);
     } else if (verb == "shot") {
         QWidget* top = top_dialog();
         if (top == nullptr || !top->grab().save(command.arguments[0], "PNG")) {
@@ -201,6 +275,8 @@ void ScriptRunner::run(const ScriptCommand& command) {
         } else {
             top->accept();
         }
+    } else if (verb == "file") {
+        choose_file(command);
     } else if (verb == "ok") {
         m_dialog.accept();
     } else if (verb == "cancel") {
@@ -236,6 +312,10 @@ bool parse_dialog_script(const QString& text, std::vector<ScriptCommand>& comman
                 if (!rest.isEmpty()) {
                     command.arguments.push_back(rest);
                 }
+            } else if (wanted == -3) {
+                for (const QString& word : rest.split(' ', Qt::SkipEmptyParts)) {
+                    command.arguments.push_back(word);
+                }
             } else if (wanted == -2) {
                 const qsizetype gap = rest.indexOf(' ');
                 if (gap > 0) {
@@ -247,11 +327,17 @@ bool parse_dialog_script(const QString& text, std::vector<ScriptCommand>& comman
                     command.arguments.push_back(word);
                 }
             }
-            const std::size_t expected = wanted == -1 ? 1 : wanted == -2 ? 2 : std::size_t(wanted);
-            if (command.arguments.size() != expected) {
+            const std::size_t expected = wanted == -1   ? 1
+                                         : wanted == -2 ? 2
+                                         : wanted == -3 ? 3
+                                                        : std::size_t(wanted);
+            const bool fits = wanted == -3
+                                  ? command.arguments.size() >= 3 && command.arguments.size() <= 5
+                                  : command.arguments.size() == expected;
+            if (!fits) {
                 error = "dialog script: line " + std::to_string(command.line) + ": \"" +
                         command.verb.toStdString() + "\" takes " + std::to_string(expected) +
-                        " argument" + (expected == 1 ? "" : "s");
+                        (wanted == -3 ? " to 5" : "") + " argument" + (expected == 1 ? "" : "s");
                 return false;
             }
             commands.push_back(std::move(command));

@@ -48,13 +48,48 @@ QSize DialogUnits::size(int width, int height) const {
 
 namespace {
 
-QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& radio_group) {
+QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& radio_group,
+                     QButtonGroup*& push_group) {
     const QString text = spec.text != nullptr ? QString::fromUtf8(spec.text) : QString();
     switch (spec.kind) {
         case ControlKind::group_box:
             return new QGroupBox(text, parent);
-        case ControlKind::label:
-            return new QLabel(text, parent);
+        case ControlKind::label: {
+            auto* label = new QLabel(text, parent);
+            if ((spec.style & align_right) != 0) {
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            // A label two lines high breaks its text between words.
+            label->setWordWrap(spec.height >= 16);
+            return label;
+        }
+        case ControlKind::sunken_label: {
+            auto* label = new QLabel(text, parent);
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setTextFormat(Qt::PlainText);
+            return label;
+        }
+        case ControlKind::etched_line: {
+            auto* line = new QFrame(parent);
+            line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+            return line;
+        }
+        case ControlKind::push_radio: {
+            auto* button = new QPushButton(text, parent);
+            button->setCheckable(true);
+            button->setAutoDefault(false);
+            if (push_group == nullptr || (spec.style & starts_group) != 0) {
+                push_group = new QButtonGroup(parent);
+            }
+            push_group->addButton(button);
+            return button;
+        }
+        case ControlKind::push_check: {
+            auto* button = new QPushButton(text, parent);
+            button->setCheckable(true);
+            button->setAutoDefault(false);
+            return button;
+        }
         case ControlKind::push_button: {
             auto* button = new QPushButton(text, parent);
             button->setAutoDefault(false);  // Enter belongs to the sheet's OK
@@ -131,8 +166,9 @@ std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlSp
     std::vector<QWidget*> widgets;
     widgets.reserve(specs.size());
     QButtonGroup* radio_group = nullptr;
+    QButtonGroup* push_group = nullptr;
     for (const ControlSpec& spec : specs) {
-        QWidget* widget = make_widget(parent, spec, radio_group);
+        QWidget* widget = make_widget(parent, spec, radio_group, push_group);
         if (spec.id >= 0) {
             widget->setObjectName(QString::number(spec.id));
         }

@@ -37,7 +37,7 @@ class DialogUnits {
 
 enum class ControlKind {
     group_box,  // a titled frame drawn behind the controls it encloses
-    label,      // static text
+    label,      // static text; two lines high (16 units or more), it wraps
     push_button,
     radio_button,  // with style starts_group, begins a new exclusive group
     check_box,
@@ -47,6 +47,10 @@ enum class ControlKind {
     read_only_text,  // multi-line, bordered, vertical scroll bar
     sunken_frame,    // an empty sunken rectangle
     line_edit,
+    sunken_label,  // static text in a sunken frame
+    etched_line,   // a horizontal etched line separating groups
+    push_radio,    // a push button that stays down, one of an exclusive group
+    push_check,    // a push button that stays down until pressed again
 };
 
 enum ControlStyle : unsigned {
@@ -56,6 +60,7 @@ enum ControlStyle : unsigned {
     numbers_only = 4,    // edits
     label_for_next = 8,  // labels: names the next control, which moves right
                          // (keeping its right edge) when the text needs room
+    align_right = 16,    // labels: text at the right edge
 };
 
 // A width or height of 0 takes the control's natural size.

@@ -12,11 +12,12 @@
 
 namespace kdr::gui {
 
-OptionPage::OptionPage(SelectionSession& session, int dialog_id, const QString& title)
-    : m_session(session), m_dialog_id(dialog_id), m_title(title) {
+OptionPage::OptionPage(SelectionSession& session, int dialog_id, const QString& title,
+                       const PageGeometry& geometry)
+    : m_session(session), m_dialog_id(dialog_id), m_title(title), m_geometry(geometry) {
     setObjectName(QString::number(dialog_id));
     m_units = std::make_unique<DialogUnits>(font());
-    setMinimumSize(m_units->size(342, 236));
+    setMinimumSize(m_units->size(geometry.size.width(), geometry.size.height()));
     m_state_timer.setObjectName("101");
     m_display_timer.setObjectName("102");
     connect(&m_state_timer, &QTimer::timeout, this, &OptionPage::on_state_tick);
@@ -36,7 +37,8 @@ void OptionPage::ensure_created() {
     }
     m_created = true;
     create_page_controls();
-    m_panel = std::make_unique<SelectedFxPanel>(this, *m_units, has_speed_trackbar());
+    m_panel =
+        std::make_unique<SelectedFxPanel>(this, *m_units, has_speed_trackbar(), m_geometry.panel);
     connect(m_panel->render(), &QPushButton::clicked, this, [this] {
         m_session.render_button();
         if (PreviewRenderer* renderer = m_session.renderer()) {
@@ -60,7 +62,7 @@ void OptionPage::ensure_created() {
     watch_for_help(this);
 }
 
-void OptionPage::activate() {
+void OptionPage::activate(Activation cause) {
     ensure_created();
     m_active = true;
     m_session.set_current_page(this);
@@ -74,7 +76,9 @@ void OptionPage::activate() {
         const QSignalBlocker quiet(speed);
         speed->setValue(static_cast<int>(usable_speed(m_session.preferences().prev_speed)));
     }
-    page_activated();
+    if (cause == Activation::page_shown) {
+        page_activated();
+    }
     after_command();
 }
 

@@ -33,11 +33,24 @@ class SelectionSession;
 
 inline constexpr int display_timer_period_ms = 100;  // timer 101
 
+// A page's size in dialog units and where its "Selected FX" panel stands:
+// the sheet's pages are 342 x 236 with the full panel at 205,5; the editors
+// have sizes of their own and a compact panel 135 units high.
+struct PageGeometry {
+    QSize size{342, 236};
+    PanelPlace panel{};
+};
+
+// Why a page becomes active: the sheet shows it (the page's own work runs
+// too), or its window is activated again (the shared work only).
+enum class Activation { page_shown, window_activated };
+
 class OptionPage : public QWidget {
     Q_OBJECT
 
   public:
-    OptionPage(SelectionSession& session, int dialog_id, const QString& title);
+    OptionPage(SelectionSession& session, int dialog_id, const QString& title,
+               const PageGeometry& geometry = {});
     ~OptionPage() override;
 
     int dialog_id() const { return m_dialog_id; }
@@ -46,7 +59,7 @@ class OptionPage : public QWidget {
     // Makes the controls when they do not exist yet.
     void ensure_created();
 
-    void activate();
+    void activate(Activation cause = Activation::page_shown);
     void deactivate();
     bool active() const { return m_active; }
 
@@ -67,7 +80,7 @@ class OptionPage : public QWidget {
 
     virtual void create_page_controls() = 0;
     virtual bool has_speed_trackbar() const { return true; }
-    // Runs after the shared activation work.
+    // Runs after the shared activation work when the sheet shows the page.
     virtual void page_activated() {}
 
     // Change detection, after each command the page handled.
@@ -85,6 +98,7 @@ class OptionPage : public QWidget {
     SelectionSession& m_session;
     int m_dialog_id;
     QString m_title;
+    PageGeometry m_geometry;
     bool m_created = false;
     bool m_active = false;
     std::unique_ptr<DialogUnits> m_units;

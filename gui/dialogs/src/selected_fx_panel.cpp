@@ -10,15 +10,30 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec panel_controls[] = {
-    {1040, ControlKind::group_box, "Selected FX", 205, 5, 130, 225},
-    {1044, ControlKind::read_only_text, nullptr, 211, 15, 120, 80},
-    {-1, ControlKind::sunken_frame, nullptr, 210, 100, 120, 100},
-    {1084, ControlKind::progress_bar, nullptr, 212, 190, 116, 8},
-    {1078, ControlKind::push_button, "Render", 300, 201, 30, 12},
+// The panel's controls relative to its group box, full and compact.
+struct PanelLayout {
+    int height;
+    QRect description, frame, preview, progress, speed, render;
 };
-constexpr ControlSpec speed_control = {1062, ControlKind::trackbar, nullptr, 210, 203, 84, 11};
-constexpr ControlSpec preview_place = {1042, ControlKind::sunken_frame, nullptr, 215, 105, 110, 83};
+constexpr int panel_width = 130;
+const PanelLayout full_layout{225,
+                              {6, 10, 120, 80},
+                              {5, 95, 120, 100},
+                              {10, 100, 110, 83},
+                              {7, 185, 116, 8},
+                              {5, 198, 84, 11},
+                              {95, 196, 30, 12}};
+const PanelLayout compact_layout{135,
+                                 {6, 10, 120, 26},
+                                 {5, 39, 120, 73},
+                                 {22, 42, 86, 58},
+                                 {7, 102, 116, 8},
+                                 {5, 118, 84, 11},
+                                 {95, 116, 30, 12}};
+
+ControlSpec at(PanelPlace place, int id, ControlKind kind, const char* text, const QRect& area) {
+    return {id, kind, text, place.x + area.x(), place.y + area.y(), area.width(), area.height()};
+}
 
 }  // namespace
 
@@ -56,19 +71,30 @@ void PreviewView::paintEvent(QPaintEvent* event) {
     painter.drawImage(contentsRect().adjusted(1, 1, -1, -1), m_frame);
 }
 
-SelectedFxPanel::SelectedFxPanel(QWidget* page, const DialogUnits& units, bool speed_trackbar) {
-    create_controls(page, panel_controls, units);
+SelectedFxPanel::SelectedFxPanel(QWidget* page, const DialogUnits& units, bool speed_trackbar,
+                                 PanelPlace place) {
+    const PanelLayout& layout = place.compact ? compact_layout : full_layout;
+    const ControlSpec controls[] = {
+        at(place, 1040, ControlKind::group_box, "Selected FX",
+           QRect(0, 0, panel_width, layout.height)),
+        at(place, 1044, ControlKind::read_only_text, nullptr, layout.description),
+        at(place, -1, ControlKind::sunken_frame, nullptr, layout.frame),
+        at(place, 1084, ControlKind::progress_bar, nullptr, layout.progress),
+        at(place, 1078, ControlKind::push_button, "Render", layout.render),
+    };
+    create_controls(page, controls, units);
     m_box = page->findChild<QGroupBox*>("1040");
     m_description = page->findChild<QPlainTextEdit*>("1044");
     m_progress = page->findChild<QProgressBar*>("1084");
     m_render = page->findChild<QPushButton*>("1078");
     m_preview = new PreviewView(page);
     m_preview->setObjectName("1042");
-    m_preview->setGeometry(
-        units.rect(preview_place.x, preview_place.y, preview_place.width, preview_place.height));
+    const ControlSpec preview = at(place, 1042, ControlKind::sunken_frame, nullptr, layout.preview);
+    m_preview->setGeometry(units.rect(preview.x, preview.y, preview.width, preview.height));
     m_preview->show();
     if (speed_trackbar) {
-        create_controls(page, std::span(&speed_control, 1), units);
+        const ControlSpec speed = at(place, 1062, ControlKind::trackbar, nullptr, layout.speed);
+        create_controls(page, std::span(&speed, 1), units);
         m_speed = page->findChild<QSlider*>("1062");
     }
 }

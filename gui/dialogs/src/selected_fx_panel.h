@@ -36,12 +36,22 @@ class PreviewView : public QFrame {
     QImage m_frame;
 };
 
+// Where the panel stands, in dialog units: the pages' full panel (130 x
+// 225 at 205,5) or the editors' compact one (130 x 135), whose description
+// and preview are smaller.
+struct PanelPlace {
+    int x = 205;
+    int y = 5;
+    bool compact = false;
+};
+
 class SelectedFxPanel {
   public:
-    // Makes the panel's controls on `page` at the effect page's positions;
-    // without `speed_trackbar` control 1062 is left out (the Settings page
-    // has its own speed trackbar).
-    SelectedFxPanel(QWidget* page, const DialogUnits& units, bool speed_trackbar);
+    // Makes the panel's controls on `page` at `place`; without
+    // `speed_trackbar` control 1062 is left out (the Settings page has its
+    // own speed trackbar).
+    SelectedFxPanel(QWidget* page, const DialogUnits& units, bool speed_trackbar,
+                    PanelPlace place = {});
 
     void show_effect(const QString& name, const QString& description);
     void set_render_text(const QString& text);

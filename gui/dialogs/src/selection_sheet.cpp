@@ -109,7 +109,7 @@ void SelectionSheet::changeEvent(QEvent* event) {
     }
     if (isActiveWindow()) {
         if (!m_shown->active()) {
-            m_shown->activate();
+            m_shown->activate(Activation::window_activated);
         }
     } else {
         m_shown->deactivate();

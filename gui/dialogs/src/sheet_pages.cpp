@@ -1,6 +1,9 @@
 #include "sheet_pages.h"
 
 #include "effect_page.h"
+#include "filter_page.h"
+#include "objects_page.h"
+#include "options_page.h"
 #include "selection_session.h"
 #include "settings_page.h"
 
@@ -18,10 +21,10 @@ std::unique_ptr<OptionPage> make_page(SelectionSession& session) {
     return std::make_unique<Page>(session);
 }
 
-// In the sheet's order. The Options (103), Filter Options (113) and
-// Objects (104) pages join here, between the effect page and Settings.
+// In the sheet's order.
 constexpr PageEntry sheet_page_table[] = {
-    {102, false, make_page<EffectPage>},
+    {102, false, make_page<EffectPage>},   {103, false, make_page<OptionsPage>},
+    {113, true, make_page<FilterPage>},    {104, false, make_page<ObjectsPage>},
     {114, false, make_page<SettingsPage>},
 };
 

@@ -1,8 +1,7 @@
 #pragma once
 // The pages of the selection sheet, in the sheet's order: "   FX" (102),
 // "Options" (103), "Filter Options" (113, filter mode only), "Objects"
-// (104), "Settings" (114). A page that is not built yet is simply absent;
-// adding one is one entry in the table of sheet_pages.cpp.
+// (104), "Settings" (114); one entry each in the table of sheet_pages.cpp.
 
 #include <memory>
 #include <vector>

@@ -85,7 +85,7 @@ TEST_F(DialogScriptTest, AScriptFromAFileTakesPicturesAndClosesTheAboutBox) {
 TEST_F(DialogScriptTest, AFaultyScriptCancelsAndSaysWhy) {
     TestRecord record("Globe");
     const std::vector<std::uint8_t> before = record.stored();
-    for (const char* script : {"click 1002; click 4242; ok", "page 103; ok", "slide 1026 5; ok",
+    for (const char* script : {"click 1002; click 4242; ok", "page 113; ok", "slide 1026 5; ok",
                                "choose 1026 99; ok", "close", "frobnicate"}) {
         ::setenv("KALEIDRA_DIALOG_SCRIPT", script, 1);
         ::testing::internal::CaptureStderr();

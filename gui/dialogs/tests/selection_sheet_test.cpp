@@ -31,9 +31,11 @@ TEST_F(SelectionSheetTest, ShowsTheBuiltPagesInOrderWithOkCancelAndHelp) {
     const int result = run_sheet(record.value, [](SelectionSheet& sheet) {
         EXPECT_EQ(sheet.windowTitle(), "Kaleidra - Selection Dialog");
         QTabWidget* tabs = sheet.tabs();
-        ASSERT_EQ(tabs->count(), 2);
+        ASSERT_EQ(tabs->count(), 4) << "no Filter Options page outside filter mode";
         EXPECT_EQ(tabs->tabText(0), "   FX");
-        EXPECT_EQ(tabs->tabText(1), "Settings");
+        EXPECT_EQ(tabs->tabText(1), "Options");
+        EXPECT_EQ(tabs->tabText(2), "Objects");
+        EXPECT_EQ(tabs->tabText(3), "Settings");
         EXPECT_EQ(tabs->currentIndex(), 0) << "the sheet starts on the first page";
         EXPECT_EQ(sheet.current_page()->dialog_id(), 102);
         auto* box = sheet.findChild<QDialogButtonBox*>();
@@ -113,6 +115,12 @@ TEST_F(SelectionSheetTest, FilterModeGivesAnUnsetFilterOneHundredFramesAndHidesT
             auto* speed = control<QSlider>(sheet.current_page(), 1062);
             EXPECT_FALSE(speed->isVisible());
             EXPECT_FALSE(speed->isEnabled());
+            QTabWidget* tabs = sheet.tabs();
+            ASSERT_EQ(tabs->count(), 5);
+            EXPECT_EQ(tabs->tabText(1), "Options");
+            EXPECT_EQ(tabs->tabText(2), "Filter Options");
+            EXPECT_EQ(tabs->tabText(3), "Objects");
+            EXPECT_EQ(tabs->tabText(4), "Settings");
             sheet.accept();
         },
         1);

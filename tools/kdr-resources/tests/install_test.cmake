@@ -11,7 +11,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/FreshInstall.cmake)
 install_once()
 set(plugins
   plugins/premiere/Fx-Kdr30.so plugins/premiere/Fl-KdrM30.so
-  plugins/speedrazor/Kdr30.tra plugins/speedrazor/KdrMulti30.so)
+  plugins/speedrazor/Kdr30.tra plugins/speedrazor/KdrMulti30.so
+  plugins/aftereffects/Kdr30.aex plugins/photoshop/Kdr30.8bf)
 expect_installed(${plugins} bin/kdr-resources lib/libKaleidra30.so)
 
 foreach(plugin ${plugins})
@@ -22,7 +23,21 @@ foreach(plugin ${plugins})
   endif()
 endforeach()
 
-foreach(plugin plugins/premiere/Fx-Kdr30.so plugins/speedrazor/Kdr30.tra)
+# The effect and the filter for the Adobe hosts declare themselves in their
+# property lists.
+foreach(plugin plugins/aftereffects/Kdr30.aex plugins/photoshop/Kdr30.8bf)
+  execute_process(COMMAND ${prefix}/bin/kdr-resources ${prefix}/${plugin} OUTPUT_VARIABLE listing)
+  if(NOT listing MATCHES "PiPL +16000")
+    message(FATAL_ERROR "kdr-resources lists no property list in ${plugin}:\n${listing}")
+  endif()
+endforeach()
+# The GIMP plug-in, where libgimp was there to build it.
+if(EXISTS ${BUILD_DIR}/hosts/gimp/plug-ins/kaleidra-gimp)
+  expect_installed(plugins/gimp/kaleidra-gimp)
+endif()
+
+foreach(plugin plugins/premiere/Fx-Kdr30.so plugins/speedrazor/Kdr30.tra
+               plugins/aftereffects/Kdr30.aex plugins/photoshop/Kdr30.8bf)
   execute_process(COMMAND ldd ${prefix}/${plugin} OUTPUT_VARIABLE libraries)
   if(NOT libraries MATCHES "libKaleidra30\\.so => ${prefix}/plugins/[a-z]+/\\.\\./\\.\\./lib/libKaleidra30\\.so")
     message(FATAL_ERROR "${plugin} does not find the installed libKaleidra30.so:\n${libraries}")

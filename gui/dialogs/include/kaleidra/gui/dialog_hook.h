@@ -30,11 +30,25 @@
 //    Example:
 //      KALEIDRA_DIALOG_SCRIPT='choose 1026 1; click 1003; wait-preview; ok'
 //
+//    Dialogs that a page opens over the sheet (the envelope and path
+//    editors, the copy-key box, the file dialogs) lie on top while they
+//    run: "click", "type", "slide", "drag" and "shot" then act on them,
+//    "close" presses their OK.
+//
+//      file PATH          choose PATH in the file dialog on top and press
+//                         its OK (a file to open must exist, a file to
+//                         save must have its folder)
+//      drag ID DX DY [right] [shift]
+//                         press the left (or right) mouse button in the
+//                         middle of control ID, move it by DX, DY pixels in
+//                         steps and let go (the path editor's view)
+//
 // 2. In-process tests that link the dialogs' static library install a hook
 //    that the library calls with every dialog it shows (the sheet, the
-//    about box, also when the Settings page opens it), before the dialog's
-//    event loop starts; it may start timers that drive the real widgets and
-//    press OK or Cancel. The hook runs on the GUI thread.
+//    about box, also when the Settings page opens it, the editors and
+//    the file dialogs), before the dialog's event loop starts; it may start
+//    timers that drive the real widgets and press OK or Cancel. The hook
+//    runs on the GUI thread.
 
 #include <QDialog>
 
@@ -42,7 +56,14 @@
 
 namespace kdr::gui {
 
-enum class DialogKind { selection_sheet, about_box };
+enum class DialogKind {
+    selection_sheet,
+    about_box,
+    envelope_editor,
+    path_editor,
+    copy_key,
+    file_dialog,
+};
 
 using DialogShownHook = std::function<void(QDialog& dialog, DialogKind kind)>;
 
