@@ -85,6 +85,7 @@ void MainWindow::insert_files(bool video) {
     std::int32_t track = first_insert_track(m_project.selected_track);
     FileRequest request;
     request.multiple = true;
+    request.preview = true;
     if (video) {
         request.title = QStringLiteral("Select Video Clip(s) To Insert");
         request.filter = video_filters();

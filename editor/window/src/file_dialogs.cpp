@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "kaleidra/gui/video_file_dialog.h"
+
 namespace kdr::editor::window {
 namespace {
 
@@ -9,9 +11,6 @@ FileDialogAnswer& installed_answer() {
     static FileDialogAnswer answer;
     return answer;
 }
-
-// The open dialog the commands use.
-constexpr auto open_dialog_function = &run_open_dialog;
 
 void prepare(QFileDialog& dialog, const FileRequest& request) {
     dialog.setObjectName(request.kind == FileRequest::Kind::open ? "open-dialog" : "save-dialog");
@@ -57,12 +56,25 @@ QStringList run_save_dialog(QWidget* parent, const FileRequest& request) {
     return chosen;
 }
 
+QStringList run_preview_dialog(QWidget* parent, const FileRequest& request) {
+    gui::VideoFileDialog dialog;
+    dialog.title = request.title;
+    dialog.folder = request.folder;
+    dialog.name = request.name;
+    dialog.filters = request.filter.split(QStringLiteral(";;"));
+    dialog.suffix = request.default_suffix;
+    dialog.multiple = request.multiple;
+    return gui::choose_video_files(parent, dialog);
+}
+
 QStringList choose_files(QWidget* parent, const FileRequest& request) {
     if (const FileDialogAnswer& answer = installed_answer()) {
         return answer(request);
     }
-    return request.kind == FileRequest::Kind::open ? open_dialog_function(parent, request)
-                                                   : run_save_dialog(parent, request);
+    if (request.kind == FileRequest::Kind::save) {
+        return run_save_dialog(parent, request);
+    }
+    return request.preview ? run_preview_dialog(parent, request) : run_open_dialog(parent, request);
 }
 
 FileDialogAnswer set_file_dialog_answer(FileDialogAnswer answer) {

@@ -1,15 +1,19 @@
 // The real open and save dialogs behind the commands, driven as a user
 // does: several clips chosen at once from a folder whose name holds a
-// space, and a final's name typed without its extension.
+// space, the preview of the clip or picture under the cursor, and a
+// final's name typed without its extension.
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QTimer>
 
 #include <algorithm>
 #include <functional>
 
+#include "file_preview.h"
 #include "kaleidra/editor/preferences.h"
 
 #include "window_fixture.h"
@@ -26,7 +30,30 @@ struct ShownDialog {
     QString suffix;
     QString typed_name;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    bool has_preview = false;
+    bool preview_picture = false;
+    QString preview_text;
 };
+
+// Clicks `file` (a full path) in the dialog's list and waits for its
+// preview.
+void look_at(QFileDialog& dialog, const QString& file, ShownDialog& seen) {
+    auto* panel = dialog.findChild<gui::FilePreviewPanel*>();
+    auto* list = dialog.findChild<QListView*>("listView");
+    auto* model = list != nullptr ? qobject_cast<QFileSystemModel*>(list->model()) : nullptr;
+    seen.has_preview = panel != nullptr;
+    if (panel == nullptr || model == nullptr) {
+        return;
+    }
+    // The list fills in the background.
+    (void)QTest::qWaitFor([&] { return model->index(file).isValid(); }, 10000);
+    const QModelIndex item = model->index(file);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    (void)QTest::qWaitFor([&] { return !panel->picture().isNull(); }, 10000);
+    seen.preview_picture = !panel->picture().isNull();
+    seen.preview_text = panel->description();
+}
 
 void when_dialog_shown(ShownDialog& seen, std::function<void(QFileDialog&)> act) {
     auto* timer = new QTimer;
@@ -92,7 +119,8 @@ TEST_F(RealDialogs, InsertVideoTakesEveryClipChosenEvenWithSpacesInTheirPaths) {
     project().selected_track = 1;
 
     ShownDialog seen;
-    when_dialog_shown(seen, [](QFileDialog& dialog) {
+    when_dialog_shown(seen, [&seen, &first](QFileDialog& dialog) {
+        look_at(dialog, text_of(first), seen);
         type_name(dialog, "\"first clip.avi\" \"second.avi\"");
         QTest::keyClick(dialog.findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return);
     });
@@ -107,6 +135,9 @@ TEST_F(RealDialogs, InsertVideoTakesEveryClipChosenEvenWithSpacesInTheirPaths) {
     EXPECT_EQ(seen.folder, text_of(folder));
     EXPECT_EQ(seen.suffix, "avi");
     EXPECT_EQ(seen.mode, QFileDialog::ExistingFiles) << "several clips can be picked in the list";
+    EXPECT_TRUE(seen.has_preview);
+    EXPECT_TRUE(seen.preview_picture) << "the clip's first frame beside the list";
+    EXPECT_TRUE(seen.preview_text.startsWith("16 x 12")) << seen.preview_text.toStdString();
     ASSERT_EQ(project().item_count(), 2) << "both clips, each path whole";
     std::vector<std::string> names;
     for (const auto& item : project().items()) {
@@ -117,13 +148,18 @@ TEST_F(RealDialogs, InsertVideoTakesEveryClipChosenEvenWithSpacesInTheirPaths) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(RealDialogs, ACancelledOpenDialogInsertsNothing) {
-    write_clip("a.avi", 1, 10);
+TEST_F(RealDialogs, ThePictureDialogPreviewsAndACancelInsertsNothing) {
+    const auto sky = write_bitmap("sky.bmp", {200, 100, 50}, 20, 10);
     open_window_with_folders(media(), media());
     ShownDialog seen;
-    when_dialog_shown(seen, [](QFileDialog& dialog) { dialog.reject(); });
-    trigger("121");
-    EXPECT_EQ(seen.title, "Select Video Clip(s) To Insert");
+    when_dialog_shown(seen, [&seen, &sky](QFileDialog& dialog) {
+        look_at(dialog, text_of(sky), seen);
+        dialog.reject();
+    });
+    trigger("122");
+    EXPECT_EQ(seen.title, "Select Bitmap(s) To Insert");
+    EXPECT_TRUE(seen.preview_picture);
+    EXPECT_TRUE(seen.preview_text.startsWith("20 x 10")) << seen.preview_text.toStdString();
     EXPECT_EQ(project().item_count(), 0);
     EXPECT_TRUE(messages.empty());
 }
