@@ -22,27 +22,47 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 fail() {
   echo "FAILED: $*" >&2
   [ -f "$work/err" ] && cat "$work/err" >&2
+  if [ -n "${xvfb:-}" ] && ! kill -0 "$xvfb" 2>/dev/null; then
+    echo "(our X server ${DISPLAY:-} has ended: $(cat "$work/xvfb.log"))" >&2
+  fi
   exit 1
 }
 
-# A display of our own: Xvfb picks a free number and writes it once it
-# accepts connections, so two tests never share a server.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
 app=""
+xvfb=""
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 300); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended: $(cat "$work/xvfb.log")"
-  sleep 0.1
+
+# A display of our own, away from the low numbers desktops and other tools
+# take: a server counts as ours once its lock file names our Xvfb; a number
+# another server holds makes ours end, and the next number is tried.
+display=""
+for n in $(seq $((100 + $$ % 300)) $((160 + $$ % 300))); do
+  [ -e "/tmp/.X$n-lock" ] && continue
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a program starting just then cannot connect.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do
+    kill -0 "$xvfb" 2>/dev/null || break
+    if [ "$(cat "/tmp/.X$n-lock" 2>/dev/null | tr -d ' \n')" = "$xvfb" ] &&
+      DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+      display=":$n"
+      break
+    fi
+    sleep 0.1
+  done
+  [ -n "$display" ] && break
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  xvfb=""
 done
-[ -s "$work/display" ] || fail "Xvfb reported no display"
-export DISPLAY=":$(head -1 "$work/display")"
+[ -n "$display" ] || fail "no display of our own: $(cat "$work/xvfb.log")"
+export DISPLAY=$display
 [ "$(xdotool getdisplaygeometry)" = "1024 768" ] || fail "Xvfb did not start"
 
 # find_window TITLE_PATTERN: the id of the window whose title matches.
@@ -52,6 +72,8 @@ find_window() {
       echo "$id"
       return 0
     fi
+    # A program that ended shows no window.
+    [ -n "$app" ] && ! kill -0 "$app" 2>/dev/null && return 1
     sleep 0.1
   done
   return 1
