@@ -5,6 +5,11 @@
 // over a black background gives kaleidra-render's frame 5 (the picture as
 // video 1, video 2 empty: black) within 2/255, also when the image has 16
 // bits a channel (GIMP converts it for the plug-in as for 8-bit filters).
+// Run from the menu (interactively) it shows the selection dialog through
+// the installation's kaleidra-select, answered by a dialog script on the
+// offscreen platform: what the dialog's Filter Options page sets is what
+// is drawn, the next run with the last values draws the same, and a
+// cancelled dialog leaves the layer as it was.
 
 #include <gtest/gtest.h>
 
@@ -40,15 +45,41 @@ class GimpBatchTest : public kdr::test::InstallationTest {
         const std::filesystem::path config = root() / "gimp-config";
         std::filesystem::create_directories(config);
         // GIMP's own plug-ins (the PNG files) and ours.
+        // The plug-in runs the installation's kaleidra-select.
+        std::filesystem::create_directories(root() / "bin");
+        std::filesystem::create_symlink(KALEIDRA_SELECT_PROGRAM,
+                                        root() / "bin" / "kaleidra-select");
         std::ofstream(config / "gimprc")
             << "(plug-in-path \"${gimp_plug_in_dir}/plug-ins:" << KDR_GIMP_PLUGIN_FOLDER << "\")\n";
     }
 
     // Runs GIMP on `script`; its output.
-    kdr::test::ProgramRun gimp(const std::string& script) {
-        return kdr::test::run_program("GIMP2_DIRECTORY='" + (root() / "gimp-config").string() +
-                                      "' gimp -i -d -f --console-messages -b '" + script +
-                                      "' -b '(gimp-quit 0)' 2>&1");
+    // `dialog` answers the selection dialog of an interactive run.
+    kdr::test::ProgramRun gimp(const std::string& script, const std::string& dialog = "cancel") {
+        return kdr::test::run_program(
+            "QT_QPA_PLATFORM=offscreen KALEIDRA_DIALOG_SCRIPT='" + dialog + "' GIMP2_DIRECTORY='" +
+            (root() / "gimp-config").string() + "' gimp -i -d -f --console-messages -b '" + script +
+            "' -b '(gimp-quit 0)' 2>&1");
+    }
+
+    // A script that loads `in`, calls the plug-in with `arguments` after the
+    // image and layer, and saves the layer as `out`; errors of the call are
+    // caught so that the picture is saved either way.
+    static std::string filter_script(const std::filesystem::path& in,
+                                     const std::filesystem::path& out,
+                                     const std::string& arguments) {
+        return "(let* ((image (car (file-png-load RUN-NONINTERACTIVE \"" + in.string() + "\" \"" +
+               in.string() + "\"))) (layer (car (gimp-image-get-active-layer image))))" +
+               " (gimp-context-set-background (list 0 0 0))" + " (catch #f (plug-in-kaleidra " +
+               arguments + "))" + " (file-png-save RUN-NONINTERACTIVE image layer \"" +
+               out.string() + "\" \"" + out.string() + "\" 0 9 0 0 0 0 0))";
+    }
+
+    static Picture read(const std::filesystem::path& file) {
+        Picture picture;
+        std::string error;
+        EXPECT_TRUE(kdr::test::read_png(file, picture, error)) << error;
+        return picture;
     }
 
     void filter_and_compare(bool precision16, const std::string& name);
@@ -127,6 +158,56 @@ TEST_F(GimpBatchTest, PageTurnAtHalfEqualsKaleidraRender) {
 
 TEST_F(GimpBatchTest, AnImageOfSixteenBitsIsFilteredAsEightBitOnes) {
     filter_and_compare(true, "gimp-pageturn-16");
+}
+
+TEST_F(GimpBatchTest, FromTheMenuTheDialogChoosesWhatIsDrawnAndIsRemembered) {
+    const Picture picture = hostkit::test::test_picture(width, height, 3);
+    const std::filesystem::path in = root() / "in.png";
+    ASSERT_TRUE(kdr::test::write_png(in, picture));
+
+    // The same dialog script over kaleidra-select gives the settings file
+    // that a called run (with the same filter values) draws from.
+    const std::string dialog = "page 113; choose 1200 0; slide 1201 30; slide 1203 10; ok";
+    const kdr::test::ProgramRun selected =
+        kdr::test::run_program("QT_QPA_PLATFORM=offscreen KALEIDRA_DIALOG_SCRIPT='" + dialog +
+                               "' '" + (root() / "bin" / "kaleidra-select").string() +
+                               "' --filter '" + (root() / "chosen.kdrr").string() + "'");
+    ASSERT_EQ(selected.exit_code, 0) << selected.output;
+    const kdr::test::ProgramRun called =
+        gimp(filter_script(in, root() / "called.png",
+                           "RUN-NONINTERACTIVE image layer \"\" \"" +
+                               (root() / "chosen.kdrr").string() + "\" 30 10 1"));
+    const kdr::test::ProgramRun interactive =
+        gimp(filter_script(in, root() / "menu.png", "RUN-INTERACTIVE image layer \"\" \"\" 0 0 0") +
+                 " " +
+                 filter_script(in, root() / "again.png",
+                               "RUN-WITH-LAST-VALS image layer \"\" \"\" 0 0 0"),
+             dialog);
+    const Picture called_picture = read(root() / "called.png");
+    const Picture menu_picture = read(root() / "menu.png");
+    const Picture again_picture = read(root() / "again.png");
+    ASSERT_FALSE(called_picture.rgb.empty()) << called.output;
+    ASSERT_FALSE(menu_picture.rgb.empty()) << interactive.output;
+    ASSERT_FALSE(again_picture.rgb.empty()) << interactive.output;
+    EXPECT_FALSE(kdr::test::pictures_match(picture, menu_picture, "gimp-menu-not-input", {30, 5}))
+        << interactive.output;
+    EXPECT_TRUE(kdr::test::pictures_match(called_picture, menu_picture, "gimp-menu", {0, 0}))
+        << interactive.output;
+    EXPECT_TRUE(kdr::test::pictures_match(menu_picture, again_picture, "gimp-last-values", {0, 0}))
+        << interactive.output;
+}
+
+TEST_F(GimpBatchTest, ACancelledDialogLeavesTheLayerAsItWas) {
+    const Picture picture = hostkit::test::test_picture(width, height, 3);
+    const std::filesystem::path in = root() / "in.png";
+    ASSERT_TRUE(kdr::test::write_png(in, picture));
+    const kdr::test::ProgramRun run = gimp(
+        filter_script(in, root() / "cancelled.png", "RUN-INTERACTIVE image layer \"\" \"\" 0 0 0"),
+        "page 113; slide 1201 50; cancel");
+    const Picture cancelled = read(root() / "cancelled.png");
+    ASSERT_FALSE(cancelled.rgb.empty()) << run.output;
+    EXPECT_TRUE(kdr::test::pictures_match(picture, cancelled, "gimp-cancelled", {0, 0}))
+        << run.output;
 }
 
 }  // namespace
