@@ -117,10 +117,13 @@ Result<CommandLine> parse_command_line(int argc, const char* const* argv) {
     }
     switch (line.command) {
         case Command::window:
-            if (!loose.empty() || line.preview || !line.output.empty() || line.frames) {
+            if (loose.size() > 1 || line.preview || !line.output.empty() || line.frames) {
                 return Error{
                     "say what to do: --render PROJECT.kdp, --join OUT PART..., --info "
                     "PROJECT.kdp"};
+            }
+            if (!loose.empty()) {
+                line.project = loose.front();
             }
             break;
         case Command::join:
@@ -143,7 +146,7 @@ Result<CommandLine> parse_command_line(int argc, const char* const* argv) {
 
 std::string help_text() {
     return R"(Usage:
-  reelbench                      open the main window (not in this version)
+  reelbench [PROJECT.kdp]        open the main window (with the project)
   reelbench --render PROJECT.kdp [--preview] [--out FILE] [--frames A-B]
                                  [--engine NAME] [--threads 1|2] [--quiet]
   reelbench --join OUT.avi PART.avi...
@@ -175,8 +178,9 @@ rate, in the order given, without decoding them.
 
 --info prints the project's frame count, rate, sizes and items.
 
-Exit status: 0 done, 1 the render or join failed or was stopped, 2 the
-command line was wrong or the window was asked for.
+Exit status: 0 done, 1 the render or join failed or was stopped (or the
+window could not start), 2 the command line was wrong or no display could
+be opened for the window.
 )";
 }
 

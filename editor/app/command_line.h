@@ -1,6 +1,6 @@
 #pragma once
-// The command line of reelbench: with no arguments the program opens its
-// main window; --render makes a movie of a project without a window (for
+// The command line of reelbench: with no arguments (or a project file) the
+// program opens its main window; --render makes a movie of a project without a window (for
 // scripts and render farms), --join puts range movies together, --info
 // describes a project.
 
@@ -18,7 +18,7 @@ enum class Command { window, render, join, info, help };
 
 struct CommandLine {
     Command command = Command::window;
-    std::string project;               // --render, --info
+    std::string project;               // --render, --info, the window's project
     bool preview = false;              // --preview
     std::string output;                // --out, or the joined movie
     std::optional<FrameRange> frames;  // --frames A-B

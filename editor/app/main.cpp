@@ -1,11 +1,12 @@
-// reelbench: the timeline editor. This version renders projects from the
-// command line; the main window comes later.
+// reelbench: the timeline editor. Without arguments it opens the main
+// window; --render, --join and --info work without one.
 
 #include <csignal>
 #include <cstdio>
 
 #include "command_line.h"
 #include "commands.h"
+#include "kaleidra/editor/window/main_window.h"
 #include "kaleidra/install/registry_values.h"
 
 int main(int argc, char** argv) {
@@ -32,9 +33,5 @@ int main(int argc, char** argv) {
         case Command::window:
             break;
     }
-    std::fputs(
-        "reelbench: the main window is not built in this version; render a project with "
-        "'reelbench --render PROJECT.kdp' (see 'reelbench --help')\n",
-        stderr);
-    return 2;
+    return kdr::editor::window::run_main_window(argc, argv, line->project);
 }

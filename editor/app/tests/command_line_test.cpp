@@ -16,6 +16,14 @@ TEST(CommandLine, NoArgumentsAsksForTheWindow) {
     Result<CommandLine> line = parse({});
     ASSERT_TRUE(line.ok());
     EXPECT_EQ(line->command, Command::window);
+    EXPECT_EQ(line->project, "");
+}
+
+TEST(CommandLine, AProjectAloneOpensTheWindowWithIt) {
+    Result<CommandLine> line = parse({"films/intro.kdp"});
+    ASSERT_TRUE(line.ok()) << line.error();
+    EXPECT_EQ(line->command, Command::window);
+    EXPECT_EQ(line->project, "films/intro.kdp");
 }
 
 TEST(CommandLine, RenderTakesEveryOption) {
@@ -68,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{{"--render", "p.kdp", "extra"}, "unexpected"},
                       Refusal{{"--join", "all.avi"}, "needs the movies"},
                       Refusal{{"--wobble"}, "unknown option --wobble"},
-                      Refusal{{"p.kdp"}, "say what to do"}));
+                      Refusal{{"p.kdp", "q.kdp"}, "say what to do"},
+                      Refusal{{"p.kdp", "--preview"}, "say what to do"}));
 
 TEST(CommandLine, FrameRangesIncludeBothEnds) {
     Result<FrameRange> range = parse_frame_range("0-0");

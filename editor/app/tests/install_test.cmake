@@ -5,10 +5,21 @@
 #
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -P install_test.cmake
 
+cmake_policy(SET CMP0057 NEW)  # if(... IN_LIST ...)
 include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/FreshInstall.cmake)
 
 install_once()
-expect_installed(bin/reelbench Projects/Sample.kdp Samples/clip_a.avi LIBS/Rnd_Generic.so)
+expect_installed(bin/reelbench Projects/Sample.kdp Samples/clip_a.avi LIBS/Rnd_Generic.so
+                 HELP/REELBENCH.html share/applications/reelbench.desktop
+                 share/icons/hicolor/48x48/apps/reelbench.png
+                 share/icons/hicolor/256x256/apps/reelbench.png)
+
+# The desktop entry starts the installed program and shows the installed icon.
+file(STRINGS ${prefix}/share/applications/reelbench.desktop entry)
+if(NOT "Exec=${prefix}/bin/reelbench %f" IN_LIST entry OR
+   NOT "Icon=${prefix}/share/icons/hicolor/256x256/apps/reelbench.png" IN_LIST entry)
+  message(FATAL_ERROR "the desktop entry does not name the installed program and icon: ${entry}")
+endif()
 
 execute_process(COMMAND ${prefix}/bin/reelbench --render Projects/Sample.kdp
                 WORKING_DIRECTORY ${prefix}

@@ -43,9 +43,9 @@ md5s() {
   ffmpeg -v error -nostdin -i "$1" -f framemd5 - || fail "ffmpeg cannot read $1"
 }
 
-echo "--- the window is not built yet; usage errors"
-expect 2 "$reelbench"
-said "main window is not built"
+echo "--- no display for the window; usage errors"
+expect 2 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$reelbench"
+said "cannot open the main window"
 expect 2 "$reelbench" --render
 said "needs a value"
 expect 0 "$reelbench" --help
