@@ -8,6 +8,7 @@
 #include "kaleidra/gui/video_file_dialog.h"
 #include "kaleidra/install/install_paths.h"
 #include "kaleidra/platform/folder_case.h"
+#include "kaleidra/video/video_files.h"
 
 namespace kdr::gui {
 namespace {
@@ -98,8 +99,17 @@ std::optional<QString> choose_video_file(QWidget* parent, int entry) {
         return std::nullopt;
     }
     const VideoEntry& kind = video_entries[entry - 1];
+    QStringList filters{kind.filter};
+    if (entry == 1) {
+        // Mapped movies are read by the video services, which read every
+        // everyday movie: "All videos" stands beside the AVI filter.
+        filters.clear();
+        for (const video::FileFilter& filter : video::video_file_filters()) {
+            filters << QString::fromStdString(filter.dialog_text());
+        }
+    }
     const QStringList files = choose_video_files(
-        parent, {"Select video to map onto object", {}, kind.pattern, {kind.filter}, kind.suffix});
+        parent, {"Select video to map onto object", {}, kind.pattern, filters, kind.suffix});
     if (files.isEmpty()) {
         return std::nullopt;
     }

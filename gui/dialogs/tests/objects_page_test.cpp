@@ -210,7 +210,12 @@ TEST_F(ObjectsPageTest, SelectMapsAFileChosenInTheDialogWithItsPreview) {
         expect_dialog(DialogKind::file_dialog, [&](QDialog& dialog) {
             auto& files = static_cast<QFileDialog&>(dialog);
             EXPECT_EQ(files.windowTitle(), "Select video to map onto object");
-            EXPECT_EQ(files.nameFilters(), QStringList{"AVI Video Clips (*.avi)"});
+            // The AVI filter first, every movie the video services read
+            // beside it.
+            ASSERT_EQ(files.nameFilters().size(), 2);
+            EXPECT_EQ(files.nameFilters()[0], "AVI Video Clips (*.avi)");
+            EXPECT_TRUE(files.nameFilters()[1].startsWith("All videos (*.avi *.mp4"))
+                << files.nameFilters()[1].toStdString();
             EXPECT_EQ(files.defaultSuffix(), "AVI");
             EXPECT_EQ(files.fileMode(), QFileDialog::ExistingFile);
             EXPECT_TRUE(files.testOption(QFileDialog::DontUseNativeDialog));
