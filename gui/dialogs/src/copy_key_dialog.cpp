@@ -10,7 +10,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec copy_controls[] = {
+constexpr ControlEntry copy_controls[] = {
     {-1, ControlKind::label, "Enter Time Of Copied Key (%):", 7, 8, 110, 10},
     {1132, ControlKind::line_edit, nullptr, 120, 6, 40, 14},
     {1, ControlKind::push_button, "OK", 175, 6, 50, 14},

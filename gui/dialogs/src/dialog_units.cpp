@@ -48,19 +48,19 @@ QSize DialogUnits::size(int width, int height) const {
 
 namespace {
 
-QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& radio_group,
+QWidget* make_widget(QWidget* parent, const ControlEntry& entry, QButtonGroup*& radio_group,
                      QButtonGroup*& push_group) {
-    const QString text = spec.text != nullptr ? QString::fromUtf8(spec.text) : QString();
-    switch (spec.kind) {
+    const QString text = entry.text != nullptr ? QString::fromUtf8(entry.text) : QString();
+    switch (entry.kind) {
         case ControlKind::group_box:
             return new QGroupBox(text, parent);
         case ControlKind::label: {
             auto* label = new QLabel(text, parent);
-            if ((spec.style & align_right) != 0) {
+            if ((entry.style & align_right) != 0) {
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             }
             // A label two lines high breaks its text between words.
-            label->setWordWrap(spec.height >= 16);
+            label->setWordWrap(entry.height >= 16);
             return label;
         }
         case ControlKind::sunken_label: {
@@ -78,7 +78,7 @@ QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& ra
             auto* button = new QPushButton(text, parent);
             button->setCheckable(true);
             button->setAutoDefault(false);
-            if (push_group == nullptr || (spec.style & starts_group) != 0) {
+            if (push_group == nullptr || (entry.style & starts_group) != 0) {
                 push_group = new QButtonGroup(parent);
             }
             push_group->addButton(button);
@@ -97,7 +97,7 @@ QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& ra
         }
         case ControlKind::radio_button: {
             auto* radio = new QRadioButton(text, parent);
-            if (radio_group == nullptr || (spec.style & starts_group) != 0) {
+            if (radio_group == nullptr || (entry.style & starts_group) != 0) {
                 radio_group = new QButtonGroup(parent);
             }
             radio_group->addButton(radio);
@@ -133,7 +133,7 @@ QWidget* make_widget(QWidget* parent, const ControlSpec& spec, QButtonGroup*& ra
         }
         case ControlKind::line_edit: {
             auto* edit = new QLineEdit(text, parent);
-            if ((spec.style & numbers_only) != 0) {
+            if ((entry.style & numbers_only) != 0) {
                 edit->setValidator(new QIntValidator(0, 999999999, edit));
             }
             return edit;
@@ -161,31 +161,31 @@ void fit_label(QWidget* label, QWidget* control) {
 
 }  // namespace
 
-std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlSpec> specs,
+std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlEntry> entries,
                                       const DialogUnits& units) {
     std::vector<QWidget*> widgets;
-    widgets.reserve(specs.size());
+    widgets.reserve(entries.size());
     QButtonGroup* radio_group = nullptr;
     QButtonGroup* push_group = nullptr;
-    for (const ControlSpec& spec : specs) {
-        QWidget* widget = make_widget(parent, spec, radio_group, push_group);
-        if (spec.id >= 0) {
-            widget->setObjectName(QString::number(spec.id));
+    for (const ControlEntry& entry : entries) {
+        QWidget* widget = make_widget(parent, entry, radio_group, push_group);
+        if (entry.id >= 0) {
+            widget->setObjectName(QString::number(entry.id));
         }
-        QRect area = units.rect(spec.x, spec.y, spec.width, spec.height);
+        QRect area = units.rect(entry.x, entry.y, entry.width, entry.height);
         const QSize natural = widget->sizeHint();
-        if (spec.width == 0) {
+        if (entry.width == 0) {
             area.setWidth(natural.width());
         }
-        if (spec.height == 0 || spec.kind == ControlKind::drop_down_list) {
+        if (entry.height == 0 || entry.kind == ControlKind::drop_down_list) {
             area.setHeight(natural.height());
         }
         widget->setGeometry(area);
         widget->show();
         widgets.push_back(widget);
     }
-    for (std::size_t i = 0; i + 1 < specs.size(); ++i) {
-        if ((specs[i].style & label_for_next) != 0) {
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
+        if ((entries[i].style & label_for_next) != 0) {
             fit_label(widgets[i], widgets[i + 1]);
         }
     }

@@ -64,7 +64,7 @@ enum ControlStyle : unsigned {
 };
 
 // A width or height of 0 takes the control's natural size.
-struct ControlSpec {
+struct ControlEntry {
     int id;  // -1: a control without id (labels, frames)
     ControlKind kind;
     const char* text;
@@ -72,9 +72,9 @@ struct ControlSpec {
     unsigned style = style_none;
 };
 
-// Creates the controls of `specs` as children of `parent`, in table order
+// Creates the controls of `entries` as children of `parent`, in table order
 // (later controls lie above earlier ones), and returns them in that order.
-std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlSpec> specs,
+std::vector<QWidget*> create_controls(QWidget* parent, std::span<const ControlEntry> entries,
                                       const DialogUnits& units);
 
 // The first child of `parent` named `id`, or null.

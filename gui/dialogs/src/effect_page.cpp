@@ -15,7 +15,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec effect_page_controls[] = {
+constexpr ControlEntry effect_page_controls[] = {
     {-1, ControlKind::group_box, "FX Group", 10, 5, 190, 30},
     {1026, ControlKind::drop_down_list, nullptr, 15, 17, 180, 175},
     {1043, ControlKind::group_box, "FX Icons", 10, 35, 190, 195},

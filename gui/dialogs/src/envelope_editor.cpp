@@ -20,7 +20,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec envelope_controls[] = {
+constexpr ControlEntry envelope_controls[] = {
     {1100, ControlKind::label, "100%", 1, 5, 22, 10, align_right},
     {1101, ControlKind::label, "0%", 1, 95, 22, 10, align_right},
     {1201, ControlKind::trackbar, nullptr, 20, 108, 235, 15},

@@ -48,13 +48,14 @@ void prepare(QFileDialog& dialog, const QStringList& filters, const QString& nam
 
 }  // namespace
 
-std::optional<std::filesystem::path> choose_item_file(QWidget* parent, const ItemFileDialog& spec) {
-    QFileDialog dialog(parent, spec.title);
+std::optional<std::filesystem::path> choose_item_file(QWidget* parent,
+                                                      const ItemFileDialog& request) {
+    QFileDialog dialog(parent, request.title);
     if (std::optional<std::filesystem::path> install = install::install_folder()) {
-        const std::filesystem::path folder = platform::resolve_entry(*install, spec.folder);
+        const std::filesystem::path folder = platform::resolve_entry(*install, request.folder);
         dialog.setDirectory(QString::fromStdString(folder.string()));
     }
-    if (spec.save) {
+    if (request.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -62,7 +63,7 @@ std::optional<std::filesystem::path> choose_item_file(QWidget* parent, const Ite
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    prepare(dialog, {spec.filter}, spec.name, spec.suffix);
+    prepare(dialog, {request.filter}, request.name, request.suffix);
     std::optional<QString> chosen = run_file_dialog(dialog);
     if (!chosen) {
         return std::nullopt;
@@ -70,14 +71,14 @@ std::optional<std::filesystem::path> choose_item_file(QWidget* parent, const Ite
     return std::filesystem::path(chosen->toStdString());
 }
 
-QStringList choose_video_files(QWidget* parent, const VideoFileDialog& spec) {
-    QFileDialog dialog(parent, spec.title);
+QStringList choose_video_files(QWidget* parent, const VideoFileDialog& request) {
+    QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    if (!spec.folder.isEmpty()) {
-        dialog.setDirectory(spec.folder);
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!request.folder.isEmpty()) {
+        dialog.setDirectory(request.folder);
     }
-    prepare(dialog, spec.filters, spec.name, spec.suffix);
+    prepare(dialog, request.filters, request.name, request.suffix);
     // The preview beside the file list, over the whole height; it follows
     // the file under the cursor, also while several are chosen.
     auto* preview = new FilePreviewPanel(&dialog);

@@ -12,7 +12,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec filter_controls[] = {
+constexpr ControlEntry filter_controls[] = {
     {-1, ControlKind::label, "Source:", 10, 17, 53, 10},
     {1200, ControlKind::drop_down_list, nullptr, 65, 15, 105, 95},
     {-1, ControlKind::label, "Percent:", 10, 33, 53, 10},

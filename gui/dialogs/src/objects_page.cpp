@@ -23,7 +23,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec objects_controls[] = {
+constexpr ControlEntry objects_controls[] = {
     {-1, ControlKind::label, "Object:", 10, 7, 68, 10},
     {1300, ControlKind::drop_down_list, nullptr, 80, 5, 105, 95},
     {1136, ControlKind::label, "Mapped From:", 10, 27, 68, 10},

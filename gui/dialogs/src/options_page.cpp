@@ -17,7 +17,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec options_controls[] = {
+constexpr ControlEntry options_controls[] = {
     {1089, ControlKind::label, "Type:", 10, 6, 30, 10},
     {1100, ControlKind::radio_button, "Fly-Off", 85, 5, 0, 10, starts_group},
     {1101, ControlKind::radio_button, "Fly-On", 130, 5, 0, 10},

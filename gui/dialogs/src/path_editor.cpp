@@ -26,7 +26,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec path_controls[] = {
+constexpr ControlEntry path_controls[] = {
     {1201, ControlKind::trackbar, nullptr, 5, 131, 180, 15},
     {1202, ControlKind::label, "0%", 187, 134, 20, 10},
     {-1, ControlKind::group_box, "Key Tools", 5, 149, 190, 30},

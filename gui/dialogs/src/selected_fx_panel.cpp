@@ -31,7 +31,7 @@ const PanelLayout compact_layout{135,
                                  {5, 118, 84, 11},
                                  {95, 116, 30, 12}};
 
-ControlSpec at(PanelPlace place, int id, ControlKind kind, const char* text, const QRect& area) {
+ControlEntry at(PanelPlace place, int id, ControlKind kind, const char* text, const QRect& area) {
     return {id, kind, text, place.x + area.x(), place.y + area.y(), area.width(), area.height()};
 }
 
@@ -74,7 +74,7 @@ void PreviewView::paintEvent(QPaintEvent* event) {
 SelectedFxPanel::SelectedFxPanel(QWidget* page, const DialogUnits& units, bool speed_trackbar,
                                  PanelPlace place) {
     const PanelLayout& layout = place.compact ? compact_layout : full_layout;
-    const ControlSpec controls[] = {
+    const ControlEntry controls[] = {
         at(place, 1040, ControlKind::group_box, "Selected FX",
            QRect(0, 0, panel_width, layout.height)),
         at(place, 1044, ControlKind::read_only_text, nullptr, layout.description),
@@ -89,11 +89,12 @@ SelectedFxPanel::SelectedFxPanel(QWidget* page, const DialogUnits& units, bool s
     m_render = page->findChild<QPushButton*>("1078");
     m_preview = new PreviewView(page);
     m_preview->setObjectName("1042");
-    const ControlSpec preview = at(place, 1042, ControlKind::sunken_frame, nullptr, layout.preview);
+    const ControlEntry preview =
+        at(place, 1042, ControlKind::sunken_frame, nullptr, layout.preview);
     m_preview->setGeometry(units.rect(preview.x, preview.y, preview.width, preview.height));
     m_preview->show();
     if (speed_trackbar) {
-        const ControlSpec speed = at(place, 1062, ControlKind::trackbar, nullptr, layout.speed);
+        const ControlEntry speed = at(place, 1062, ControlKind::trackbar, nullptr, layout.speed);
         create_controls(page, std::span(&speed, 1), units);
         m_speed = page->findChild<QSlider*>("1062");
     }

@@ -16,7 +16,7 @@
 namespace kdr::gui {
 namespace {
 
-constexpr ControlSpec settings_controls[] = {
+constexpr ControlEntry settings_controls[] = {
     {-1, ControlKind::group_box, "FX Page Settings", 5, 5, 195, 55},
     {1500, ControlKind::radio_button, "Show Icon", 15, 15, 0, 10, starts_group},
     {1501, ControlKind::radio_button, "Show Name", 70, 15, 0, 10},

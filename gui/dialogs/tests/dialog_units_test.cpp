@@ -34,7 +34,7 @@ TEST(DialogUnitsTest, ConvertsWithTheFontsAverageCharacter) {
 TEST(DialogUnitsTest, MakesNamedControlsWithGroupedRadios) {
     QWidget page;
     const DialogUnits units(page.font());
-    const ControlSpec specs[] = {
+    const ControlEntry entries[] = {
         {1, ControlKind::radio_button, "A", 5, 5, 0, 10, starts_group},
         {2, ControlKind::radio_button, "B", 40, 5, 0, 10},
         {3, ControlKind::radio_button, "C", 5, 20, 0, 10, starts_group},
@@ -43,7 +43,7 @@ TEST(DialogUnitsTest, MakesNamedControlsWithGroupedRadios) {
         {5, ControlKind::trackbar, nullptr, 20, 38, 100, 13},
         {6, ControlKind::drop_down_list, nullptr, 5, 60, 80, 100},
     };
-    const std::vector<QWidget*> made = create_controls(&page, specs, units);
+    const std::vector<QWidget*> made = create_controls(&page, entries, units);
     ASSERT_EQ(made.size(), 7u);
     EXPECT_EQ(made[0]->objectName(), "1");
     EXPECT_TRUE(made[4]->objectName().isEmpty());
@@ -74,8 +74,8 @@ TEST(DialogUnitsTest, MakesNamedControlsWithGroupedRadios) {
 TEST(DialogUnitsTest, FindsControlsById) {
     QWidget page;
     const DialogUnits units(page.font());
-    const ControlSpec specs[] = {{1084, ControlKind::progress_bar, nullptr, 0, 0, 50, 8}};
-    create_controls(&page, specs, units);
+    const ControlEntry entries[] = {{1084, ControlKind::progress_bar, nullptr, 0, 0, 50, 8}};
+    create_controls(&page, entries, units);
     EXPECT_NE(find_control(&page, 1084), nullptr);
     EXPECT_EQ(find_control(&page, 1085), nullptr);
 }

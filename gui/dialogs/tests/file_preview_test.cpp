@@ -203,7 +203,7 @@ void click_file(QFileDialog& dialog, const QString& file, bool add = false) {
 }
 
 // Runs the video picker with `answer` acting on it once it is shown.
-QStringList run_picker(const VideoFileDialog& spec, std::function<void(QFileDialog&)> answer) {
+QStringList run_picker(const VideoFileDialog& request, std::function<void(QFileDialog&)> answer) {
     bool shown = false;
     set_dialog_shown_hook([&](QDialog& dialog, DialogKind kind) {
         EXPECT_EQ(kind, DialogKind::file_dialog);
@@ -214,7 +214,7 @@ QStringList run_picker(const VideoFileDialog& spec, std::function<void(QFileDial
             dialog.reject();
         });
     });
-    QStringList chosen = choose_video_files(nullptr, spec);
+    QStringList chosen = choose_video_files(nullptr, request);
     set_dialog_shown_hook({});
     EXPECT_TRUE(shown);
     return chosen;
@@ -225,9 +225,9 @@ TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne)
     // The second filter lets the clips' pictures show too, so that the
     // current file can be told.
     const QStringList filters{"AVI Video Clips (*.avi)", "Clips and pictures (*.avi *.bmp)"};
-    const VideoFileDialog spec{
+    const VideoFileDialog request{
         "Select Video Clip(s) To Insert", samples, "*.avi", filters, "avi", true};
-    const QStringList chosen = run_picker(spec, [&](QFileDialog& dialog) {
+    const QStringList chosen = run_picker(request, [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Select Video Clip(s) To Insert");
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
         EXPECT_EQ(dialog.nameFilters(), filters);
@@ -270,15 +270,15 @@ TEST(VideoPickerTest, SeveralClipsAreChosenWithThePreviewFollowingTheCurrentOne)
 
 TEST(VideoPickerTest, OneFileOnlyWhenNotSeveralAndNothingWhenCancelled) {
     const QString samples = QString::fromStdString(sample("").parent_path().string());
-    VideoFileDialog spec{"Pick", samples, "*.TGA", {"Targa Images (*.tga)"}, "TGA", false};
-    const QStringList one = run_picker(spec, [&](QFileDialog& dialog) {
+    VideoFileDialog request{"Pick", samples, "*.TGA", {"Targa Images (*.tga)"}, "TGA", false};
+    const QStringList one = run_picker(request, [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
         click_file(dialog, samples + "/picture_wheel.tga");
         static_cast<QDialog&>(dialog).accept();
     });
     ASSERT_EQ(one.size(), 1);
     EXPECT_TRUE(one[0].endsWith("/picture_wheel.tga")) << one[0].toStdString();
-    const QStringList none = run_picker(spec, [&](QFileDialog& dialog) {
+    const QStringList none = run_picker(request, [&](QFileDialog& dialog) {
         dialog.selectFile(samples + "/picture_wheel.tga");
         static_cast<QDialog&>(dialog).reject();
     });
