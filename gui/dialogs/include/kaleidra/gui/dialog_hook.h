@@ -8,7 +8,7 @@
 //    shown, the library runs it on that dialog, one command after another
 //    while the dialog's event loop runs. Commands are separated by new
 //    lines or ';'; "@FILE" as the whole value reads the script from FILE.
-//    Control ids are the Parts' numbers (the objectName of each control),
+//    Control ids are the dialogs' control numbers (each control's objectName),
 //    looked up on the page shown (then on the sheet itself):
 //
 //      page ID            show the page of dialog ID (102 FX, 114 Settings)
