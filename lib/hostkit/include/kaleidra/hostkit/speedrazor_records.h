@@ -71,8 +71,8 @@ struct SpeedRazorRecord {
 };
 
 // Filled by the plug-in for selector 2. The numbers the host gives meaning
-// to are named by their positions; the plug-ins write the values their
-// Parts give. The texts and the icon stay the plug-in's until its next call.
+// to are named by their positions; each plug-in writes the values the host
+// expects of it. The texts and the icon stay the plug-in's until its next call.
 struct SpeedRazorInformation {
     std::int32_t value_0;
     std::int32_t value_4;
